@@ -1,0 +1,58 @@
+#include "raster/pixel_buffer.h"
+
+#include <algorithm>
+
+namespace pimoko {
+
+PixelBuffer::PixelBuffer(int width, int height, Color fill, PixelFormat format)
+    : width_(std::max(width, 0))
+    , height_(std::max(height, 0))
+    , format_(std::move(format))
+    , exact_(format_.holdsEveryColor())
+    , pixels_(std::size_t(width_) * std::size_t(height_), storable(fill))
+{
+}
+
+void PixelBuffer::convertTo(PixelFormat format)
+{
+    format_ = std::move(format);
+    exact_ = format_.holdsEveryColor();
+    if (exact_)
+        return;
+    for (Color& p : pixels_)
+        p = format_.storable(p);
+}
+
+void PixelBuffer::setPixel(int x, int y, Color c)
+{
+    if (contains(x, y))
+        pixels_[index(x, y)] = storable(c);
+}
+
+void PixelBuffer::applyPixel(int x, int y, Color pen, RasterOp op)
+{
+    if (contains(x, y)) {
+        Color& p = pixels_[index(x, y)];
+        p = storable(combine(p, pen, op));
+    }
+}
+
+void PixelBuffer::fillRect(int left, int top, int right, int bottom, Color c)
+{
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, width_);
+    bottom = std::min(bottom, height_);
+    if (left >= right || top >= bottom)
+        return;
+    const Color value = storable(c);
+    for (int y = top; y < bottom; ++y)
+        std::fill(row(y) + left, row(y) + right, value);
+}
+
+void PixelBuffer::fill(Color c)
+{
+    std::fill(pixels_.begin(), pixels_.end(), storable(c));
+}
+
+} // namespace pimoko

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "raster/color.h"
+#include "raster/pixel_format.h"
+
+#include <vector>
+
+namespace pimoko {
+
+// A rectangular grid of colour values, top row first. Every pixel holds a
+// 0x00BBGGRR colour that the buffer's pixel format can store, so what is read
+// back is what the format keeps: exactly what was written for true-colour
+// buffers, the nearest palette entry or truncated channels for the formats of
+// opened bitmaps. Writes outside the buffer are ignored.
+class PixelBuffer {
+public:
+    PixelBuffer() = default;
+    PixelBuffer(int width, int height, Color fill = kWhite, PixelFormat format = PixelFormat::trueColor32());
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool isEmpty() const { return width_ <= 0 || height_ <= 0; }
+    bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+    const PixelFormat& format() const { return format_; }
+    // Re-stores every pixel in the new format.
+    void convertTo(PixelFormat format);
+
+    // The colour of pixel (x, y); (x, y) must lie inside the buffer.
+    Color pixel(int x, int y) const { return pixels_[index(x, y)]; }
+    // The colour of pixel (x, y), or `outside` when it lies beyond the edges.
+    Color pixelOr(int x, int y, Color outside) const { return contains(x, y) ? pixel(x, y) : outside; }
+
+    void setPixel(int x, int y, Color c);
+    // Combines the pen colour with pixel (x, y) by the raster operation.
+    void applyPixel(int x, int y, Color pen, RasterOp op);
+
+    // Fills the half-open rectangle [left, right) x [top, bottom), clipped.
+    void fillRect(int left, int top, int right, int bottom, Color c);
+    void fill(Color c);
+
+    // The colour the buffer stores when c is written.
+    Color storable(Color c) const { return exact_ ? (c & 0xFFFFFF) : format_.storable(c); }
+
+    const Color* row(int y) const { return pixels_.data() + std::size_t(y) * std::size_t(width_); }
+    Color* row(int y) { return pixels_.data() + std::size_t(y) * std::size_t(width_); }
+    const Color* data() const { return pixels_.data(); }
+    Color* data() { return pixels_.data(); }
+
+    bool operator==(const PixelBuffer& other) const
+    {
+        return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_;
+    }
+
+private:
+    std::size_t index(int x, int y) const { return std::size_t(y) * std::size_t(width_) + std::size_t(x); }
+
+    int width_ = 0;
+    int height_ = 0;
+    PixelFormat format_;
+    bool exact_ = true;
+    std::vector<Color> pixels_;
+};
+
+} // namespace pimoko

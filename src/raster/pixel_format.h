@@ -1,0 +1,42 @@
+#pragma once
+
+#include "raster/color.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace pimoko {
+
+// How a bitmap stores its pixels: the bit depth, the colour table of an
+// indexed bitmap, and the channel masks of a 16- or 32-bit one. A buffer
+// remembers the format of the file it came from so that colours written into
+// it are limited to what that format can hold, and a save can write the same
+// format again.
+struct PixelFormat {
+    int bitsPerPixel = 32;                 // 1, 4, 8, 16, 24 or 32
+    std::vector<Color> palette;            // indexed formats: 2^bits entries at most
+    std::uint32_t redMask = 0x00FF0000;    // 16 and 32 bits: where each channel lies
+    std::uint32_t greenMask = 0x0000FF00;  // in the stored pixel value
+    std::uint32_t blueMask = 0x000000FF;
+
+    static PixelFormat trueColor32();
+    static PixelFormat trueColor24();
+    static PixelFormat rgb555();
+    static PixelFormat rgb565();
+    static PixelFormat indexed(int bitsPerPixel, std::vector<Color> palette);
+
+    bool isIndexed() const { return bitsPerPixel <= 8; }
+    // True when every colour is stored exactly as written.
+    bool holdsEveryColor() const;
+
+    // The colour this format actually stores when c is written: the nearest
+    // palette entry (the first one on a tie) for indexed formats, each channel
+    // cut to its mask's bits for 16 and 32 bits, c itself for 24 bits.
+    Color storable(Color c) const;
+    // Palette index of the entry nearest to c (indexed formats only).
+    int nearestIndex(Color c) const;
+
+    bool operator==(const PixelFormat&) const = default;
+};
+
+} // namespace pimoko
