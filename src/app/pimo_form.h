@@ -1,0 +1,157 @@
+#pragma once
+
+#include "editor/model/canvas.h"
+#include "raster/color.h"
+
+#include <QCursor>
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+class QAbstractButton;
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QToolButton;
+
+namespace pimoko {
+
+class ActionList;
+class BevelPanel;
+class PixelView;
+class StatusPanels;
+
+// Tool codes held in FTool.
+namespace ToolCode {
+constexpr int Line = 10;
+constexpr int Rectangle = 30;
+constexpr int Ellipse = 35;
+constexpr int ColorPicker = 50;
+constexpr int Fill = 55;
+constexpr int Pen = 60;
+constexpr int RoundRectangle = 70;
+} // namespace ToolCode
+
+// The editor's one window: a fixed layout of the tool column, the side panel
+// with the actual-size view and the colour controls, the magnified editing
+// view with the mask previews, and the status bar. It turns Qt events into
+// the editor's handlers and shows the canvas buffers; the pixels themselves
+// are the Canvas model's.
+class TPimoForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Client area below the menu bar.
+    static constexpr int ClientWidth = 505;
+    static constexpr int ClientHeight = 413;
+
+    explicit TPimoForm1(QStringList filesToOpen = {}, QWidget* parent = nullptr);
+    ~TPimoForm1() override;
+
+    // Editor state and pictures.
+    Canvas& canvas() { return canvas_; }
+    const Canvas& canvas() const { return canvas_; }
+    int tool() const { return FTool; }
+    Color leftColor() const { return leftColor_; }
+    Color rightColor() const { return rightColor_; }
+    void setLeftColor(Color c);
+    void setRightColor(Color c);
+    ActionList* actions() const { return ActionList1; }
+    QString statusText(int panel) const;
+    // The cursor loaded into a slot of the tool cursor table, if any.
+    const std::optional<QCursor>& cursorSlot(int slot) const { return cursorSlots_.at(std::size_t(slot)); }
+
+    // Canvas routines: rebuild the model and bring the widgets along.
+    void ResetCanvas(Color GridColor, Color BackColor);
+    void RefreshAfterEdit();
+    void RepaintEditView();
+    void UpdateMaskPreviews();
+    void ApplyBackPanelColor();
+
+    void SelectTool();
+    void ApplicationEvents1Hint(const QString& hint);
+
+public slots:
+    void ActExitExecute();
+    void ActSize1Execute();
+    void ActSize2Execute();
+    void ActSize3Execute();
+    void ActSize4Execute();
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildToolColumn(QWidget* parent);
+    void buildSidePanel(QWidget* parent);
+    void buildEditingArea(QWidget* parent);
+    void FormCreate();
+    void FormShow();
+    // Whether the window may close; the place where unsaved changes are
+    // asked about before the editor goes away.
+    bool FormCloseQuery();
+    void Ellipse1Click();
+    void loadToolCursors();
+    void setSize(int size, bool showMasks);
+    // Moves and sizes the view widgets after the canvas changed size.
+    void placeViews();
+    void refreshViews();
+    void setBoxColor(QLineEdit* box, Color c);
+
+    Canvas canvas_;
+    int FTool = ToolCode::Pen;
+    Color leftColor_ = 0xFF0000;
+    Color rightColor_ = 0x0000FF;
+    std::array<std::optional<QCursor>, 7> cursorSlots_;
+    QStringList filesToOpen_;
+    bool shownOnce_ = false;
+
+    ActionList* ActionList1 = nullptr;
+
+    QWidget* CoolBar1 = nullptr;
+    QWidget* ToolBar1 = nullptr;
+    QButtonGroup* toolGroup_ = nullptr;
+    QToolButton* Pen1 = nullptr;
+    QToolButton* Line1 = nullptr;
+    QToolButton* Ellipse1 = nullptr;
+    QToolButton* Rect1 = nullptr;
+    QToolButton* RRect1 = nullptr;
+    QToolButton* Spoide1 = nullptr;
+    QToolButton* Paint1 = nullptr;
+
+    BevelPanel* Panel2 = nullptr;
+    BevelPanel* Panel3 = nullptr;
+    PixelView* Im2 = nullptr;
+    QLineEdit* size = nullptr;
+    QLineEdit* LColor = nullptr;
+    QLineEdit* RColor = nullptr;
+    QWidget* ColorGrid1 = nullptr;
+    QPushButton* Button1 = nullptr;
+
+    BevelPanel* Panel1 = nullptr;
+    PixelView* Im1 = nullptr;
+    QLabel* Label1 = nullptr;
+    BevelPanel* MaskPanel = nullptr;
+    BevelPanel* ANDPanel = nullptr;
+    BevelPanel* ORPanel = nullptr;
+    BevelPanel* IMPanel = nullptr;
+    PixelView* Im3 = nullptr;
+    PixelView* Im4 = nullptr;
+    PixelView* Im5 = nullptr;
+    QLabel* ANDLabel = nullptr;
+    QLabel* ORLabel = nullptr;
+    QLabel* IMLabel = nullptr;
+    QLabel* PlusLabel = nullptr;
+    QLabel* IcuLabel = nullptr;
+
+    StatusPanels* StatusBar1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+};
+
+} // namespace pimoko

@@ -1,0 +1,105 @@
+#include "editor/model/canvas.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace pimoko {
+
+namespace {
+
+// Makes `buffer` a true-colour width x height picture filled with `fill`,
+// reusing its storage where the size allows.
+void rebuild(PixelBuffer& buffer, int width, int height, Color fill)
+{
+    if (buffer.width() == width && buffer.height() == height && buffer.format().holdsEveryColor()
+        && buffer.format().bitsPerPixel == 32)
+        buffer.fill(fill);
+    else
+        buffer = PixelBuffer(width, height, fill);
+}
+
+} // namespace
+
+Canvas::Canvas()
+{
+    ResetCanvas(kBlack, kWhite);
+}
+
+void Canvas::ResetCanvas(Color GridColor, Color BackColor)
+{
+    AndMaskFillColor = kWhite;
+    const int viewWidth = CellSize * ImageWidth;
+    const int viewHeight = CellSize * ImageHeight;
+    rebuild(Im1, viewWidth, viewHeight, BackColor);
+    rebuild(Im2, ImageWidth, ImageHeight, BackColor);
+    if (maskPanelVisible) {
+        rebuild(Im3, ImageWidth, ImageHeight, AndMaskFillColor);
+        rebuild(Im4, ImageWidth, ImageHeight, kBlack);
+        rebuild(Im5, ImageWidth, ImageHeight, BackPanelColor);
+    }
+    // Grid rows and columns on every sixth line; the last ones, at the
+    // right and bottom edge, fall outside the view.
+    for (int k = 0; k <= ImageHeight; ++k)
+        Im1.fillRect(0, CellSize * k, viewWidth, CellSize * k + 1, GridColor);
+    for (int k = 0; k <= ImageWidth; ++k)
+        Im1.fillRect(CellSize * k, 0, CellSize * k + 1, viewHeight, GridColor);
+    ImageModified = false;
+}
+
+void Canvas::paintEditCell(int x, int y, Color c)
+{
+    Im1.fillRect(CellSize * x + 1, CellSize * y + 1, CellSize * x + CellSize, CellSize * y + CellSize, c);
+}
+
+void Canvas::RepaintEditView()
+{
+    const int width = std::min(ImageWidth, Im2.width());
+    const int height = std::min(ImageHeight, Im2.height());
+    for (int y = 0; y < height; ++y) {
+        const Color* source = Im2.row(y);
+        for (int x = 0; x < width; ++x)
+            paintEditCell(x, y, source[x]);
+    }
+}
+
+void Canvas::RefreshAfterEdit()
+{
+    // The document is kept aside while the canvas is rebuilt blank; the
+    // spare buffer takes the blank document's storage for the next time.
+    std::swap(spare_, Im2);
+    ResetCanvas(kBlack, kWhite);
+    ImageModified = true;
+    std::swap(spare_, Im2);
+    RepaintEditView();
+    if (maskPanelVisible)
+        UpdateMaskPreviews();
+}
+
+void Canvas::UpdateMaskPreviews()
+{
+    const int width = Im2.width();
+    const int height = Im2.height();
+    rebuild(Im3, width, height, AndMaskFillColor);
+    rebuild(Im4, width, height, kBlack);
+    rebuild(Im5, width, height, BackPanelColor);
+    const Color transparent = transparentColor();
+    for (int y = 0; y < height; ++y) {
+        const Color* source = Im2.row(y);
+        Color* andRow = Im3.row(y);
+        Color* orRow = Im4.row(y);
+        Color* resultRow = Im5.row(y);
+        for (int x = 0; x < width; ++x) {
+            const bool clear = source[x] == transparent;
+            andRow[x] = clear ? kWhite : kBlack;
+            orRow[x] = clear ? kBlack : source[x];
+            resultRow[x] = clear ? BackPanelColor : source[x];
+        }
+    }
+}
+
+std::string Canvas::sizeText() const
+{
+    return " " + std::to_string(ImageWidth) + " x " + std::to_string(ImageHeight);
+}
+
+} // namespace pimoko
