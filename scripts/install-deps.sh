@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   fonts-ipafont-gothic
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils time bc
 )
 
 missing=()

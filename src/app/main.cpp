@@ -1,4 +1,5 @@
 #include "app/pimo_form.h"
+#include "platform/exit_when_shown.h"
 
 #include <QApplication>
 #include <QFont>
@@ -16,6 +17,8 @@ int main(int argc, char* argv[])
     QStringList files = QApplication::arguments();
     files.removeFirst();
     pimoko::TPimoForm1 PimoForm1(files);
+    if (qEnvironmentVariableIsSet("PIMOKO_EXIT_WHEN_SHOWN"))
+        quitWhenExposed(&PimoForm1);
     PimoForm1.show();
     return app.exec();
 }

@@ -1,0 +1,43 @@
+// Times the refresh that follows every edit: the model alone at 64 x 64
+// (document, magnified view and three previews), and the whole path from a
+// finished edit to the repainted window.
+#include "app/pimo_form.h"
+#include "bench_timing.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+using namespace pimoko;
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+
+    Canvas canvas;
+    canvas.ImageWidth = 64;
+    canvas.ImageHeight = 64;
+    canvas.maskPanelVisible = true;
+    canvas.ResetCanvas(kBlack, kWhite);
+    for (int i = 0; i < 64; ++i)
+        canvas.Im2.setPixel(i, i, 0x0000FF);
+    report("RefreshAfterEdit, model, 64 x 64 with previews", medianMicroseconds(2000, [&] { canvas.RefreshAfterEdit(); }));
+
+    TPimoForm1 form;
+    form.ActSize4Execute();
+    form.show();
+    QApplication::processEvents();
+    report("RefreshAfterEdit + window repaint, 64 x 64", medianMicroseconds(300, [&] {
+               form.RefreshAfterEdit();
+               form.repaint();
+           }));
+
+    form.ActSize3Execute();
+    QApplication::processEvents();
+    report("RefreshAfterEdit + window repaint, 32 x 32 with previews", medianMicroseconds(300, [&] {
+               form.RefreshAfterEdit();
+               form.repaint();
+           }));
+    return 0;
+}

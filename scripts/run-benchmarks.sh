@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Prints the editor's benchmark figures: the refresh after an edit, the
+# drawing benchmarks, and start-up time and peak memory under a virtual
+# X server compared with an empty Qt window of the same size.
+set -euo pipefail
+build_dir=$(cd "${1:-build}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+
+echo "== Editing (offscreen)"
+for bench in "$build_dir"/bench/bench_*; do
+  [ -x "$bench" ] || continue
+  QT_QPA_PLATFORM=offscreen "$bench"
+done
+
+echo
+echo "== Start-up under Xvfb: process start to main window mapped (median of 21 runs)"
+xvfb-run -a -s "-screen 0 1024x768x24" "$here/measure-startup.sh" "$build_dir"
