@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusTipEvent>
@@ -256,6 +257,7 @@ void TPimoForm1::buildEditingArea(QWidget* parent)
 {
     Im1 = new PixelView(&canvas_.Im1, parent);
     Im1->setObjectName(QStringLiteral("Im1"));
+    connectEditView();
 
     Label1 = new QLabel(QStringLiteral("透明色→"), parent);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -422,14 +424,14 @@ void TPimoForm1::setBoxColor(QLineEdit* box, Color c)
 
 void TPimoForm1::setLeftColor(Color c)
 {
-    leftColor_ = c & 0xFFFFFF;
-    setBoxColor(LColor, leftColor_);
+    colors_.left = c & 0xFFFFFF;
+    setBoxColor(LColor, colors_.left);
 }
 
 void TPimoForm1::setRightColor(Color c)
 {
-    rightColor_ = c & 0xFFFFFF;
-    setBoxColor(RColor, rightColor_);
+    colors_.right = c & 0xFFFFFF;
+    setBoxColor(RColor, colors_.right);
 }
 
 void TPimoForm1::ApplyBackPanelColor()
@@ -471,9 +473,8 @@ void TPimoForm1::refreshViews()
         view->update();
 }
 
-void TPimoForm1::ResetCanvas(Color GridColor, Color BackColor)
+void TPimoForm1::canvasRebuilt()
 {
-    canvas_.ResetCanvas(GridColor, BackColor);
     placeViews();
     Im2->show();
     size->setText(QString::fromStdString(canvas_.sizeText()));
@@ -481,13 +482,16 @@ void TPimoForm1::ResetCanvas(Color GridColor, Color BackColor)
     refreshViews();
 }
 
+void TPimoForm1::ResetCanvas(Color GridColor, Color BackColor)
+{
+    canvas_.ResetCanvas(GridColor, BackColor);
+    canvasRebuilt();
+}
+
 void TPimoForm1::RefreshAfterEdit()
 {
     canvas_.RefreshAfterEdit();
-    placeViews();
-    size->setText(QString::fromStdString(canvas_.sizeText()));
-    SelectTool();
-    refreshViews();
+    canvasRebuilt();
 }
 
 void TPimoForm1::RepaintEditView()
@@ -515,5 +519,95 @@ void TPimoForm1::ActSize1Execute() { setSize(16, false); }
 void TPimoForm1::ActSize2Execute() { setSize(20, false); }
 void TPimoForm1::ActSize3Execute() { setSize(32, true); }
 void TPimoForm1::ActSize4Execute() { setSize(64, false); }
+
+} // namespace pimoko
+
+namespace pimoko {
+
+namespace {
+
+unsigned mouseStateOf(const QMouseEvent* event)
+{
+    unsigned state = 0;
+    const Qt::MouseButtons buttons = event->buttons();
+    if (buttons & Qt::LeftButton)
+        state |= MouseState::Left;
+    if (buttons & Qt::RightButton)
+        state |= MouseState::Right;
+    if (buttons & Qt::MiddleButton)
+        state |= MouseState::Middle;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers & Qt::ShiftModifier)
+        state |= MouseState::Shift;
+    if (modifiers & Qt::ControlModifier)
+        state |= MouseState::Ctrl;
+    if (modifiers & Qt::AltModifier)
+        state |= MouseState::Alt;
+    if (event->type() == QEvent::MouseButtonDblClick)
+        state |= MouseState::DoubleClick;
+    return state;
+}
+
+} // namespace
+
+void TPimoForm1::connectEditView()
+{
+    Im1->setMouseTracking(true);
+    // Qt keeps sending a pressed widget the mouse events of every button
+    // until all are released. Only the left button keeps the mouse for the
+    // editing view; while the right one alone is held, moves and the release
+    // outside the view are not the view's.
+    const auto seenByView = [this](const QMouseEvent* event, Qt::MouseButtons heldBefore) {
+        return (heldBefore & Qt::LeftButton) || Im1->rect().contains(event->position().toPoint());
+    };
+    connect(Im1, &PixelView::mousePressed, this, [this](QMouseEvent* event) {
+        Im1MouseDown(event->button(), mouseStateOf(event), event->position().toPoint());
+    });
+    connect(Im1, &PixelView::mouseMoved, this, [this, seenByView](QMouseEvent* event) {
+        if (seenByView(event, event->buttons()))
+            Im1MouseMove(mouseStateOf(event), event->position().toPoint());
+    });
+    connect(Im1, &PixelView::mouseReleased, this, [this, seenByView](QMouseEvent* event) {
+        if (seenByView(event, event->buttons() | event->button()))
+            Im1MouseUp(event->button(), mouseStateOf(event), event->position().toPoint());
+    });
+}
+
+void TPimoForm1::PushRescue()
+{
+}
+
+void TPimoForm1::showPixelPosition(Point pixel)
+{
+    StatusBar1->setText(1, QString::fromStdString(DrawingTools::statusText(pixel)));
+}
+
+void TPimoForm1::Im1MouseDown(Qt::MouseButton, unsigned state, QPoint point)
+{
+    PushRescue();
+    PenColors colors = colors_;
+    showPixelPosition(drawingTools_.mouseDown(canvas_, FTool, state, {point.x(), point.y()}, colors));
+    if (colors.left != colors_.left)
+        setLeftColor(colors.left);
+    if (colors.right != colors_.right)
+        setRightColor(colors.right);
+    Im1->update();
+    Im2->update();
+}
+
+void TPimoForm1::Im1MouseMove(unsigned state, QPoint point)
+{
+    showPixelPosition(drawingTools_.mouseMove(canvas_, FTool, state, {point.x(), point.y()}, colors_));
+    if (state == MouseState::Left || state == MouseState::Right) {
+        Im1->update();
+        Im2->update();
+    }
+}
+
+void TPimoForm1::Im1MouseUp(Qt::MouseButton, unsigned state, QPoint point)
+{
+    drawingTools_.mouseUp(canvas_, FTool, state, {point.x(), point.y()}, colors_);
+    canvasRebuilt();
+}
 
 } // namespace pimoko

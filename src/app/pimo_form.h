@@ -1,6 +1,8 @@
 #pragma once
 
 #include "editor/model/canvas.h"
+#include "editor/model/drawing_tools.h"
+#include "editor/model/tool_codes.h"
 #include "raster/color.h"
 
 #include <QCursor>
@@ -25,17 +27,6 @@ class BevelPanel;
 class PixelView;
 class StatusPanels;
 
-// Tool codes held in FTool.
-namespace ToolCode {
-constexpr int Line = 10;
-constexpr int Rectangle = 30;
-constexpr int Ellipse = 35;
-constexpr int ColorPicker = 50;
-constexpr int Fill = 55;
-constexpr int Pen = 60;
-constexpr int RoundRectangle = 70;
-} // namespace ToolCode
-
 // The editor's one window: a fixed layout of the tool column, the side panel
 // with the actual-size view and the colour controls, the magnified editing
 // view with the mask previews, and the status bar. It turns Qt events into
@@ -55,8 +46,8 @@ public:
     Canvas& canvas() { return canvas_; }
     const Canvas& canvas() const { return canvas_; }
     int tool() const { return FTool; }
-    Color leftColor() const { return leftColor_; }
-    Color rightColor() const { return rightColor_; }
+    Color leftColor() const { return colors_.left; }
+    Color rightColor() const { return colors_.right; }
     void setLeftColor(Color c);
     void setRightColor(Color c);
     ActionList* actions() const { return ActionList1; }
@@ -73,6 +64,11 @@ public:
 
     void SelectTool();
     void ApplicationEvents1Hint(const QString& hint);
+
+    // The editing view's mouse handlers; `state` is a set of MouseState flags.
+    void Im1MouseDown(Qt::MouseButton button, unsigned state, QPoint point);
+    void Im1MouseMove(unsigned state, QPoint point);
+    void Im1MouseUp(Qt::MouseButton button, unsigned state, QPoint point);
 
 public slots:
     void ActExitExecute();
@@ -102,12 +98,19 @@ private:
     // Moves and sizes the view widgets after the canvas changed size.
     void placeViews();
     void refreshViews();
+    // Brings the widgets along after the canvas model was rebuilt.
+    void canvasRebuilt();
     void setBoxColor(QLineEdit* box, Color c);
+    void connectEditView();
+    // Called first by every press on the editing view, before the tool acts:
+    // the place where the rescue history keeps a copy of the image.
+    void PushRescue();
+    void showPixelPosition(Point pixel);
 
     Canvas canvas_;
     int FTool = ToolCode::Pen;
-    Color leftColor_ = 0xFF0000;
-    Color rightColor_ = 0x0000FF;
+    PenColors colors_;
+    DrawingTools drawingTools_;
     std::array<std::optional<QCursor>, 7> cursorSlots_;
     QStringList filesToOpen_;
     bool shownOnce_ = false;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "editor/model/canvas.h"
+#include "raster/color.h"
+#include "raster/point.h"
+
+namespace pimoko {
+
+// The buttons and modifier keys held with a mouse event. A release reports
+// the set without the button being released.
+namespace MouseState {
+constexpr unsigned Shift = 1u << 0;
+constexpr unsigned Alt = 1u << 1;
+constexpr unsigned Ctrl = 1u << 2;
+constexpr unsigned Left = 1u << 3;
+constexpr unsigned Right = 1u << 4;
+constexpr unsigned Middle = 1u << 5;
+constexpr unsigned DoubleClick = 1u << 6;  // the second press of a double-click
+} // namespace MouseState
+
+// The colours the two mouse buttons draw with. The colour picker changes them.
+struct PenColors {
+    Color left = 0xFF0000;
+    Color right = 0x0000FF;
+};
+
+// What the seven tools do with the mouse on the magnified editing view. A
+// stroke is a press, any number of moves and a release; shapes are dragged
+// out as outlines drawn with NOT-XOR straight into the document and the view,
+// and the release rebuilds every view from the document. Only a state of
+// exactly {left} or exactly {right} draws.
+class DrawingTools {
+public:
+    // Anchor of the current drag, and the end corner of the outline drawn
+    // last (the pixel under the mouse plus one).
+    Point FStartPoint;
+    Point FEndPoint;
+
+    // Each returns the document pixel under the view point, for the status text.
+    // The press marks the document modified before anything else; it
+    // changes `colors` when the colour picker reads the view.
+    Point mouseDown(Canvas& canvas, int tool, unsigned state, Point viewPoint, PenColors& colors);
+    Point mouseMove(Canvas& canvas, int tool, unsigned state, Point viewPoint, const PenColors& colors);
+    void mouseUp(Canvas& canvas, int tool, unsigned state, Point viewPoint, const PenColors& colors);
+
+    // Draws the tool's shape between document pixels a and b into the
+    // document and, at six times the coordinates, as a thin outline into the
+    // magnified view. Tools without a shape draw nothing.
+    static void DrawShape(Canvas& canvas, int tool, Point a, Point b, Color k, RasterOp mode);
+
+    // The text of the position panel: " X 3  Y -1".
+    static std::string statusText(Point pixel);
+};
+
+} // namespace pimoko

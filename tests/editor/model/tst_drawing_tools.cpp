@@ -1,0 +1,361 @@
+#include "editor/model/drawing_tools.h"
+#include "editor/model/tool_codes.h"
+
+#include <QtTest>
+
+using namespace pimoko;
+
+namespace {
+
+constexpr unsigned L = MouseState::Left;
+constexpr unsigned R = MouseState::Right;
+
+// The centre of document cell (x, y) in view pixels.
+Point cell(int x, int y) { return {6 * x + 3, 6 * y + 3}; }
+
+// The set of document pixels that differ from white, as "x,y" strings.
+QSet<QString> nonWhite(const PixelBuffer& document)
+{
+    QSet<QString> result;
+    for (int y = 0; y < document.height(); ++y)
+        for (int x = 0; x < document.width(); ++x)
+            if (document.pixel(x, y) != kWhite)
+                result.insert(QStringLiteral("%1,%2").arg(x).arg(y));
+    return result;
+}
+
+QSet<QString> boxOutline(int left, int top, int right, int bottom)
+{
+    QSet<QString> result;
+    for (int x = left; x <= right; ++x)
+        for (int y = top; y <= bottom; ++y)
+            if (x == left || x == right || y == top || y == bottom)
+                result.insert(QStringLiteral("%1,%2").arg(x).arg(y));
+    return result;
+}
+
+struct Editor {
+    Canvas canvas;
+    DrawingTools tools;
+    PenColors colors;
+    int tool = ToolCode::Pen;
+
+    void press(unsigned state, Point p) { tools.mouseDown(canvas, tool, state, p, colors); }
+    void move(unsigned state, Point p) { tools.mouseMove(canvas, tool, state, p, colors); }
+    void release(unsigned state, Point p) { tools.mouseUp(canvas, tool, state, p, colors); }
+    void drag(unsigned button, Point from, Point to)
+    {
+        press(button, from);
+        move(button, to);
+        release(0, to);
+    }
+};
+
+} // namespace
+
+// The drawing tools on the model: which pixels each mouse sequence changes.
+class DrawingToolsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void rectangleDrags_data();
+    void rectangleDrags();
+    void notXorOverBlack();
+    void extentIsSetByLastMove();
+    void pressAndReleaseWithoutMoveDrawsNothing();
+    void modifiersAndOtherButtonsDrawNothing_data();
+    void modifiersAndOtherButtonsDrawNothing();
+    void leftReleaseWhileRightHeldDrawsSecondShape();
+    void penPaintsOnlyReportedCells();
+    void penFoldsFiveViewPixelsOntoColumnZero_data();
+    void penFoldsFiveViewPixelsOntoColumnZero();
+    void penOutsideDocumentDoesNothing();
+    void fillStopsAtDiagonalLine();
+    void fillWithSameColourChangesNothing();
+    void pickerReadsTheView_data();
+    void pickerReadsTheView();
+    void doubleClickThenDragReusesPreviousAnchor();
+    void viewShowsThinOutlineUntilRelease();
+    void lineLeavesOutItsEndPoint();
+    void everyShapeDrawnTwiceVanishes();
+    void statusText_data();
+    void statusText();
+};
+
+void DrawingToolsTest::rectangleDrags_data()
+{
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<QRect>("covered");  // left, top, right, bottom inclusive via QRect(QPoint, QPoint)
+    QTest::newRow("right and down") << QPoint(2, 2) << QPoint(5, 4) << QRect(QPoint(2, 2), QPoint(5, 4));
+    QTest::newRow("left and up") << QPoint(5, 4) << QPoint(1, 1) << QRect(QPoint(2, 2), QPoint(4, 3));
+    QTest::newRow("right and up") << QPoint(2, 6) << QPoint(6, 2) << QRect(QPoint(2, 3), QPoint(6, 5));
+}
+
+void DrawingToolsTest::rectangleDrags()
+{
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(QRect, covered);
+    Editor e;
+    e.tool = ToolCode::Rectangle;
+    e.drag(L, cell(from.x(), from.y()), cell(to.x(), to.y()));
+    QCOMPARE(nonWhite(e.canvas.Im2), boxOutline(covered.left(), covered.top(), covered.right(), covered.bottom()));
+    QCOMPARE(e.canvas.Im2.pixel(covered.left(), covered.top()), e.colors.left);
+    QVERIFY(e.canvas.ImageModified);
+    // After the release the magnified view shows the shape's cells.
+    QCOMPARE(e.canvas.Im1.pixel(6 * covered.left() + 3, 6 * covered.top() + 3), e.colors.left);
+}
+
+void DrawingToolsTest::notXorOverBlack()
+{
+    Editor e;
+    e.canvas.Im2.fillRect(0, 0, 4, 32, kBlack);
+    e.tool = ToolCode::Rectangle;
+    e.drag(L, cell(2, 2), cell(9, 9));
+    QCOMPARE(e.canvas.Im2.pixel(2, 5), Color(0x00FFFF));
+    QCOMPARE(e.canvas.Im2.pixel(6, 2), Color(0xFF0000));
+    QCOMPARE(e.canvas.Im2.pixel(3, 3), kBlack);
+}
+
+void DrawingToolsTest::extentIsSetByLastMove()
+{
+    Editor e;
+    e.tool = ToolCode::Rectangle;
+    e.press(L, cell(2, 2));
+    e.move(L, cell(8, 8));
+    e.move(L, cell(5, 4));
+    e.release(0, cell(20, 20));
+    QCOMPARE(nonWhite(e.canvas.Im2), boxOutline(2, 2, 5, 4));
+}
+
+void DrawingToolsTest::pressAndReleaseWithoutMoveDrawsNothing()
+{
+    for (int tool : {ToolCode::Rectangle, ToolCode::Ellipse, ToolCode::RoundRectangle, ToolCode::Line}) {
+        Editor e;
+        e.tool = tool;
+        e.press(L, cell(3, 3));
+        e.release(0, cell(3, 3));
+        QVERIFY(nonWhite(e.canvas.Im2).isEmpty());
+        QVERIFY(e.canvas.ImageModified);
+    }
+}
+
+void DrawingToolsTest::modifiersAndOtherButtonsDrawNothing_data()
+{
+    QTest::addColumn<unsigned>("state");
+    QTest::newRow("shift") << (L | MouseState::Shift);
+    QTest::newRow("ctrl") << (L | MouseState::Ctrl);
+    QTest::newRow("alt") << (R | MouseState::Alt);
+    QTest::newRow("middle") << MouseState::Middle;
+    QTest::newRow("double click") << (L | MouseState::DoubleClick);
+    QTest::newRow("both buttons") << (L | R);
+}
+
+void DrawingToolsTest::modifiersAndOtherButtonsDrawNothing()
+{
+    QFETCH(unsigned, state);
+    for (int tool : {ToolCode::Pen, ToolCode::Fill, ToolCode::Rectangle, ToolCode::ColorPicker}) {
+        Editor e;
+        e.tool = tool;
+        e.press(state, cell(3, 3));
+        e.move(state, cell(6, 6));
+        e.release(0, cell(6, 6));
+        QVERIFY(nonWhite(e.canvas.Im2).isEmpty());
+        QVERIFY(e.canvas.ImageModified);
+        QCOMPARE(e.colors.left, Color(0xFF0000));
+        QCOMPARE(e.colors.right, Color(0x0000FF));
+    }
+}
+
+void DrawingToolsTest::leftReleaseWhileRightHeldDrawsSecondShape()
+{
+    Editor e;
+    e.tool = ToolCode::Rectangle;
+    e.press(L, cell(2, 2));
+    e.move(L, cell(5, 4));
+    // The right button goes down too; then the left one is released at (7, 7).
+    e.release(R, cell(7, 7));
+    QSet<QString> expected = boxOutline(2, 2, 5, 4);
+    expected.unite(boxOutline(2, 2, 6, 6));
+    QCOMPARE(nonWhite(e.canvas.Im2), expected);
+    QCOMPARE(e.canvas.Im2.pixel(6, 6), e.colors.right);
+    QCOMPARE(e.canvas.Im2.pixel(2, 6), e.colors.right);
+}
+
+void DrawingToolsTest::penPaintsOnlyReportedCells()
+{
+    Editor e;
+    e.press(L, cell(1, 1));
+    e.move(L, cell(5, 1));
+    e.move(R, cell(9, 1));
+    e.release(0, cell(9, 1));
+    QCOMPARE(nonWhite(e.canvas.Im2), (QSet<QString>{"1,1", "5,1", "9,1"}));
+    QCOMPARE(e.canvas.Im2.pixel(9, 1), e.colors.right);
+}
+
+void DrawingToolsTest::penFoldsFiveViewPixelsOntoColumnZero_data()
+{
+    QTest::addColumn<int>("viewX");
+    QTest::addColumn<bool>("paints");
+    QTest::newRow("-1") << -1 << true;
+    QTest::newRow("-5") << -5 << true;
+    QTest::newRow("-6") << -6 << false;
+    QTest::newRow("-40") << -40 << false;
+}
+
+void DrawingToolsTest::penFoldsFiveViewPixelsOntoColumnZero()
+{
+    QFETCH(int, viewX);
+    QFETCH(bool, paints);
+    Editor e;
+    e.press(L, cell(3, 3));
+    const Point pixel = e.tools.mouseMove(e.canvas, e.tool, L, {viewX, 10}, e.colors);
+    QCOMPARE(pixel.x, paints ? 0 : viewX / 6);
+    QCOMPARE(e.canvas.Im2.pixel(0, 1) == e.colors.left, paints);
+}
+
+void DrawingToolsTest::penOutsideDocumentDoesNothing()
+{
+    Editor e;
+    e.press(L, cell(3, 3));
+    const PixelBuffer view = e.canvas.Im1;
+    e.move(L, {500, 500});
+    e.move(L, {-100, 7});
+    QVERIFY(e.canvas.Im1 == view);
+    QCOMPARE(nonWhite(e.canvas.Im2), QSet<QString>{"3,3"});
+}
+
+void DrawingToolsTest::fillStopsAtDiagonalLine()
+{
+    Editor e;
+    // A diagonal from (0, 9) to (9, 0): pixels touch only at their corners.
+    for (int i = 0; i < 10; ++i)
+        e.canvas.Im2.setPixel(i, 9 - i, kBlack);
+    e.tool = ToolCode::Fill;
+    e.press(L, cell(1, 1));
+    e.release(0, cell(1, 1));
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const Color expected = x + y < 9 ? e.colors.left : x + y == 9 ? kBlack : kWhite;
+            QCOMPARE(e.canvas.Im2.pixel(x, y), expected);
+        }
+}
+
+void DrawingToolsTest::fillWithSameColourChangesNothing()
+{
+    Editor e;
+    e.colors.left = kWhite;
+    e.tool = ToolCode::Fill;
+    e.press(L, cell(4, 4));
+    QVERIFY(nonWhite(e.canvas.Im2).isEmpty());
+}
+
+void DrawingToolsTest::pickerReadsTheView_data()
+{
+    QTest::addColumn<unsigned>("state");
+    QTest::addColumn<QPoint>("viewPoint");
+    QTest::addColumn<Color>("expectedLeft");
+    QTest::addColumn<Color>("expectedRight");
+    QTest::newRow("inside cell, left") << L << QPoint(21, 21) << Color(0x00FF00) << Color(0x0000FF);
+    QTest::newRow("inside cell, right") << R << QPoint(22, 23) << Color(0xFF0000) << Color(0x00FF00);
+    QTest::newRow("grid line") << L << QPoint(18, 21) << kBlack << Color(0x0000FF);
+    QTest::newRow("white cell") << L << QPoint(1, 1) << kWhite << Color(0x0000FF);
+}
+
+void DrawingToolsTest::pickerReadsTheView()
+{
+    QFETCH(unsigned, state);
+    QFETCH(QPoint, viewPoint);
+    QFETCH(Color, expectedLeft);
+    QFETCH(Color, expectedRight);
+    Editor e;
+    e.canvas.Im2.setPixel(3, 3, 0x00FF00);
+    e.canvas.RefreshAfterEdit();
+    e.tool = ToolCode::ColorPicker;
+    e.press(state, {viewPoint.x(), viewPoint.y()});
+    e.release(0, {viewPoint.x(), viewPoint.y()});
+    QCOMPARE(e.colors.left, expectedLeft);
+    QCOMPARE(e.colors.right, expectedRight);
+}
+
+void DrawingToolsTest::doubleClickThenDragReusesPreviousAnchor()
+{
+    Editor e;
+    e.tool = ToolCode::Rectangle;
+    e.drag(L, cell(2, 2), cell(5, 4));
+    // The second press of a double-click keeps the old anchor and end corner:
+    // the first move removes the finished rectangle again.
+    e.press(L | MouseState::DoubleClick, cell(10, 10));
+    e.move(L, cell(2, 2));
+    e.release(0, cell(2, 2));
+    // Left with the box from the old anchor (2, 2) to (3, 3): one cell.
+    QCOMPARE(nonWhite(e.canvas.Im2), QSet<QString>{"2,2"});
+}
+
+void DrawingToolsTest::viewShowsThinOutlineUntilRelease()
+{
+    Editor e;
+    e.tool = ToolCode::Rectangle;
+    e.press(L, cell(2, 2));
+    e.move(L, cell(5, 4));
+    // The view's outline runs at six times the corners (12, 12)-(36, 30).
+    QCOMPARE(e.canvas.Im1.pixel(12, 20), combine(kBlack, e.colors.left, RasterOp::NotXor));
+    QCOMPARE(e.canvas.Im1.pixel(20, 12), combine(kBlack, e.colors.left, RasterOp::NotXor));
+    QCOMPARE(e.canvas.Im1.pixel(15, 15), kWhite);
+    QCOMPARE(e.canvas.Im1.pixel(35, 20), combine(kWhite, e.colors.left, RasterOp::NotXor));
+    e.release(0, cell(5, 4));
+    QCOMPARE(e.canvas.Im1.pixel(15, 15), e.colors.left);
+    QCOMPARE(e.canvas.Im1.pixel(12, 20), kBlack);
+}
+
+void DrawingToolsTest::lineLeavesOutItsEndPoint()
+{
+    Editor e;
+    e.tool = ToolCode::Line;
+    e.drag(L, cell(0, 0), cell(3, 0));
+    // From (0, 0) towards (4, 1): the end point itself is not drawn.
+    const QSet<QString> drawn = nonWhite(e.canvas.Im2);
+    QVERIFY(drawn.contains("0,0"));
+    QVERIFY(!drawn.contains("4,1"));
+    QCOMPARE(drawn.size(), 4);
+}
+
+void DrawingToolsTest::everyShapeDrawnTwiceVanishes()
+{
+    QRandomGenerator random(20261207);
+    for (int tool : {ToolCode::Line, ToolCode::Rectangle, ToolCode::Ellipse, ToolCode::RoundRectangle}) {
+        for (int run = 0; run < 150; ++run) {
+            Canvas canvas;
+            for (int i = 0; i < 200; ++i)
+                canvas.Im2.setPixel(random.bounded(32), random.bounded(32), random.bounded(0x1000000));
+            canvas.RepaintEditView();
+            const PixelBuffer document = canvas.Im2;
+            const PixelBuffer view = canvas.Im1;
+            const Point a{random.bounded(-3, 36), random.bounded(-3, 36)};
+            const Point b{random.bounded(-3, 36), random.bounded(-3, 36)};
+            const Color k = random.bounded(0x1000000);
+            DrawingTools::DrawShape(canvas, tool, a, b, k, RasterOp::NotXor);
+            DrawingTools::DrawShape(canvas, tool, a, b, k, RasterOp::NotXor);
+            QVERIFY2(canvas.Im2 == document, qPrintable(QStringLiteral("tool %1 run %2").arg(tool).arg(run)));
+            QVERIFY2(canvas.Im1 == view, qPrintable(QStringLiteral("tool %1 run %2").arg(tool).arg(run)));
+        }
+    }
+}
+
+void DrawingToolsTest::statusText_data()
+{
+    QTest::addColumn<QPoint>("pixel");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("origin") << QPoint(0, 0) << " X 0  Y 0";
+    QTest::newRow("negative") << QPoint(-1, 12) << " X -1  Y 12";
+}
+
+void DrawingToolsTest::statusText()
+{
+    QFETCH(QPoint, pixel);
+    QFETCH(QString, text);
+    QCOMPARE(QString::fromStdString(DrawingTools::statusText({pixel.x(), pixel.y()})), text);
+}
+
+QTEST_APPLESS_MAIN(DrawingToolsTest)
+#include "tst_drawing_tools.moc"
