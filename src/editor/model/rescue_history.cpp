@@ -1,0 +1,37 @@
+#include "editor/model/rescue_history.h"
+
+#include <algorithm>
+
+namespace pimoko {
+
+void RescueHistory::PushRescue(const PixelBuffer& document)
+{
+    FRescueCount = std::min(FRescueCount + 1, SlotCount);
+    // Slot 4 takes slot 3's copy and so on; the former slot 4's storage is
+    // reused for the new copy in slot 0.
+    std::rotate(FRescue.rbegin(), FRescue.rbegin() + 1, FRescue.rend());
+    FRescue[0] = document;
+    FRescueIndex = 0;
+}
+
+void RescueHistory::rescueInto(Canvas& canvas)
+{
+    if (canRescue()) {
+        const PixelBuffer& copy = FRescue[std::size_t(FRescueIndex)];
+        // A copy from before a size change brings its size back with it, so
+        // that the views always match the document.
+        canvas.ImageWidth = copy.width();
+        canvas.ImageHeight = copy.height();
+        canvas.ResetCanvas(kBlack, kWhite);
+        canvas.Im2 = copy;
+        canvas.RepaintEditView();
+        FRescueIndex = std::min(FRescueIndex + 1, SlotCount - 1);
+        FRescueCount -= 1;
+        canvas.UpdateMaskPreviews();
+    } else {
+        canvas.ResetCanvas(kBlack, kWhite);
+    }
+    canvas.ImageModified = true;
+}
+
+} // namespace pimoko

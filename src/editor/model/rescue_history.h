@@ -1,0 +1,36 @@
+#pragma once
+
+#include "editor/model/canvas.h"
+#include "raster/pixel_buffer.h"
+
+#include <array>
+
+namespace pimoko {
+
+// The rescue history: copies of the document as it was before each of the
+// last five presses on the editing view, newest in slot 0. A rescue brings
+// them back newest first, one per step; it stores nothing itself, and a
+// press after some rescues keeps the older slots, those already brought back
+// included. A list of the images before each press, not an undo stack.
+class RescueHistory {
+public:
+    static constexpr int SlotCount = 5;
+
+    std::array<PixelBuffer, SlotCount> FRescue;
+    int FRescueCount = 0;  // rescue steps still available
+    int FRescueIndex = 0;  // the slot the next rescue restores
+
+    bool canRescue() const { return FRescueCount >= 1; }
+
+    // Stores `document` as the newest copy; the oldest one is lost.
+    void PushRescue(const PixelBuffer& document);
+    // Empties the history (a new image or an opened file).
+    void clear() { FRescueCount = 0; }
+
+    // One rescue step on the canvas: rebuilds it blank and, while a copy is
+    // available, puts back the copy the walk has reached, at that copy's own
+    // size. The document ends modified either way.
+    void rescueInto(Canvas& canvas);
+};
+
+} // namespace pimoko

@@ -1,0 +1,180 @@
+#include "editor/model/drawing_tools.h"
+#include "editor/model/rescue_history.h"
+#include "editor/model/tool_codes.h"
+
+#include <QtTest>
+
+using namespace pimoko;
+
+namespace {
+
+// An editor without windows: every press first stores a rescue copy, as the
+// editing view does.
+struct Editor {
+    Canvas canvas;
+    DrawingTools tools;
+    RescueHistory history;
+    PenColors colors;
+
+    void stroke(int x, int y, unsigned state = MouseState::Left, int tool = ToolCode::Pen)
+    {
+        const Point p{6 * x + 3, 6 * y + 3};
+        history.PushRescue(canvas.Im2);
+        tools.mouseDown(canvas, tool, state, p, colors);
+        tools.mouseUp(canvas, tool, 0, p, colors);
+    }
+    void rescue() { history.rescueInto(canvas); }
+};
+
+} // namespace
+
+// Rescue: the five images before the last presses, brought back newest first.
+class RescueHistoryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyAtStart();
+    void oneStrokeThenRescue();
+    void sixStrokesFiveRescues();
+    void historyIsNotCutAtTheCursor();
+    void pickerAndMiddleClicksUseAStep_data();
+    void pickerAndMiddleClicksUseAStep();
+    void rescueRestoresEarlierSize();
+    void rescueRebuildsViewsAndPreviews();
+    void clearEmptiesHistory();
+};
+
+void RescueHistoryTest::emptyAtStart()
+{
+    Editor e;
+    QVERIFY(!e.history.canRescue());
+    // A rescue with nothing stored still rebuilds the canvas blank.
+    e.canvas.Im2.setPixel(1, 1, kBlack);
+    e.rescue();
+    QCOMPARE(e.canvas.Im2.pixel(1, 1), kWhite);
+    QVERIFY(e.canvas.ImageModified);
+}
+
+void RescueHistoryTest::oneStrokeThenRescue()
+{
+    Editor e;
+    const PixelBuffer before = e.canvas.Im2;
+    e.stroke(4, 4);
+    QVERIFY(!(e.canvas.Im2 == before));
+    QVERIFY(e.history.canRescue());
+    e.rescue();
+    QVERIFY(e.canvas.Im2 == before);
+    QVERIFY(e.canvas.ImageModified);
+    QVERIFY(!e.history.canRescue());
+}
+
+void RescueHistoryTest::sixStrokesFiveRescues()
+{
+    Editor e;
+    std::vector<PixelBuffer> before;
+    for (int i = 0; i < 6; ++i) {
+        before.push_back(e.canvas.Im2);
+        e.stroke(i, i);
+    }
+    for (int step = 0; step < 5; ++step) {
+        QVERIFY(e.history.canRescue());
+        e.rescue();
+        QVERIFY2(e.canvas.Im2 == before[std::size_t(5 - step)], qPrintable(QString::number(step)));
+    }
+    QVERIFY(!e.history.canRescue());
+    // The state before stroke 1 is out of reach: another rescue only blanks.
+    e.rescue();
+    QVERIFY(!e.history.canRescue());
+}
+
+void RescueHistoryTest::historyIsNotCutAtTheCursor()
+{
+    Editor e;
+    const PixelBuffer s0 = e.canvas.Im2;
+    e.stroke(1, 1);
+    const PixelBuffer s1 = e.canvas.Im2;
+    e.stroke(2, 2);
+    const PixelBuffer s2 = e.canvas.Im2;
+    e.stroke(3, 3);
+    e.rescue();
+    QVERIFY(e.canvas.Im2 == s2);
+    e.rescue();
+    QVERIFY(e.canvas.Im2 == s1);
+    e.stroke(9, 9);  // S4, drawn on S1
+    QCOMPARE(e.history.FRescueCount, 2);
+    e.rescue();
+    QVERIFY(e.canvas.Im2 == s1);
+    e.rescue();
+    QVERIFY(e.canvas.Im2 == s2);
+    QVERIFY(!e.history.canRescue());
+    Q_UNUSED(s0);
+}
+
+void RescueHistoryTest::pickerAndMiddleClicksUseAStep_data()
+{
+    QTest::addColumn<int>("tool");
+    QTest::addColumn<unsigned>("state");
+    QTest::newRow("picker") << ToolCode::ColorPicker << MouseState::Left;
+    QTest::newRow("middle button") << ToolCode::Pen << MouseState::Middle;
+    QTest::newRow("shift") << ToolCode::Pen << (MouseState::Left | MouseState::Shift);
+}
+
+void RescueHistoryTest::pickerAndMiddleClicksUseAStep()
+{
+    QFETCH(int, tool);
+    QFETCH(unsigned, state);
+    Editor e;
+    e.stroke(2, 2);
+    const PixelBuffer drawn = e.canvas.Im2;
+    e.stroke(5, 5, state, tool);
+    QCOMPARE(e.history.FRescueCount, 2);
+    e.rescue();
+    QVERIFY(e.canvas.Im2 == drawn);
+    QCOMPARE(e.history.FRescueCount, 1);
+}
+
+void RescueHistoryTest::rescueRestoresEarlierSize()
+{
+    Editor e;
+    e.stroke(3, 3);
+    const PixelBuffer at32 = e.canvas.Im2;
+    e.history.PushRescue(e.canvas.Im2);
+    // The canvas changes size (as the enlarge/reduce dialog does).
+    e.canvas.ImageWidth = e.canvas.ImageHeight = 64;
+    e.canvas.maskPanelVisible = false;
+    e.canvas.ResetCanvas(kBlack, kWhite);
+    e.rescue();
+    QCOMPARE(e.canvas.ImageWidth, 32);
+    QCOMPARE(e.canvas.ImageHeight, 32);
+    QCOMPARE(e.canvas.Im1.width(), 192);
+    QVERIFY(e.canvas.Im2 == at32);
+    QCOMPARE(e.canvas.Im1.pixel(6 * 3 + 2, 6 * 3 + 2), e.colors.left);
+}
+
+void RescueHistoryTest::rescueRebuildsViewsAndPreviews()
+{
+    Editor e;
+    e.canvas.Im2.setPixel(7, 8, 0x00FF00);
+    e.canvas.RefreshAfterEdit();
+    e.stroke(7, 8, MouseState::Right);
+    e.canvas.maskPanelVisible = false;
+    e.rescue();
+    QCOMPARE(e.canvas.Im1.pixel(6 * 7 + 3, 6 * 8 + 3), Color(0x00FF00));
+    QCOMPARE(e.canvas.Im1.pixel(6 * 7, 6 * 8 + 3), kBlack);
+    // The previews follow even while they are hidden.
+    QCOMPARE(e.canvas.Im4.pixel(7, 8), Color(0x00FF00));
+    QCOMPARE(e.canvas.Im3.pixel(7, 8), kBlack);
+}
+
+void RescueHistoryTest::clearEmptiesHistory()
+{
+    Editor e;
+    e.stroke(1, 1);
+    e.stroke(2, 2);
+    e.history.clear();
+    QVERIFY(!e.history.canRescue());
+    e.stroke(3, 3);
+    QCOMPARE(e.history.FRescueCount, 1);
+}
+
+QTEST_APPLESS_MAIN(RescueHistoryTest)
+#include "tst_rescue_history.moc"
