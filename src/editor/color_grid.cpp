@@ -1,0 +1,284 @@
+#include "editor/color_grid.h"
+
+#include <QFont>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QtMath>
+
+#include <algorithm>
+
+namespace pimoko {
+
+namespace {
+
+// The classic 16 colours: entries 0 to 7 and 12 to 19 of the 20-entry
+// default system palette.
+constexpr std::array<Color, TColorGrid::kCellCount> kPaletteColors{
+    0x000000, // black
+    0x000080, // dark red
+    0x008000, // dark green
+    0x008080, // olive
+    0x800000, // navy
+    0x800080, // purple
+    0x808000, // teal
+    0xC0C0C0, // silver
+    0x808080, // grey
+    0x0000FF, // red
+    0x00FF00, // lime
+    0x00FFFF, // yellow
+    0xFF0000, // blue
+    0xFF00FF, // fuchsia
+    0xFFFF00, // aqua
+    0xFFFFFF, // white
+};
+
+// Classic grey bevel colours, used when the widget palette cannot draw a
+// visible sunken edge.
+constexpr Color kClassicFace = 0xC0C0C0;
+constexpr Color kClassicShadow = 0x808080;
+constexpr Color kClassicHighlight = 0xFFFFFF;
+
+QColor toQColor(Color c)
+{
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
+
+// Each component of the mark is off where the cell's component is bright
+// (0x80 or more) and full where it is dark.
+Color markTextColor(Color cell)
+{
+    const auto contrast = [](int component) { return component >= 0x80 ? 0x00 : 0xFF; };
+    return rgb(contrast(redOf(cell)), contrast(greenOf(cell)), contrast(blueOf(cell)));
+}
+
+// The pixel under the pointer; floor keeps fractional positions of scaled
+// screens in the pixel they fall on.
+QPoint pixelOf(const QMouseEvent* event)
+{
+    const QPointF p = event->position();
+    return QPoint(qFloor(p.x()), qFloor(p.y()));
+}
+
+} // namespace
+
+TColorGrid::TColorGrid(QWidget* parent)
+    : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    resize(sizeHint());
+}
+
+const std::array<Color, TColorGrid::kCellCount>& TColorGrid::PaletteColors()
+{
+    return kPaletteColors;
+}
+
+QSize TColorGrid::sizeHint() const
+{
+    return QSize(60, 200);
+}
+
+void TColorGrid::setForegroundIndex(int index)
+{
+    if (index < 0 || index >= kCellCount || index == foregroundIndex_)
+        return;
+    foregroundIndex_ = index;
+    // The whole control repaints: the old cell loses its mark and a shared
+    // cell shows "FB" alone, as after any full paint.
+    update();
+    emit changed();
+}
+
+void TColorGrid::setBackgroundIndex(int index)
+{
+    if (index < 0 || index >= kCellCount || index == backgroundIndex_)
+        return;
+    backgroundIndex_ = index;
+    update();
+    emit changed();
+}
+
+int TColorGrid::cellWidth() const
+{
+    return std::max(1, width() / kColumns);
+}
+
+int TColorGrid::cellHeight() const
+{
+    return std::max(1, height() / kRows);
+}
+
+QRect TColorGrid::cellRect(int index) const
+{
+    if (index < 0 || index >= kCellCount)
+        return QRect();
+    const int w = width() / kColumns;
+    const int h = height() / kRows;
+    return QRect((index % kColumns) * w, (index / kColumns) * h, w, h);
+}
+
+int TColorGrid::CellAt(int x, int y) const
+{
+    x = std::max(0, std::min(x, width() - 1));
+    y = std::max(0, std::min(y, height() - 1));
+    const int column = std::min(x / cellWidth(), kColumns - 1);
+    const int row = std::min(y / cellHeight(), kRows - 1);
+    return row * kColumns + column;
+}
+
+// The cell size always follows from the current size (width div columns,
+// height div rows), so only the trimming is left to do here. For a child
+// widget the nested resize runs at once and finds nothing more to trim.
+void TColorGrid::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const QSize trimmed(kColumns * (width() / kColumns), kRows * (height() / kRows));
+    if (trimmed != size())
+        resize(trimmed);
+}
+
+// The platform's button face, button shadow (QPalette::Dark) and button
+// highlight (QPalette::Light). Flat themes give a shadow or highlight no
+// darker or lighter than the face, which would hide the bevel; the classic
+// grey triple is drawn then instead.
+TColorGrid::BevelColors TColorGrid::bevelColors() const
+{
+    const QPalette& p = palette();
+    BevelColors colors{p.color(QPalette::Button), p.color(QPalette::Dark), p.color(QPalette::Light)};
+    const int face = colors.face.lightness();
+    if (colors.shadow.lightness() >= face || colors.highlight.lightness() <= face)
+        colors = {toQColor(kClassicFace), toQColor(kClassicShadow), toQColor(kClassicHighlight)};
+    return colors;
+}
+
+void TColorGrid::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setFont(markFont());
+    for (int i = 0; i < kCellCount; ++i)
+        PaintCell(painter, i);
+    PaintMarks(painter);
+}
+
+// The control's font, drawn without smoothing: every pixel of a mark then
+// has exactly the mark's contrast colour, as with a classic bitmap font, and
+// drawing "FB" twice leaves it as it was. Unhinted outlines keep the letters
+// of a 12-pixel proportional Gothic apart ("FG" merges when hinted), so that
+// is the default unless the owner's font asks for hinting.
+QFont TColorGrid::markFont() const
+{
+    QFont f = font();
+    f.setStyleStrategy(QFont::StyleStrategy(f.styleStrategy() | QFont::NoAntialias));
+    if (f.hintingPreference() == QFont::PreferDefaultHinting)
+        f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+void TColorGrid::PaintCell(QPainter& painter, int index) const
+{
+    const QRect cell = cellRect(index);
+    if (cell.isEmpty())
+        return;
+    const BevelColors bevel = bevelColors();
+
+    // Lines are filled 1-pixel rectangles, so every pixel is exact whatever
+    // the painter's pen and transform hints. The top-right and bottom-left
+    // corners belong to the bottom and right edges.
+    const auto ring = [&painter](const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
+        painter.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), topLeft);
+        painter.fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), topLeft);
+        painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
+        painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), bottomRight);
+    };
+
+    ring(cell, bevel.face, bevel.face);
+    QRect inner = cell.adjusted(1, 1, -1, -1);
+    for (int i = 0; i < 2 && !inner.isEmpty(); ++i) {
+        ring(inner, bevel.shadow, bevel.highlight);
+        inner.adjust(1, 1, -1, -1);
+    }
+    if (!inner.isEmpty())
+        painter.fillRect(inner, toQColor(kPaletteColors[std::size_t(index)]));
+}
+
+void TColorGrid::PaintMarks(QPainter& painter) const
+{
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const auto mark = [this, &painter](int index, const QString& text) {
+        painter.setPen(toQColor(markTextColor(kPaletteColors[std::size_t(index)])));
+        painter.drawText(cellRect(index), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
+    };
+    // A shared cell gets "FB" from both marks, drawn at the same place.
+    const bool shared = foregroundIndex_ == backgroundIndex_;
+    mark(foregroundIndex_, shared ? QStringLiteral("FB") : QStringLiteral("FG"));
+    mark(backgroundIndex_, shared ? QStringLiteral("FB") : QStringLiteral("BG"));
+}
+
+void TColorGrid::mousePressEvent(QMouseEvent* event)
+{
+    handlePress(event);
+}
+
+// The window system reports the second press of a double click as a press
+// followed by a double-click event; the press has been handled by then. A
+// double-click event that comes without its press is taken as the press.
+void TColorGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (dragging_ && dragButton_ == event->button()) {
+        event->accept();
+        return;
+    }
+    handlePress(event);
+}
+
+void TColorGrid::handlePress(QMouseEvent* event)
+{
+    const QPoint pos = pixelOf(event);
+    emit mouseDown(event->button(), event->buttons(), event->modifiers(), pos);
+    // The last pressed button takes over any drag already running. Qt grabs
+    // the mouse for the pressed widget, so moves and the release keep coming
+    // here when the pointer leaves the control.
+    dragButton_ = event->button();
+    dragging_ = true;
+    followPointer(CellAt(pos.x(), pos.y()));
+    event->accept();
+}
+
+void TColorGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging_)
+        return;
+    // Without the remembered button held its release went elsewhere (a
+    // popup took the mouse, say): stop following instead of dragging on.
+    if (!(event->buttons() & dragButton_)) {
+        dragging_ = false;
+        return;
+    }
+    const QPoint pos = pixelOf(event);
+    followPointer(CellAt(pos.x(), pos.y()));
+}
+
+void TColorGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    emit mouseUp(event->button(), event->buttons(), event->modifiers(), pixelOf(event));
+    event->accept();
+    // A button pressed before the last one has handed the drag over; only
+    // the release of the last pressed button ends it.
+    if (!dragging_ || event->button() != dragButton_)
+        return;
+    dragging_ = false;
+    if (dragButton_ == Qt::RightButton)
+        emit clicked();
+}
+
+void TColorGrid::followPointer(int index)
+{
+    if (dragButton_ == Qt::LeftButton)
+        setForegroundIndex(index);
+    else if (dragButton_ == Qt::RightButton)
+        setBackgroundIndex(index);
+}
+
+} // namespace pimoko
