@@ -1,0 +1,219 @@
+#include "files/codec/icon_file.h"
+
+#include "files/codec/file_error.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace pimoko {
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 6;
+constexpr std::size_t kEntrySize = 16;
+constexpr std::size_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kUncompressed = 0;  // BI_RGB
+
+[[noreturn]] void refuse()
+{
+    throw FileError(kInvalidIconText);
+}
+
+// A window on part of the file that refuses any read beyond its end.
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    std::size_t size() const { return bytes_.size(); }
+
+    // The count bytes at offset; both are checked against the window first.
+    std::span<const std::uint8_t> slice(std::uint64_t offset, std::uint64_t count) const
+    {
+        if (offset > bytes_.size() || count > bytes_.size() - offset)
+            refuse();
+        return bytes_.subspan(std::size_t(offset), std::size_t(count));
+    }
+
+    std::uint8_t u8(std::uint64_t offset) const { return slice(offset, 1)[0]; }
+    std::uint16_t u16(std::uint64_t offset) const
+    {
+        const auto b = slice(offset, 2);
+        return std::uint16_t(b[0] | (b[1] << 8));
+    }
+    std::uint32_t u32(std::uint64_t offset) const
+    {
+        const auto b = slice(offset, 4);
+        return std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16)
+            | (std::uint32_t(b[3]) << 24);
+    }
+    std::int32_t i32(std::uint64_t offset) const { return std::int32_t(u32(offset)); }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+// Bytes in one stored row of width pixels at bits per pixel, padded to 4.
+std::uint64_t rowStride(int width, int bits)
+{
+    return ((std::uint64_t(width) * std::uint64_t(bits) + 31) / 32) * 4;
+}
+
+bool isPng(const ByteReader& data)
+{
+    static constexpr std::array<std::uint8_t, 8> signature{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (data.size() < signature.size())
+        return false;
+    const auto head = data.slice(0, signature.size());
+    return std::equal(signature.begin(), signature.end(), head.begin());
+}
+
+// Value of pixel x in a stored row of 1, 4 or 8 bits per pixel; the leftmost
+// pixel sits in the high bits of the first byte.
+unsigned indexAt(std::span<const std::uint8_t> row, int x, int bits)
+{
+    const std::size_t bit = std::size_t(x) * std::size_t(bits);
+    const unsigned byte = row[bit / 8];
+    const unsigned shift = unsigned(8 - bits) - unsigned(bit % 8);
+    return (byte >> shift) & ((1u << bits) - 1u);
+}
+
+} // namespace
+
+Point IconDirectory::hotspot(std::size_t index) const
+{
+    if (!isCursor())
+        return {};
+    return {entries.at(index).planes, entries.at(index).bitCount};
+}
+
+IconHeader readIconHeader(std::span<const std::uint8_t> file)
+{
+    const ByteReader reader(file);
+    IconHeader header;
+    header.reserved = reader.u16(0);
+    header.type = reader.u16(2);
+    header.count = reader.u16(4);
+    return header;
+}
+
+IconDirectory readIconDirectory(std::span<const std::uint8_t> file)
+{
+    const ByteReader reader(file);
+    const IconHeader header = readIconHeader(file);
+    if (header.count == 0)
+        refuse();
+    // The whole directory must be present before any entry is looked at.
+    reader.slice(kHeaderSize, std::uint64_t(header.count) * kEntrySize);
+
+    IconDirectory directory;
+    directory.reserved = header.reserved;
+    directory.type = header.type;
+    directory.entries.reserve(std::size_t(header.count));
+    for (int i = 0; i < header.count; ++i) {
+        const std::uint64_t at = kHeaderSize + std::uint64_t(i) * kEntrySize;
+        IconDirEntry entry;
+        entry.width = reader.u8(at);
+        entry.height = reader.u8(at + 1);
+        entry.colorCount = reader.u16(at + 2);
+        entry.planes = reader.u16(at + 4);
+        entry.bitCount = reader.u16(at + 6);
+        entry.dataSize = reader.u32(at + 8);
+        entry.dataOffset = reader.u32(at + 12);
+        directory.entries.push_back(entry);
+    }
+    return directory;
+}
+
+IconImage decodeIconImage(std::span<const std::uint8_t> file, const IconDirEntry& entry)
+{
+    // Every later read stays inside the entry's own data.
+    const ByteReader data(ByteReader(file).slice(entry.dataOffset, entry.dataSize));
+    if (isPng(data))
+        refuse();
+
+    const std::uint32_t headerSize = data.u32(0);
+    if (headerSize < kInfoHeaderSize)
+        refuse();
+    const std::int32_t storedWidth = data.i32(4);
+    const std::int32_t storedHeight = data.i32(8);  // XOR rows and AND rows together
+    const int planes = data.u16(12);
+    const int bits = data.u16(14);
+    const std::uint32_t compression = data.u32(16);
+    const std::uint32_t colorsUsed = data.u32(32);
+
+    if (storedWidth < 1 || storedWidth > kMaxIconSide)
+        refuse();
+    if (storedHeight < 2 || storedHeight > 2 * kMaxIconSide || storedHeight % 2 != 0)
+        refuse();
+    if (planes != 1 || compression != kUncompressed)
+        refuse();
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
+        refuse();
+
+    IconImage image;
+    image.width = storedWidth;
+    image.height = storedHeight / 2;
+    image.bitCount = bits;
+
+    std::uint64_t at = headerSize;
+    if (bits <= 8) {
+        const std::uint32_t maxColors = 1u << bits;
+        if (colorsUsed > maxColors)
+            refuse();
+        const std::uint32_t tableSize = colorsUsed == 0 ? maxColors : colorsUsed;
+        const auto table = data.slice(at, std::uint64_t(tableSize) * 4);
+        image.palette.reserve(tableSize);
+        for (std::uint32_t i = 0; i < tableSize; ++i)
+            image.palette.push_back(rgb(table[4 * i + 2], table[4 * i + 1], table[4 * i]));
+        at += std::uint64_t(tableSize) * 4;
+    }
+
+    const std::uint64_t xorStride = rowStride(image.width, bits);
+    const std::uint64_t andStride = rowStride(image.width, 1);
+    const std::uint64_t rows = std::uint64_t(image.height);
+    const auto xorBits = data.slice(at, xorStride * rows);
+    const auto andBits = data.slice(at + xorStride * rows, andStride * rows);
+
+    const std::size_t pixelCount = std::size_t(image.width) * std::size_t(image.height);
+    image.colors.resize(pixelCount);
+    image.andMask.resize(pixelCount);
+    std::vector<std::uint8_t> alpha(bits == 32 ? pixelCount : 0);
+    bool anyAlpha = false;
+
+    for (int y = 0; y < image.height; ++y) {
+        const std::size_t storedRow = std::size_t(image.height - 1 - y);  // rows are bottom-up
+        const auto xorRow = xorBits.subspan(storedRow * xorStride, xorStride);
+        const auto andRow = andBits.subspan(storedRow * andStride, andStride);
+        for (int x = 0; x < image.width; ++x) {
+            const std::size_t i = image.index(x, y);
+            switch (bits) {
+            case 24:
+            case 32: {
+                const std::size_t step = std::size_t(bits / 8);
+                const std::size_t p = std::size_t(x) * step;
+                image.colors[i] = rgb(xorRow[p + 2], xorRow[p + 1], xorRow[p]);
+                if (bits == 32) {
+                    alpha[i] = xorRow[p + 3];
+                    anyAlpha = anyAlpha || alpha[i] != 0;
+                }
+                break;
+            }
+            default: {
+                const unsigned colorIndex = indexAt(xorRow, x, bits);
+                // An index past a short colour table has no colour to show.
+                if (colorIndex >= image.palette.size())
+                    refuse();
+                image.colors[i] = image.palette[colorIndex];
+                break;
+            }
+            }
+            image.andMask[i] = std::uint8_t(indexAt(andRow, x, 1));
+        }
+    }
+    if (anyAlpha)
+        image.alpha = std::move(alpha);
+    return image;
+}
+
+} // namespace pimoko

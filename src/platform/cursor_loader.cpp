@@ -1,0 +1,74 @@
+#include "platform/cursor_loader.h"
+
+#include "files/codec/file_error.h"
+
+#include <QFile>
+#include <QPixmap>
+
+#include <algorithm>
+
+namespace pimoko {
+
+namespace {
+
+// A cursor file holds a few images of at most 256 x 256; anything much
+// larger is not one, and is not read into memory.
+constexpr qint64 kMaxCursorFileSize = 4 * 1024 * 1024;
+
+QRgb argbOf(Color c, int alpha)
+{
+    return qRgba(redOf(c), greenOf(c), blueOf(c), alpha);
+}
+
+} // namespace
+
+QImage cursorImage(const IconImage& image)
+{
+    QImage result(image.width, image.height, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < image.width; ++x) {
+            const Color c = image.color(x, y);
+            if (image.hasAlpha())
+                line[x] = argbOf(c, image.alpha[image.index(x, y)]);
+            else if (!image.isMasked(x, y))
+                line[x] = argbOf(c, 255);
+            else if (c == kBlack)
+                line[x] = qRgba(0, 0, 0, 0);
+            else
+                line[x] = argbOf(kBlack, 255);  // screen-inverting pixel
+        }
+    }
+    return result;
+}
+
+std::optional<QCursor> cursorFromBytes(std::span<const std::uint8_t> file)
+{
+    try {
+        const IconDirectory directory = readIconDirectory(file);
+        if (directory.type != kIconFileType && directory.type != kCursorFileType)
+            return std::nullopt;
+        const IconImage image = decodeIconImage(file, directory.entries.front());
+        const Point hot = directory.hotspot(0);
+        const int hotX = std::clamp(hot.x, 0, image.width - 1);
+        const int hotY = std::clamp(hot.y, 0, image.height - 1);
+        return QCursor(QPixmap::fromImage(cursorImage(image)), hotX, hotY);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<QCursor> loadCursorFile(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCursorFileSize)
+        return std::nullopt;
+    const QByteArray bytes = file.read(kMaxCursorFileSize + 1);
+    if (bytes.size() > kMaxCursorFileSize)
+        return std::nullopt;
+    return cursorFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+}
+
+} // namespace pimoko

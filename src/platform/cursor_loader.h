@@ -1,0 +1,32 @@
+#pragma once
+
+#include "files/codec/icon_file.h"
+
+#include <QCursor>
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace pimoko {
+
+// Stand-in for loading a cursor file into a tool cursor slot: reads a .cur
+// (or .ico) file in the icon layout and makes a QCursor from its first image,
+// with the hot spot of its directory entry (0, 0 for icon files). A missing,
+// unreadable or malformed file gives std::nullopt without any message; the
+// caller then shows the default arrow. Needs a QGuiApplication.
+std::optional<QCursor> loadCursorFile(const QString& path);
+
+// The same from the bytes of a whole file.
+std::optional<QCursor> cursorFromBytes(std::span<const std::uint8_t> file);
+
+// One decoded image as an ARGB32 picture. Where there is alpha, it decides;
+// otherwise AND = 0 shows the XOR colour and AND = 1 with XOR colour 0 is
+// transparent. AND = 1 with a nonzero XOR colour inverts the screen, which a
+// QCursor cannot do: those pixels are drawn opaque black, which reads like
+// the inversion on the light canvas the tools are used on.
+QImage cursorImage(const IconImage& image);
+
+} // namespace pimoko

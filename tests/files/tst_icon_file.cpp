@@ -1,0 +1,490 @@
+#include "files/codec/file_error.h"
+#include "files/codec/icon_file.h"
+
+#include <QFile>
+#include <QString>
+#include <QTest>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using namespace pimoko;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void put16(Bytes& out, unsigned value)
+{
+    out.push_back(std::uint8_t(value & 0xFF));
+    out.push_back(std::uint8_t((value >> 8) & 0xFF));
+}
+
+void put32(Bytes& out, std::uint32_t value)
+{
+    put16(out, value & 0xFFFF);
+    put16(out, value >> 16);
+}
+
+void set32(Bytes& out, std::size_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out[at + std::size_t(i)] = std::uint8_t((value >> (8 * i)) & 0xFF);
+}
+
+// A picture to encode, top row first: `values` holds palette indices for 1,
+// 4 and 8 bits and 0x00BBGGRR colours for 24 and 32 bits.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    int bits = 0;
+    std::vector<Color> palette;
+    std::vector<std::uint32_t> values;
+    std::vector<std::uint8_t> mask;   // 1 = transparent
+    std::vector<std::uint8_t> alpha;  // 32 bits only; zeros when empty
+};
+
+// Packs one row of `bits`-wide values, most significant bits first, padded to 4 bytes.
+Bytes packRow(const std::vector<std::uint32_t>& values, int bits)
+{
+    Bytes row;
+    if (bits >= 24) {
+        for (std::uint32_t v : values) {
+            row.push_back(std::uint8_t((v >> 16) & 0xFF));
+            row.push_back(std::uint8_t((v >> 8) & 0xFF));
+            row.push_back(std::uint8_t(v & 0xFF));
+            if (bits == 32)
+                row.push_back(std::uint8_t(v >> 24));
+        }
+    } else {
+        unsigned acc = 0;
+        int used = 0;
+        for (std::uint32_t v : values) {
+            acc = (acc << bits) | v;
+            used += bits;
+            if (used == 8) {
+                row.push_back(std::uint8_t(acc));
+                acc = 0;
+                used = 0;
+            }
+        }
+        if (used > 0)
+            row.push_back(std::uint8_t(acc << (8 - used)));
+    }
+    while (row.size() % 4 != 0)
+        row.push_back(0);
+    return row;
+}
+
+// The entry data of a picture: info header, colour table, XOR rows, AND rows.
+Bytes encode(const Picture& p)
+{
+    Bytes out;
+    put32(out, 40);
+    put32(out, std::uint32_t(p.width));
+    put32(out, std::uint32_t(2 * p.height));
+    put16(out, 1);
+    put16(out, unsigned(p.bits));
+    for (int i = 0; i < 6; ++i)
+        put32(out, 0);
+    for (Color c : p.palette) {
+        out.push_back(std::uint8_t(blueOf(c)));
+        out.push_back(std::uint8_t(greenOf(c)));
+        out.push_back(std::uint8_t(redOf(c)));
+        out.push_back(0);
+    }
+    set32(out, 32, std::uint32_t(p.palette.size()));
+    for (int y = p.height - 1; y >= 0; --y) {
+        std::vector<std::uint32_t> row;
+        for (int x = 0; x < p.width; ++x) {
+            const std::size_t i = std::size_t(y * p.width + x);
+            std::uint32_t v = p.values[i];
+            if (p.bits == 32 && !p.alpha.empty())
+                v |= std::uint32_t(p.alpha[i]) << 24;
+            row.push_back(v);
+        }
+        const Bytes packed = packRow(row, p.bits);
+        out.insert(out.end(), packed.begin(), packed.end());
+    }
+    for (int y = p.height - 1; y >= 0; --y) {
+        std::vector<std::uint32_t> row;
+        for (int x = 0; x < p.width; ++x)
+            row.push_back(p.mask[std::size_t(y * p.width + x)]);
+        const Bytes packed = packRow(row, 1);
+        out.insert(out.end(), packed.begin(), packed.end());
+    }
+    return out;
+}
+
+// A whole file with one entry per image; the entry's two words are the hot
+// spot for type 2 and planes 1 / bit count for other types.
+Bytes iconFile(int type, const std::vector<Bytes>& images, Point hotspot = {})
+{
+    Bytes out;
+    put16(out, 0);
+    put16(out, unsigned(type));
+    put16(out, unsigned(images.size()));
+    std::uint32_t offset = std::uint32_t(6 + 16 * images.size());
+    for (const Bytes& image : images) {
+        const std::uint32_t width = image[4];
+        const std::uint32_t height = image[8] / 2;
+        out.push_back(std::uint8_t(width));
+        out.push_back(std::uint8_t(height));
+        out.push_back(0);
+        out.push_back(0);
+        put16(out, type == kCursorFileType ? unsigned(hotspot.x) : 1u);
+        put16(out, type == kCursorFileType ? unsigned(hotspot.y) : image[14]);
+        put32(out, std::uint32_t(image.size()));
+        put32(out, offset);
+        offset += std::uint32_t(image.size());
+    }
+    for (const Bytes& image : images)
+        out.insert(out.end(), image.begin(), image.end());
+    return out;
+}
+
+// A 3 x 2 picture: odd width so row padding matters, not square so the axes
+// cannot be swapped unnoticed.
+Picture threeByTwo(int bits)
+{
+    Picture p;
+    p.width = 3;
+    p.height = 2;
+    p.bits = bits;
+    p.mask = {0, 1, 0, 1, 0, 0};
+    if (bits <= 8) {
+        const int colors = 1 << bits;
+        for (int i = 0; i < colors; ++i)
+            p.palette.push_back(rgb(i * 7 % 256, 255 - i, i * 13 % 256));
+        const std::uint32_t top = std::uint32_t(colors - 1);
+        p.values = {top, 0, 1 % std::uint32_t(colors), 0, top, 1};
+    } else {
+        p.values = {rgb(1, 2, 3), kWhite, rgb(200, 100, 50), kBlack, rgb(10, 20, 30), rgb(255, 0, 128)};
+    }
+    return p;
+}
+
+void checkThrowsInvalid(const Bytes& file, bool decode)
+{
+    try {
+        const IconDirectory directory = readIconDirectory(file);
+        if (decode)
+            decodeIconImage(file, directory.entries.at(0));
+    } catch (const FileError& error) {
+        QCOMPARE(std::string(error.what()), std::string(kInvalidIconText));
+        return;
+    }
+    QFAIL("the malformed file was accepted");
+}
+
+Bytes readResource(const QString& name)
+{
+    QFile file(QStringLiteral(PIMOKO_SOURCE_DIR "/resources/cursors/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    return Bytes(data.begin(), data.end());
+}
+
+} // namespace
+
+class TestIconFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void headerIsReadWithoutJudgingTypeOrCount()
+    {
+        const Bytes file{0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
+        const IconHeader header = readIconHeader(file);
+        QCOMPARE(header.reserved, 0);
+        QCOMPARE(header.type, 5);
+        QCOMPARE(header.count, 0);
+    }
+
+    void directoryFieldsAreReadLittleEndian()
+    {
+        const Bytes file{
+            0x00, 0x00, 0x02, 0x00, 0x01, 0x00,              // reserved, type 2, count 1
+            0x20, 0x10, 0x10, 0x01, 0x07, 0x00, 0x1E, 0x00,  // 32 x 16, colours 0x110, hot spot 7, 30
+            0x34, 0x12, 0x00, 0x00, 0x16, 0x00, 0x00, 0x00,  // size 0x1234, offset 22
+        };
+        const IconDirectory directory = readIconDirectory(file);
+        QCOMPARE(directory.type, kCursorFileType);
+        QVERIFY(directory.isCursor());
+        QCOMPARE(directory.entries.size(), std::size_t(1));
+        const IconDirEntry& entry = directory.entries[0];
+        QCOMPARE(entry.width, 32);
+        QCOMPARE(entry.height, 16);
+        QCOMPARE(entry.colorCount, 0x110);
+        QCOMPARE(entry.planes, 7);
+        QCOMPARE(entry.bitCount, 30);
+        QCOMPARE(entry.dataSize, std::uint32_t(0x1234));
+        QCOMPARE(entry.dataOffset, std::uint32_t(22));
+        QCOMPARE(directory.hotspot(0), (Point{7, 30}));
+    }
+
+    void iconFilesHaveNoHotspot()
+    {
+        const Bytes file = iconFile(kIconFileType, {encode(threeByTwo(4))});
+        const IconDirectory directory = readIconDirectory(file);
+        QVERIFY(!directory.isCursor());
+        QCOMPARE(directory.entries[0].planes, 1);
+        QCOMPARE(directory.entries[0].bitCount, 4);
+        QCOMPARE(directory.hotspot(0), (Point{0, 0}));
+    }
+
+    void sizeByteZeroStaysZero()
+    {
+        Bytes file = iconFile(kIconFileType, {encode(threeByTwo(1))});
+        file[6] = 0;
+        file[7] = 0;
+        const IconDirectory directory = readIconDirectory(file);
+        QCOMPARE(directory.entries[0].width, 0);
+        QCOMPARE(directory.entries[0].height, 0);
+    }
+
+    void everyEntryIsListedInOrder()
+    {
+        const Bytes file = iconFile(kIconFileType, {encode(threeByTwo(1)), encode(threeByTwo(8)), encode(threeByTwo(32))});
+        const IconDirectory directory = readIconDirectory(file);
+        QCOMPARE(directory.entries.size(), std::size_t(3));
+        QCOMPARE(directory.entries[1].bitCount, 8);
+        QCOMPARE(decodeIconImage(file, directory.entries[2]).bitCount, 32);
+        QCOMPARE(decodeIconImage(file, directory.entries[0]).bitCount, 1);
+    }
+
+    void decodesEveryBitDepth_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::newRow("1 bit") << 1;
+        QTest::newRow("4 bits") << 4;
+        QTest::newRow("8 bits") << 8;
+        QTest::newRow("24 bits") << 24;
+        QTest::newRow("32 bits") << 32;
+    }
+    void decodesEveryBitDepth()
+    {
+        QFETCH(int, bits);
+        const Picture picture = threeByTwo(bits);
+        const Bytes file = iconFile(kIconFileType, {encode(picture)});
+        const IconImage image = decodeIconImage(file, readIconDirectory(file).entries[0]);
+        QCOMPARE(image.width, 3);
+        QCOMPARE(image.height, 2);
+        QCOMPARE(image.bitCount, bits);
+        QCOMPARE(image.palette, picture.palette);
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < 3; ++x) {
+                const std::size_t i = std::size_t(y * 3 + x);
+                const Color expected = bits <= 8 ? picture.palette[picture.values[i]] : picture.values[i];
+                QCOMPARE(image.color(x, y), expected);
+                QCOMPARE(image.isMasked(x, y), picture.mask[i] != 0);
+            }
+        }
+        QVERIFY(!image.hasAlpha());
+    }
+
+    // A 2 x 2 monochrome cursor written out byte by byte: white top-left,
+    // black elsewhere, the top-right pixel transparent.
+    void decodesHandWrittenMonochromeCursor()
+    {
+        const Bytes file{
+            0x00, 0x00, 0x02, 0x00, 0x01, 0x00,
+            0x02, 0x02, 0x02, 0x00, 0x01, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x16, 0x00, 0x00, 0x00,
+            // info header: 40 bytes, width 2, height 4, 1 plane, 1 bit, no compression
+            0x28, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00,
+            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+            // colour table: black, white
+            0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00,
+            // XOR rows, bottom row first: 00, then 10
+            0x00, 0x00, 0x00, 0x00, 0x80, 0x00, 0x00, 0x00,
+            // AND rows, bottom row first: 00, then 01
+            0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00,
+        };
+        const IconDirectory directory = readIconDirectory(file);
+        QCOMPARE(directory.hotspot(0), (Point{1, 0}));
+        const IconImage image = decodeIconImage(file, directory.entries[0]);
+        QCOMPARE(image.width, 2);
+        QCOMPARE(image.height, 2);
+        QCOMPARE(image.colors, (std::vector<Color>{kWhite, kBlack, kBlack, kBlack}));
+        QCOMPARE(image.andMask, (std::vector<std::uint8_t>{0, 1, 0, 0}));
+    }
+
+    void alphaIsKeptWhenAnyAlphaByteIsSet()
+    {
+        Picture picture = threeByTwo(32);
+        picture.alpha = {255, 0, 128, 0, 0, 1};
+        const Bytes file = iconFile(kIconFileType, {encode(picture)});
+        const IconImage image = decodeIconImage(file, readIconDirectory(file).entries[0]);
+        QVERIFY(image.hasAlpha());
+        QCOMPARE(image.alpha, picture.alpha);
+        QCOMPARE(image.color(2, 0), rgb(200, 100, 50));
+    }
+
+    void shortColourTableIsRead()
+    {
+        Picture picture = threeByTwo(8);
+        picture.palette.resize(2);
+        picture.values = {1, 0, 1, 0, 0, 1};
+        const Bytes file = iconFile(kIconFileType, {encode(picture)});
+        const IconImage image = decodeIconImage(file, readIconDirectory(file).entries[0]);
+        QCOMPARE(image.palette.size(), std::size_t(2));
+        QCOMPARE(image.color(0, 0), picture.palette[1]);
+        QCOMPARE(image.color(1, 0), picture.palette[0]);
+    }
+
+    void storedSizeWinsOverEntrySize()
+    {
+        Bytes file = iconFile(kIconFileType, {encode(threeByTwo(24))});
+        file[6] = 32;
+        file[7] = 32;
+        const IconImage image = decodeIconImage(file, readIconDirectory(file).entries[0]);
+        QCOMPARE(image.width, 3);
+        QCOMPARE(image.height, 2);
+    }
+
+    void largestSideIsDecoded()
+    {
+        Picture picture;
+        picture.width = kMaxIconSide;
+        picture.height = 1;
+        picture.bits = 1;
+        picture.palette = {kBlack, kWhite};
+        picture.values.assign(kMaxIconSide, 1);
+        picture.mask.assign(kMaxIconSide, 0);
+        picture.mask.back() = 1;
+        const Bytes file = iconFile(kIconFileType, {encode(picture)});
+        const IconImage image = decodeIconImage(file, readIconDirectory(file).entries[0]);
+        QCOMPARE(image.width, kMaxIconSide);
+        QCOMPARE(image.color(kMaxIconSide - 1, 0), kWhite);
+        QVERIFY(image.isMasked(kMaxIconSide - 1, 0));
+        QVERIFY(!image.isMasked(kMaxIconSide - 2, 0));
+    }
+
+    void malformedDirectoryIsRefused_data()
+    {
+        QTest::addColumn<Bytes>("file");
+        QTest::newRow("empty") << Bytes{};
+        QTest::newRow("header cut short") << Bytes{0x00, 0x00, 0x01, 0x00, 0x01};
+        QTest::newRow("count 0") << Bytes{0x00, 0x00, 0x01, 0x00, 0x00, 0x00};
+        QTest::newRow("no directory") << Bytes{0x00, 0x00, 0x01, 0x00, 0x01, 0x00};
+        QTest::newRow("directory one byte short")
+            << Bytes{0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x10, 0x10, 0x00, 0x00, 0x01, 0x00, 0x04, 0x00,
+                     0x00, 0x00, 0x00, 0x00, 0x16, 0x00, 0x00};
+        QTest::newRow("count larger than the file")
+            << Bytes{0x00, 0x00, 0x01, 0x00, 0xFF, 0xFF, 0x10, 0x10, 0x00, 0x00, 0x01, 0x00, 0x04, 0x00,
+                     0x00, 0x00, 0x00, 0x00, 0x16, 0x00, 0x00, 0x00};
+    }
+    void malformedDirectoryIsRefused()
+    {
+        QFETCH(Bytes, file);
+        checkThrowsInvalid(file, false);
+    }
+
+    void malformedImageIsRefused_data()
+    {
+        QTest::addColumn<Bytes>("file");
+        const Bytes good = iconFile(kIconFileType, {encode(threeByTwo(4))});
+        constexpr std::size_t entry = 6;
+        constexpr std::size_t info = 22;
+
+        auto patched = [&](std::size_t at, std::uint32_t value) {
+            Bytes file = good;
+            set32(file, at, value);
+            return file;
+        };
+        auto patched16 = [&](std::size_t at, unsigned value) {
+            Bytes file = good;
+            file[at] = std::uint8_t(value & 0xFF);
+            file[at + 1] = std::uint8_t(value >> 8);
+            return file;
+        };
+
+        QTest::newRow("offset past the end") << patched(entry + 12, std::uint32_t(good.size()) + 1);
+        QTest::newRow("offset plus size wraps around") << [&] {
+            Bytes file = patched(entry + 12, 0xFFFFFFF0u);
+            set32(file, entry + 8, 0x20);
+            return file;
+        }();
+        QTest::newRow("size past the end") << patched(entry + 8, std::uint32_t(good.size()));
+        QTest::newRow("size too small for the header") << patched(entry + 8, 39);
+        QTest::newRow("size cuts the AND mask") << patched(entry + 8, std::uint32_t(good.size() - info - 1));
+        QTest::newRow("file cut inside the AND mask") << Bytes(good.begin(), good.end() - 1);
+        QTest::newRow("core header") << patched(info, 12);
+        QTest::newRow("header size 0") << patched(info, 0);
+        QTest::newRow("header larger than the data") << patched(info, 0xFFFFFFFFu);
+        QTest::newRow("width 0") << patched(info + 4, 0);
+        QTest::newRow("width negative") << patched(info + 4, 0xFFFFFFFDu);
+        QTest::newRow("width beyond the cap") << patched(info + 4, kMaxIconSide + 1);
+        QTest::newRow("height 0") << patched(info + 8, 0);
+        QTest::newRow("height odd") << patched(info + 8, 3);
+        QTest::newRow("height negative (top-down)") << patched(info + 8, 0xFFFFFFFCu);
+        QTest::newRow("height beyond the cap") << patched(info + 8, 2 * kMaxIconSide + 2);
+        QTest::newRow("planes 0") << patched16(info + 12, 0);
+        QTest::newRow("planes 2") << patched16(info + 12, 2);
+        QTest::newRow("bit depth 2") << patched16(info + 14, 2);
+        QTest::newRow("bit depth 16") << patched16(info + 14, 16);
+        QTest::newRow("run-length compressed") << patched(info + 16, 2);
+        QTest::newRow("bit-field compression") << patched(info + 16, 3);
+        QTest::newRow("more colours than the depth holds") << patched(info + 32, 17);
+        QTest::newRow("pixel index past a short table") << patched(info + 32, 1);
+        QTest::newRow("PNG image") << [&] {
+            Bytes file = good;
+            const Bytes png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+            std::copy(png.begin(), png.end(), file.begin() + info);
+            return file;
+        }();
+    }
+    void malformedImageIsRefused()
+    {
+        QFETCH(Bytes, file);
+        checkThrowsInvalid(file, true);
+    }
+
+    void shippedToolCursorsDecode_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("pen") << QStringLiteral("pen.cur");
+        QTest::newRow("spoid") << QStringLiteral("spoid.cur");
+        QTest::newRow("paint") << QStringLiteral("paint.cur");
+        QTest::newRow("line") << QStringLiteral("line.cur");
+    }
+    void shippedToolCursorsDecode()
+    {
+        QFETCH(QString, name);
+        const Bytes file = readResource(name);
+        QVERIFY2(!file.empty(), qPrintable(name));
+        const IconDirectory directory = readIconDirectory(file);
+        QCOMPARE(directory.type, kCursorFileType);
+        QCOMPARE(directory.entries.size(), std::size_t(1));
+        QCOMPARE(directory.entries[0].width, 32);
+        QCOMPARE(directory.entries[0].height, 32);
+        const IconImage image = decodeIconImage(file, directory.entries[0]);
+        QCOMPARE(image.width, 32);
+        QCOMPARE(image.height, 32);
+
+        const Point hot = directory.hotspot(0);
+        QVERIFY(hot.x >= 0 && hot.x < 32 && hot.y >= 0 && hot.y < 32);
+        // The hot spot lies on the drawing or right beside it.
+        bool drawnNearby = false;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int x = hot.x + dx;
+                const int y = hot.y + dy;
+                if (x >= 0 && y >= 0 && x < 32 && y < 32 && !image.isMasked(x, y))
+                    drawnNearby = true;
+            }
+        QVERIFY(drawnNearby);
+
+        // Some pixels show, most are see-through.
+        int opaque = 0;
+        for (std::uint8_t m : image.andMask)
+            opaque += m == 0 ? 1 : 0;
+        QVERIFY(opaque > 20);
+        QVERIFY(opaque < 32 * 32 / 2);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestIconFile)
+#include "tst_icon_file.moc"
