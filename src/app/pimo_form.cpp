@@ -1,5 +1,6 @@
 #include "app/pimo_form.h"
 
+#include "app/about_box.h"
 #include "app/action_list.h"
 #include "app/hints.h"
 #include "editor/pixel_view.h"
@@ -20,8 +21,12 @@
 #include <QMouseEvent>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStatusTipEvent>
 #include <QToolButton>
+
+#include <cmath>
 
 namespace pimoko {
 
@@ -153,6 +158,8 @@ void TPimoForm1::buildLayout()
     help->addAction(about);
 
     connect(ActionList1->ActExit, &QAction::triggered, this, &TPimoForm1::ActExitExecute);
+    connect(ActionList1->ActUndo, &QAction::triggered, this, &TPimoForm1::ActUndoExecute);
+    connect(ActionList1->ActAbout, &QAction::triggered, this, &TPimoForm1::ActAboutExecute);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -353,6 +360,23 @@ void TPimoForm1::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
+void TPimoForm1::createDialogs()
+{
+    if (!AboutBox)
+        AboutBox = std::make_unique<TAboutBox>();
+}
+
+void TPimoForm1::ActAboutExecute()
+{
+    createDialogs();
+    // Already open, even behind the main window: left where it is.
+    if (AboutBox->isVisible())
+        return;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        AboutBox->move(screen->availableGeometry().center() - AboutBox->rect().center());
+    AboutBox->show();
+}
+
 void TPimoForm1::ActExitExecute()
 {
     close();
@@ -526,7 +550,14 @@ namespace pimoko {
 
 namespace {
 
-unsigned mouseStateOf(const QMouseEvent* event)
+// The view pixel under the pointer; positions between pixels belong to the
+// pixel to their upper left.
+QPoint viewPointOf(const QMouseEvent* event)
+{
+    return {int(std::floor(event->position().x())), int(std::floor(event->position().y()))};
+}
+
+unsigned mouseStateOf(const QMouseEvent* event, bool secondOfDoubleClick = false)
 {
     unsigned state = 0;
     const Qt::MouseButtons buttons = event->buttons();
@@ -543,7 +574,7 @@ unsigned mouseStateOf(const QMouseEvent* event)
         state |= MouseState::Ctrl;
     if (modifiers & Qt::AltModifier)
         state |= MouseState::Alt;
-    if (event->type() == QEvent::MouseButtonDblClick)
+    if (secondOfDoubleClick)
         state |= MouseState::DoubleClick;
     return state;
 }
@@ -558,23 +589,33 @@ void TPimoForm1::connectEditView()
     // editing view; while the right one alone is held, moves and the release
     // outside the view are not the view's.
     const auto seenByView = [this](const QMouseEvent* event, Qt::MouseButtons heldBefore) {
-        return (heldBefore & Qt::LeftButton) || Im1->rect().contains(event->position().toPoint());
+        return (heldBefore & Qt::LeftButton) || Im1->rect().contains(viewPointOf(event));
     };
-    connect(Im1, &PixelView::mousePressed, this, [this](QMouseEvent* event) {
-        Im1MouseDown(event->button(), mouseStateOf(event), event->position().toPoint());
+    connect(Im1, &PixelView::mousePressed, this, [this](QMouseEvent* event, bool secondOfDoubleClick) {
+        Im1MouseDown(event->button(), mouseStateOf(event, secondOfDoubleClick), viewPointOf(event));
     });
     connect(Im1, &PixelView::mouseMoved, this, [this, seenByView](QMouseEvent* event) {
         if (seenByView(event, event->buttons()))
-            Im1MouseMove(mouseStateOf(event), event->position().toPoint());
+            Im1MouseMove(mouseStateOf(event), viewPointOf(event));
     });
     connect(Im1, &PixelView::mouseReleased, this, [this, seenByView](QMouseEvent* event) {
         if (seenByView(event, event->buttons() | event->button()))
-            Im1MouseUp(event->button(), mouseStateOf(event), event->position().toPoint());
+            Im1MouseUp(event->button(), mouseStateOf(event), viewPointOf(event));
     });
 }
 
 void TPimoForm1::PushRescue()
 {
+    rescue_.PushRescue(canvas_.Im2);
+    ActionList1->ActUndo->setEnabled(true);
+}
+
+void TPimoForm1::ActUndoExecute()
+{
+    rescue_.rescueInto(canvas_);
+    canvasRebuilt();
+    if (!rescue_.canRescue())
+        ActionList1->ActUndo->setEnabled(false);
 }
 
 void TPimoForm1::showPixelPosition(Point pixel)

@@ -2,6 +2,7 @@
 
 #include "editor/model/canvas.h"
 #include "editor/model/drawing_tools.h"
+#include "editor/model/rescue_history.h"
 #include "editor/model/tool_codes.h"
 #include "raster/color.h"
 
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QAbstractButton;
@@ -23,6 +25,7 @@ class QToolButton;
 namespace pimoko {
 
 class ActionList;
+class TAboutBox;
 class BevelPanel;
 class PixelView;
 class StatusPanels;
@@ -70,8 +73,16 @@ public:
     void Im1MouseMove(unsigned state, QPoint point);
     void Im1MouseUp(Qt::MouseButton button, unsigned state, QPoint point);
 
+    const RescueHistory& rescueHistory() const { return rescue_; }
+    // Makes the windows that live hidden beside the main window until the
+    // program ends; done once the main window is on its way to the screen.
+    void createDialogs();
+    TAboutBox* aboutBox() const { return AboutBox.get(); }
+
 public slots:
     void ActExitExecute();
+    void ActUndoExecute();
+    void ActAboutExecute();
     void ActSize1Execute();
     void ActSize2Execute();
     void ActSize3Execute();
@@ -111,11 +122,13 @@ private:
     int FTool = ToolCode::Pen;
     PenColors colors_;
     DrawingTools drawingTools_;
+    RescueHistory rescue_;
     std::array<std::optional<QCursor>, 7> cursorSlots_;
     QStringList filesToOpen_;
     bool shownOnce_ = false;
 
     ActionList* ActionList1 = nullptr;
+    std::unique_ptr<TAboutBox> AboutBox;
 
     QWidget* CoolBar1 = nullptr;
     QWidget* ToolBar1 = nullptr;

@@ -31,10 +31,10 @@ void PixelView::paintEvent(QPaintEvent* event)
     painter.drawImage(area.topLeft(), image, area);
 }
 
-void PixelView::mousePressEvent(QMouseEvent* event) { emit mousePressed(event); }
-// The second press of a double-click arrives as its own event kind; it is a
-// press like any other, and the event carries what distinguishes it.
-void PixelView::mouseDoubleClickEvent(QMouseEvent* event) { emit mousePressed(event); }
+void PixelView::mousePressEvent(QMouseEvent* event) { emit mousePressed(event, false); }
+// Qt delivers the second press of a double-click as a double-click event in
+// place of a press.
+void PixelView::mouseDoubleClickEvent(QMouseEvent* event) { emit mousePressed(event, true); }
 void PixelView::mouseMoveEvent(QMouseEvent* event) { emit mouseMoved(event); }
 void PixelView::mouseReleaseEvent(QMouseEvent* event) { emit mouseReleased(event); }
 

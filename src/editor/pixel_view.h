@@ -19,7 +19,7 @@ public:
     void syncSize();
 
 signals:
-    void mousePressed(QMouseEvent* event);
+    void mousePressed(QMouseEvent* event, bool secondOfDoubleClick);
     void mouseMoved(QMouseEvent* event);
     void mouseReleased(QMouseEvent* event);
 
@@ -32,6 +32,7 @@ protected:
 
 private:
     const PixelBuffer* buffer_;
+
 };
 
 } // namespace pimoko

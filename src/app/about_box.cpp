@@ -1,0 +1,95 @@
+#include "app/about_box.h"
+
+#include "platform/bevel_panel.h"
+
+#include <QBitmap>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace pimoko {
+
+namespace {
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int pixelSize,
+                  bool bold, const QColor& color)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    QFont font = parent->font();
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    label->setFont(font);
+    if (color.isValid()) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, color);
+        label->setPalette(palette);
+    }
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::WindowSystemMenuHint)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("バージョン情報"));
+    setModal(false);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+    setFixedSize(273, 195);
+
+    auto* panel = new BevelPanel(this, BevelPanel::Bevel::Lowered, BevelPanel::Bevel::Raised);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(7, 7, 258, 148);
+
+    auto* icon = new QLabel(panel);
+    icon->setObjectName(QStringLiteral("ProgramIcon"));
+    icon->setGeometry(7, 7, 60, 53);
+    QPixmap picture(QStringLiteral(":/program_icon.xpm"));
+    if (!picture.isNull()) {
+        // Black in the picture is transparent.
+        picture = picture.scaled(60, 53, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        picture.setMask(picture.createMaskFromColor(Qt::black));
+        icon->setPixmap(picture);
+    }
+
+    makeLabel(panel, "ProductName", QStringLiteral("ピモコ"), 81, 10, 27, true, QColor(0xFF, 0, 0));
+    makeLabel(panel, "Version", QStringLiteral("バージョン 1.8"), 81, 45, 16, true, QColor(0, 0, 0xFF));
+    makeLabel(panel, "Copyright", QStringLiteral("Copyright (C) ルポミ舎"), 30, 73, 12, false, QColor());
+    QLabel* comments = makeLabel(panel, "Comments",
+                                 QStringLiteral("オリジナルアイコンを沢山作ってパソコンをカスタマイズしよう！"), 30, 95, 12,
+                                 false, QColor());
+    comments->setWordWrap(true);
+    // As wide as designed, as high as the wrapped text needs.
+    comments->setGeometry(30, 95, 162, std::max(24, comments->heightForWidth(162)));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setGeometry(102, 165, 69, 23);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+}
+
+void TAboutBox::OKButtonClick()
+{
+    hide();
+}
+
+void TAboutBox::keyPressEvent(QKeyEvent* event)
+{
+    // The box has no cancel button, so Esc leaves it open.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace pimoko
