@@ -92,7 +92,8 @@ void walkQuarter(Coord a, Coord b, Visit&& visit)
             x += 2;
         visit(x, y);
     }
-    // A tip that the steep part left short of the side.
+    // Guard: the quarter must end on the box's side even if the steep part
+    // stopped short of it (no size up to 700 x 700 does).
     while (x < a) {
         x += 2;
         visit(x, y);
