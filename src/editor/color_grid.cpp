@@ -248,14 +248,10 @@ void TColorGrid::handlePress(QMouseEvent* event)
 
 void TColorGrid::mouseMoveEvent(QMouseEvent* event)
 {
+    // Without mouse tracking, moves come only while a button pressed here
+    // is held, so a drag never follows a pointer with no button down.
     if (!dragging_)
         return;
-    // Without the remembered button held its release went elsewhere (a
-    // popup took the mouse, say): stop following instead of dragging on.
-    if (!(event->buttons() & dragButton_)) {
-        dragging_ = false;
-        return;
-    }
     const QPoint pos = pixelOf(event);
     followPointer(CellAt(pos.x(), pos.y()));
 }
