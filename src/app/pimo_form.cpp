@@ -3,9 +3,11 @@
 #include "app/about_box.h"
 #include "app/action_list.h"
 #include "app/hints.h"
+#include "editor/color_grid.h"
 #include "editor/pixel_view.h"
 #include "platform/bevel_panel.h"
 #include "platform/cursor_loader.h"
+#include "platform/dialogs.h"
 #include "platform/pixel_image.h"
 #include "platform/status_panels.h"
 
@@ -80,8 +82,14 @@ void setTextColor(QWidget* widget, Color c)
 } // namespace
 
 TPimoForm1::TPimoForm1(QStringList filesToOpen, QWidget* parent)
-    : QMainWindow(parent)
-    , filesToOpen_(std::move(filesToOpen))
+    : TPimoForm1(std::make_unique<QtDialogs>(), std::move(filesToOpen))
+{
+    Q_UNUSED(parent);
+}
+
+TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen)
+    : filesToOpen_(std::move(filesToOpen))
+    , dialogs_(std::move(dialogs))
 {
     setObjectName(QStringLiteral("PimoForm1"));
     // Fixed size: a system menu and a minimise box, no maximise box.
@@ -242,12 +250,17 @@ void TPimoForm1::buildSidePanel(QWidget* parent)
     RColor = makeReadOnlyBox(Panel2, "RColor", QRect(40, 110, 25, 23));
     applyHint(RColor, QStringLiteral("選択色|現在のペンの色（右ボタン）です。"), true);
 
-    ColorGrid1 = new QWidget(Panel2);
+    size->installEventFilter(this);
+    connect(ActionList1->ActBC, &QAction::triggered, this, &TPimoForm1::ActBCExecute);
+
+    ColorGrid1 = new TColorGrid(Panel2);
     ColorGrid1->setObjectName(QStringLiteral("ColorGrid1"));
     ColorGrid1->setGeometry(8, 140, 60, 200);
     ColorGrid1->setFont(uiFont(12, false));
     ColorGrid1->setContextMenuPolicy(Qt::PreventContextMenu);
     applyHint(ColorGrid1, QStringLiteral("ペンの色|ペンの色を選択できます。"), false);
+    connect(ColorGrid1, &TColorGrid::mouseDown, this, [this](Qt::MouseButton button) { ColorGrid1MouseDown(button); });
+    connect(ColorGrid1, &TColorGrid::mouseUp, this, [this](Qt::MouseButton button) { ColorGrid1MouseUp(button); });
 
     Button1 = new QPushButton(ActionList1->ActExit->text(), Panel2);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -456,6 +469,42 @@ void TPimoForm1::setRightColor(Color c)
 {
     colors_.right = c & 0xFFFFFF;
     setBoxColor(RColor, colors_.right);
+}
+
+void TPimoForm1::ColorGrid1MouseDown(Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        setLeftColor(ColorGrid1->ForegroundRGB());
+    else if (button == Qt::RightButton)
+        setRightColor(ColorGrid1->BackgroundRGB());
+}
+
+void TPimoForm1::ColorGrid1MouseUp(Qt::MouseButton button)
+{
+    ColorGrid1MouseDown(button);
+}
+
+bool TPimoForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click on the size box changes the back-panel colour.
+    if (watched == size && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && size->rect().contains(mouse->position().toPoint()))
+            ActBCExecute();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TPimoForm1::ActBCExecute()
+{
+    const std::optional<Color> chosen = dialogs_->chooseColor(this, lastChosenBackColor_);
+    if (!chosen)
+        return;
+    lastChosenBackColor_ = *chosen;
+    canvas_.BackPanelColor = *chosen;
+    ApplyBackPanelColor();
+    UpdateMaskPreviews();
+    Im5->update();
 }
 
 void TPimoForm1::ApplyBackPanelColor()

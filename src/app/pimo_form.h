@@ -27,6 +27,8 @@ namespace pimoko {
 class ActionList;
 class TAboutBox;
 class BevelPanel;
+class Dialogs;
+class TColorGrid;
 class PixelView;
 class StatusPanels;
 
@@ -43,6 +45,8 @@ public:
     static constexpr int ClientHeight = 413;
 
     explicit TPimoForm1(QStringList filesToOpen = {}, QWidget* parent = nullptr);
+    // With the dialogs of a test instead of the real ones.
+    TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen = {});
     ~TPimoForm1() override;
 
     // Editor state and pictures.
@@ -83,6 +87,7 @@ public slots:
     void ActExitExecute();
     void ActUndoExecute();
     void ActAboutExecute();
+    void ActBCExecute();
     void ActSize1Execute();
     void ActSize2Execute();
     void ActSize3Execute();
@@ -117,6 +122,9 @@ private:
     // the place where the rescue history keeps a copy of the image.
     void PushRescue();
     void showPixelPosition(Point pixel);
+    void ColorGrid1MouseDown(Qt::MouseButton button);
+    void ColorGrid1MouseUp(Qt::MouseButton button);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     Canvas canvas_;
     int FTool = ToolCode::Pen;
@@ -125,6 +133,9 @@ private:
     RescueHistory rescue_;
     std::array<std::optional<QCursor>, 7> cursorSlots_;
     QStringList filesToOpen_;
+    std::unique_ptr<Dialogs> dialogs_;
+    // The colour the back-panel dialog opens on: the one last chosen in it.
+    Color lastChosenBackColor_ = kBlack;
     bool shownOnce_ = false;
 
     ActionList* ActionList1 = nullptr;
@@ -147,7 +158,7 @@ private:
     QLineEdit* size = nullptr;
     QLineEdit* LColor = nullptr;
     QLineEdit* RColor = nullptr;
-    QWidget* ColorGrid1 = nullptr;
+    TColorGrid* ColorGrid1 = nullptr;
     QPushButton* Button1 = nullptr;
 
     BevelPanel* Panel1 = nullptr;
