@@ -194,6 +194,9 @@ void TPimoForm1::buildToolColumn(QWidget* parent)
         auto* button = new QToolButton(ToolBar1);
         button->setDefaultAction(action);
         place(button, name);
+        // A button shows only while its command is visible.
+        button->setVisible(action->isVisible());
+        connect(action, &QAction::changed, button, [button, action] { button->setVisible(action->isVisible()); });
         return button;
     };
     const auto toolButton = [&](const char* name, int glyph, const QString& hint) {
