@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 echo "== Editing (offscreen)"
 for bench in "$build_dir"/bench/bench_*; do
-  [ -x "$bench" ] || continue
+  [ -f "$bench" ] && [ -x "$bench" ] || continue
   QT_QPA_PLATFORM=offscreen "$bench"
 done
 
