@@ -1,6 +1,7 @@
 #include "app/about_box.h"
 
 #include "platform/bevel_panel.h"
+#include "platform/interface_font.h"
 
 #include <QBitmap>
 #include <QKeyEvent>
@@ -40,9 +41,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(false);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(uiFont(12));
     setFixedSize(273, 195);
 
     auto* panel = new BevelPanel(this, BevelPanel::Bevel::Lowered, BevelPanel::Bevel::Raised);

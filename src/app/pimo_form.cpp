@@ -10,6 +10,7 @@
 #include "platform/dialogs.h"
 #include "platform/pixel_image.h"
 #include "platform/status_panels.h"
+#include "platform/interface_font.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -34,19 +35,10 @@ namespace pimoko {
 
 namespace {
 
-const QString kUiFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
 const QString kCaptionPrefix = QStringLiteral(" ピモコ   ルポミ舎     ");
 const QString kNewImageName = QStringLiteral("　新規画像");
 constexpr int kToolButtonWidth = 23;
 constexpr int kToolButtonHeight = 22;
-
-QFont uiFont(int pixelSize, bool bold)
-{
-    QFont font(kUiFontFamily);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 
 // A label that sizes itself to its text, like an auto-sized caption.
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int pixelSize)

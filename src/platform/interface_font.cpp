@@ -1,0 +1,35 @@
+#include "platform/interface_font.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace pimoko {
+
+namespace {
+const QString kUiFontName = QStringLiteral("ＭＳ Ｐゴシック");
+}
+
+QString uiFontFamily()
+{
+    static const QString family = [] {
+        QFont::insertSubstitutions(kUiFontName, {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+                                                 QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP")});
+        if (QFontDatabase::hasFamily(kUiFontName))
+            return kUiFontName;
+        for (const QString& substitute : QFont::substitutes(kUiFontName))
+            if (QFontDatabase::hasFamily(substitute))
+                return substitute;
+        return kUiFontName;
+    }();
+    return family;
+}
+
+QFont uiFont(int pixelSize, bool bold)
+{
+    QFont font(uiFontFamily());
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace pimoko
