@@ -223,7 +223,7 @@ void PimoFormTest::backPanelColours()
     const QImage shot = form_->grab().toImage();
     const QPoint inPanel1 = child("Panel1")->mapTo(form_.get(), QPoint(50, 200));
     QCOMPARE(fromQColor(shot.pixelColor(inPanel1)), back);
-    const QPoint inMaskPanel = child("MaskPanel")->mapTo(form_.get(), QPoint(60, 20));
+    const QPoint inMaskPanel = child("MaskPanel")->mapTo(form_.get(), QPoint(60, 52));
     QCOMPARE(fromQColor(shot.pixelColor(inMaskPanel)), back);
 }
 
