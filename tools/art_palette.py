@@ -33,4 +33,8 @@ GLYPH_COLOURS.update({
     "k": (0xFF, 0xCC, 0x99),  # skin / wood
     "p": (0xFF, 0xDD, 0x55),  # light yellow
     "l": (0xE0, 0xE0, 0xE0),  # light grey
+    "q": (0xFF, 0x99, 0xBB),  # pink
+    "Q": (0xCC, 0x55, 0x88),  # dark pink
+    "d": (0x20, 0x20, 0x20),  # outline of the program picture, which is shown
+                              # with pure black as transparent
 })
