@@ -2,6 +2,7 @@
 
 #include "platform/bevel_panel.h"
 #include "platform/interface_font.h"
+#include "platform/resources.h"
 
 #include <QBitmap>
 #include <QKeyEvent>
@@ -39,6 +40,7 @@ TAboutBox::TAboutBox(QWidget* parent)
                           | Qt::WindowSystemMenuHint)
 {
     setObjectName(QStringLiteral("AboutBox"));
+    loadResources();
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(false);
     setFont(uiFont(12));

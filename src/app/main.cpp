@@ -1,5 +1,6 @@
 #include "app/pimo_form.h"
 #include "platform/exit_when_shown.h"
+#include "platform/resources.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -9,6 +10,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ピモコ"));
 
+    pimoko::loadResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/program_icon.xpm")));
 
     QStringList files = QApplication::arguments();

@@ -9,6 +9,7 @@
 #include "platform/cursor_loader.h"
 #include "platform/dialogs.h"
 #include "platform/pixel_image.h"
+#include "platform/resources.h"
 #include "platform/status_panels.h"
 #include "platform/interface_font.h"
 
@@ -84,6 +85,7 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
     , dialogs_(std::move(dialogs))
 {
     setObjectName(QStringLiteral("PimoForm1"));
+    loadResources();
     // Fixed size: a system menu and a minimise box, no maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
