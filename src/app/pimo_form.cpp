@@ -162,6 +162,16 @@ void TPimoForm1::buildLayout()
     connect(ActionList1->ActExit, &QAction::triggered, this, &TPimoForm1::ActExitExecute);
     connect(ActionList1->ActUndo, &QAction::triggered, this, &TPimoForm1::ActUndoExecute);
     connect(ActionList1->ActAbout, &QAction::triggered, this, &TPimoForm1::ActAboutExecute);
+    connect(ActionList1->ActNew, &QAction::triggered, this, &TPimoForm1::ActNewExecute);
+    connect(ActionList1->ActOpen, &QAction::triggered, this, &TPimoForm1::ActOpenExecute);
+    connect(ActionList1->ActSave, &QAction::triggered, this, &TPimoForm1::ActSaveExecute);
+    connect(ActionList1->ActSaveAs, &QAction::triggered, this, &TPimoForm1::ActSaveAsExecute);
+    connect(ActionList1->ActPrint, &QAction::triggered, this, &TPimoForm1::ActPrintExecute);
+    connect(ActionList1->ActSize, &QAction::triggered, this, &TPimoForm1::ActSizeExecute);
+    connect(ActionList1->ActMakeCursor, &QAction::triggered, this, &TPimoForm1::ActMakeCursorExecute);
+    connect(ActionList1->Act90, &QAction::triggered, this, &TPimoForm1::Act90Execute);
+    connect(ActionList1->ActHantenRL, &QAction::triggered, this, &TPimoForm1::ActHantenRLExecute);
+    connect(ActionList1->ActHantenTB, &QAction::triggered, this, &TPimoForm1::ActHantenTBExecute);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -264,7 +274,6 @@ void TPimoForm1::buildSidePanel(QWidget* parent)
     Button1->setGeometry(8, 352, 60, 24);
     Button1->setFont(uiFont(12, false));
     Button1->setStatusTip(ActionList1->ActExit->statusTip());
-    Button1->installEventFilter(this);
     connect(Button1, &QPushButton::clicked, ActionList1->ActExit, &QAction::trigger);
     connect(ActionList1->ActExit, &QAction::changed, Button1,
             [this] { Button1->setEnabled(ActionList1->ActExit->isEnabled()); });
@@ -386,6 +395,17 @@ void TPimoForm1::ActAboutExecute()
         AboutBox->move(screen->availableGeometry().center() - AboutBox->rect().center());
     AboutBox->show();
 }
+
+void TPimoForm1::ActNewExecute() {}
+void TPimoForm1::ActOpenExecute() {}
+void TPimoForm1::ActSaveExecute() {}
+void TPimoForm1::ActSaveAsExecute() {}
+void TPimoForm1::ActPrintExecute() {}
+void TPimoForm1::ActSizeExecute() {}
+void TPimoForm1::ActMakeCursorExecute() {}
+void TPimoForm1::Act90Execute() {}
+void TPimoForm1::ActHantenRLExecute() {}
+void TPimoForm1::ActHantenTBExecute() {}
 
 void TPimoForm1::ActExitExecute()
 {

@@ -88,6 +88,17 @@ public slots:
     void ActUndoExecute();
     void ActAboutExecute();
     void ActBCExecute();
+    // Commands whose work is still to come: they run and change nothing.
+    void ActNewExecute();
+    void ActOpenExecute();
+    void ActSaveExecute();
+    void ActSaveAsExecute();
+    void ActPrintExecute();
+    void ActSizeExecute();
+    void ActMakeCursorExecute();
+    void Act90Execute();
+    void ActHantenRLExecute();
+    void ActHantenTBExecute();
     void ActSize1Execute();
     void ActSize2Execute();
     void ActSize3Execute();

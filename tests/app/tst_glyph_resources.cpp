@@ -1,3 +1,5 @@
+#include "platform/resources.h"
+
 #include <QFile>
 #include <QImage>
 #include <QSet>
@@ -38,6 +40,7 @@ class TestGlyphResources : public QObject {
 private slots:
     void initTestCase()
     {
+        pimoko::loadResources();
         QVERIFY2(QFile::exists(QStringLiteral(":/program_icon.xpm")),
                  "the resources are not compiled into the program");
     }

@@ -36,7 +36,11 @@ private slots:
     void cursorsMissingGiveArrow();
     void cursorsPresentAreUsed();
     void statusHints();
+    void controlHints_data();
+    void controlHints();
+    void pointerOverControlsSetsStatusText();
     void exitButtonHasFocusAndCloses();
+    void enterOnExitButtonCloses();
     void viewsShowCanvasPixels();
 
 private:
@@ -304,15 +308,61 @@ void PimoFormTest::statusHints()
     QStatusTipEvent tip(child("Pen1")->statusTip());
     QApplication::sendEvent(child("Pen1"), &tip);
     QCOMPARE(form_->statusText(0), QStringLiteral("ペン描画状態にします。"));
+}
 
-    QCOMPARE(child("Pen1")->toolTip(), QStringLiteral("ペン"));
-    QCOMPARE(child("ColorGrid1")->toolTip(), QString());
-    QCOMPARE(child("ColorGrid1")->statusTip(), QStringLiteral("ペンの色を選択できます。"));
-    QCOMPARE(child("Im2")->toolTip(), QStringLiteral("実寸大"));
-    QCOMPARE(child("Im5")->statusTip(), QStringLiteral("実際の表示状態です。（ Icon として保存した場合 ）"));
-    QCOMPARE(child("Button1")->statusTip(), QStringLiteral("このプログラムを終了します。"));
-    QCOMPARE(child("Button1")->toolTip(), QString());
-    QCOMPARE(child("Im1")->statusTip(), QString());
+void PimoFormTest::controlHints_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<QString>("statusTip");
+    QTest::newRow("Pen1") << "Pen1" << "ペン" << "ペン描画状態にします。";
+    QTest::newRow("Line1") << "Line1" << "線" << "線描画状態にします。";
+    QTest::newRow("Ellipse1") << "Ellipse1" << "楕円" << "楕円描画状態にします。";
+    QTest::newRow("Rect1") << "Rect1" << "四角" << "四角描画状態にします。";
+    QTest::newRow("RRect1") << "RRect1" << "角丸四角" << "角丸四角描画状態にします。";
+    QTest::newRow("Spoide1") << "Spoide1" << "色の抽出" << "画像から色を抽出します";
+    QTest::newRow("Paint1") << "Paint1" << "塗潰し" << "選択されている色で塗潰します。";
+    QTest::newRow("ToolButton1") << "ToolButton1" << "新規作成" << "新規作成状態にします。";
+    QTest::newRow("Size1") << "Size1" << "サイズ変更" << "キャンバスのサイズを変更できます。";
+    QTest::newRow("ColorGrid1") << "ColorGrid1" << "" << "ペンの色を選択できます。";
+    QTest::newRow("LColor") << "LColor" << "選択色" << "現在のペンの色（左ボタン）です。";
+    QTest::newRow("RColor") << "RColor" << "選択色" << "現在のペンの色（右ボタン）です。";
+    QTest::newRow("size") << "size" << "サイズ" << "キャンバス・サイズを表示・・・　クリックでバックパネル色を変更できます";
+    QTest::newRow("Im2") << "Im2" << "実寸大" << "実際の寸法で描画しています。";
+    QTest::newRow("Im3") << "Im3" << "AND" << "AND Mask を表示しています。";
+    QTest::newRow("Im4") << "Im4" << "OR" << "OR Mask を表示しています。";
+    QTest::newRow("Im5") << "Im5" << "Image" << "実際の表示状態です。（ Icon として保存した場合 ）";
+    QTest::newRow("Button1") << "Button1" << "" << "このプログラムを終了します。";
+    QTest::newRow("Im1") << "Im1" << "" << "";
+    QTest::newRow("Panel1") << "Panel1" << "" << "";
+}
+
+void PimoFormTest::controlHints()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, tooltip);
+    QFETCH(QString, statusTip);
+    QWidget* widget = form_->findChild<QWidget*>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->toolTip(), tooltip);
+    QCOMPARE(widget->statusTip(), statusTip);
+}
+
+void PimoFormTest::pointerOverControlsSetsStatusText()
+{
+    // Entering a control with a hint shows it; leaving it clears the panel,
+    // so the editing area, which has none, leaves the panel empty.
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(child("ColorGrid1"), &enter);
+    QCOMPARE(form_->statusText(0), QStringLiteral("ペンの色を選択できます。"));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(child("ColorGrid1"), &leave);
+    QCOMPARE(form_->statusText(0), QString());
+    QApplication::sendEvent(child("Button1"), &enter);
+    QCOMPARE(form_->statusText(0), QStringLiteral("このプログラムを終了します。"));
+    QApplication::sendEvent(child("Button1"), &leave);
+    QApplication::sendEvent(child("Im1"), &enter);
+    QCOMPARE(form_->statusText(0), QString());
 }
 
 void PimoFormTest::exitButtonHasFocusAndCloses()
@@ -322,6 +372,14 @@ void PimoFormTest::exitButtonHasFocusAndCloses()
     QCOMPARE(QApplication::focusWidget(), child("Button1"));
     QCOMPARE(child<QPushButton>("Button1")->text(), QStringLiteral("終了(&X)"));
     QTest::keyClick(child("Button1"), Qt::Key_Space);
+    QVERIFY(!form_->isVisible());
+}
+
+void PimoFormTest::enterOnExitButtonCloses()
+{
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTest::keyClick(child("Button1"), Qt::Key_Return);
     QVERIFY(!form_->isVisible());
 }
 
