@@ -1,8 +1,8 @@
 #include "app/about_box.h"
 
+#include "app/glyph_list.h"
 #include "platform/bevel_panel.h"
 #include "platform/interface_font.h"
-#include "platform/resources.h"
 
 #include <QBitmap>
 #include <QKeyEvent>
@@ -40,7 +40,6 @@ TAboutBox::TAboutBox(QWidget* parent)
                           | Qt::WindowSystemMenuHint)
 {
     setObjectName(QStringLiteral("AboutBox"));
-    loadResources();
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(false);
     setFont(uiFont(12));
@@ -53,7 +52,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     auto* icon = new QLabel(panel);
     icon->setObjectName(QStringLiteral("ProgramIcon"));
     icon->setGeometry(7, 7, 60, 53);
-    QPixmap picture(QStringLiteral(":/program_icon.xpm"));
+    QPixmap picture = programPicture();
     if (!picture.isNull()) {
         // Black in the picture is transparent.
         picture = picture.scaled(60, 53, Qt::IgnoreAspectRatio, Qt::FastTransformation);

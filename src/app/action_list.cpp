@@ -1,5 +1,6 @@
 #include "app/action_list.h"
 
+#include "app/glyph_list.h"
 #include "app/hints.h"
 
 #include <QAction>
@@ -23,16 +24,11 @@ QAction* makeAction(QObject* parent, const char* name, const QString& caption, c
         action->setShortcutContext(Qt::ApplicationShortcut);
     }
     if (glyphIndex >= 0)
-        action->setIcon(ActionList::glyph(glyphIndex));
+        action->setIcon(glyphIcon(glyphIndex));
     return action;
 }
 
 } // namespace
-
-QIcon ActionList::glyph(int index)
-{
-    return QIcon(QStringLiteral(":/glyphs/glyph_%1.xpm").arg(index, 2, 10, QLatin1Char('0')));
-}
 
 ActionList::ActionList(QObject* parent)
     : QObject(parent)

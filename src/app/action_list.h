@@ -3,7 +3,6 @@
 #include <QObject>
 
 class QAction;
-class QIcon;
 
 namespace pimoko {
 
@@ -29,9 +28,6 @@ public:
     QAction* ActHantenRL;
     QAction* ActHantenTB;
     QAction* ActAbout;
-
-    // Glyph `index` of the shared 16 x 16 glyph list.
-    static QIcon glyph(int index);
 };
 
 } // namespace pimoko

@@ -1,6 +1,6 @@
 #include "app/pimo_form.h"
 #include "platform/exit_when_shown.h"
-#include "platform/resources.h"
+#include "app/glyph_list.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,8 +10,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ピモコ"));
 
-    pimoko::loadResources();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/program_icon.xpm")));
+    QApplication::setWindowIcon(QIcon(pimoko::programPicture()));
 
     QStringList files = QApplication::arguments();
     files.removeFirst();

@@ -2,6 +2,7 @@
 
 #include "app/about_box.h"
 #include "app/action_list.h"
+#include "app/glyph_list.h"
 #include "app/hints.h"
 #include "editor/color_grid.h"
 #include "editor/pixel_view.h"
@@ -9,7 +10,6 @@
 #include "platform/cursor_loader.h"
 #include "platform/dialogs.h"
 #include "platform/pixel_image.h"
-#include "platform/resources.h"
 #include "platform/status_panels.h"
 #include "platform/interface_font.h"
 
@@ -85,7 +85,6 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
     , dialogs_(std::move(dialogs))
 {
     setObjectName(QStringLiteral("PimoForm1"));
-    loadResources();
     // Fixed size: a system menu and a minimise box, no maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -206,7 +205,7 @@ void TPimoForm1::buildToolColumn(QWidget* parent)
     const auto toolButton = [&](const char* name, int glyph, const QString& hint) {
         auto* button = new QToolButton(ToolBar1);
         button->setCheckable(true);
-        button->setIcon(ActionList::glyph(glyph));
+        button->setIcon(glyphIcon(glyph));
         applyHint(button, hint, true);
         place(button, name);
         toolGroup_->addButton(button);

@@ -1,4 +1,4 @@
-#include "platform/resources.h"
+#include "app/glyph_list.h"
 
 #include <QFile>
 #include <QImage>
@@ -10,12 +10,12 @@ namespace {
 
 QString glyphPath(int index)
 {
-    return QStringLiteral(":/glyphs/glyph_%1.xpm").arg(index, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("glyph %1").arg(index);
 }
 
 QImage loadGlyph(int index)
 {
-    return QImage(glyphPath(index)).convertToFormat(QImage::Format_ARGB32);
+    return pimoko::glyphPixmap(index).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 int countPixels(const QImage& image, auto predicate)
@@ -40,9 +40,8 @@ class TestGlyphResources : public QObject {
 private slots:
     void initTestCase()
     {
-        pimoko::loadResources();
-        QVERIFY2(QFile::exists(QStringLiteral(":/program_icon.xpm")),
-                 "the resources are not compiled into the program");
+        QVERIFY(pimoko::glyphPixmap(-1).isNull());
+        QVERIFY(pimoko::glyphPixmap(pimoko::GlyphCount).isNull());
     }
 
     void everyGlyphIsASixteenSquareWithAMask_data()
@@ -129,7 +128,7 @@ private slots:
 
     void programPictureLoads()
     {
-        const QImage picture = QImage(QStringLiteral(":/program_icon.xpm")).convertToFormat(QImage::Format_ARGB32);
+        const QImage picture = pimoko::programPicture().toImage().convertToFormat(QImage::Format_ARGB32);
         QVERIFY(!picture.isNull());
         QCOMPARE(picture.size(), QSize(32, 32));
         QVERIFY(countPixels(picture, isClear) > 100);
@@ -141,4 +140,4 @@ private slots:
 };
 
 QTEST_MAIN(TestGlyphResources)
-#include "tst_glyph_resources.moc"
+#include "tst_glyph_list.moc"
