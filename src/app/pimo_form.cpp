@@ -94,7 +94,15 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
     FormCreate();
 }
 
-TPimoForm1::~TPimoForm1() = default;
+TPimoForm1::~TPimoForm1()
+{
+    FormDestroy();
+}
+
+void TPimoForm1::FormDestroy()
+{
+    rescue_ = RescueHistory();
+}
 
 void TPimoForm1::buildLayout()
 {

@@ -120,6 +120,8 @@ private:
     // asked about before the editor goes away.
     bool FormCloseQuery();
     void Ellipse1Click();
+    // Releases what the window owns beyond its controls: the rescue copies.
+    void FormDestroy();
     void loadToolCursors();
     void setSize(int size, bool showMasks);
     // Moves and sizes the view widgets after the canvas changed size.

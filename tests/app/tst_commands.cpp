@@ -5,6 +5,7 @@
 #include "platform/pixel_image.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -66,6 +67,7 @@ private slots:
     void undoGreyedWhileDisabled();
     void shortcutRunsSameHandlerAsMenu();
     void shortcutsWorkWhileAboutBoxHasFocus();
+    void shortcutsBlockedByModalDialog();
     void menuHighlightShowsLongHint();
     void noContextMenus();
     void aboutBoxIsModelessAndStaysPut();
@@ -243,6 +245,23 @@ void CommandsTest::shortcutsWorkWhileAboutBoxHasFocus()
     QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(saves.count(), 1);
     QVERIFY(box->isVisible());
+}
+
+void CommandsTest::shortcutsBlockedByModalDialog()
+{
+    QDialog modal;
+    modal.setWindowModality(Qt::ApplicationModal);
+    modal.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&modal));
+    QSignalSpy runs(form_->actions()->ActNew, &QAction::triggered);
+    QTest::keyClick(&modal, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(form_.get(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(runs.count(), 0);
+    modal.close();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTest::keyClick(form_.get(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(runs.count(), 1);
 }
 
 void CommandsTest::menuHighlightShowsLongHint()

@@ -187,6 +187,8 @@ void EditViewTest::rescueThroughCommand()
     QVERIFY(form_->canvas().ImageModified);
     // The colours are not part of the history.
     QCOMPARE(form_->leftColor(), Color(0xFF0000));
+    QCOMPARE(form_->rightColor(), Color(0x0000FF));
+    QCOMPARE(form_->canvas().BackPanelColor, Color(0x008000));
 }
 
 void EditViewTest::rescueShortcutDisabledAtStart()

@@ -1,0 +1,155 @@
+#include "raster/pixel_buffer.h"
+
+#include <QtTest>
+
+using namespace pimoko;
+
+// What a pixel buffer stores: exact colours in true colour, the nearest
+// palette entry or truncated channels in the formats of opened bitmaps.
+class PixelBufferTest : public QObject {
+    Q_OBJECT
+private slots:
+    void storableColour_data();
+    void storableColour();
+    void nearestPaletteEntryPrefersFirstOnTie();
+    void writesOutsideAreIgnored();
+    void fillRectIsHalfOpenAndClipped();
+    void convertToRestoresEveryPixel();
+    void rasterOperations_data();
+    void rasterOperations();
+    void negativeSizeGivesEmptyBuffer();
+};
+
+void PixelBufferTest::storableColour_data()
+{
+    QTest::addColumn<int>("format");  // 0: 32-bit, 1: 24-bit, 2: 555, 3: 565, 4: 1-bit black/white, 5: 4-bit grey ramp
+    QTest::addColumn<Color>("written");
+    QTest::addColumn<Color>("stored");
+    QTest::newRow("32-bit exact") << 0 << Color(0x123456) << Color(0x123456);
+    QTest::newRow("top byte dropped") << 0 << Color(0xFF123456) << Color(0x123456);
+    QTest::newRow("24-bit exact") << 1 << Color(0xABCDEF) << Color(0xABCDEF);
+    QTest::newRow("555 truncates") << 2 << Color(0x0F0F0F) << Color(0x080808);
+    QTest::newRow("555 keeps top bits") << 2 << Color(0xFFFFFF) << Color(0xF8F8F8);
+    QTest::newRow("565 green keeps six bits") << 3 << Color(0x07FF07) << Color(0x00FC00);
+    QTest::newRow("1-bit dark to black") << 4 << Color(0x202020) << Color(0x000000);
+    QTest::newRow("1-bit light to white") << 4 << Color(0xC0C0C0) << Color(0xFFFFFF);
+    QTest::newRow("grey ramp nearest") << 5 << Color(0x0000FF) << Color(0x555555);
+}
+
+namespace {
+
+PixelFormat formatNumber(int n)
+{
+    switch (n) {
+    case 1: return PixelFormat::trueColor24();
+    case 2: return PixelFormat::rgb555();
+    case 3: return PixelFormat::rgb565();
+    case 4: return PixelFormat::indexed(1, {0x000000, 0xFFFFFF});
+    case 5: {
+        std::vector<Color> greys;
+        for (int i = 0; i < 16; ++i)
+            greys.push_back(rgb(i * 0x11, i * 0x11, i * 0x11));
+        return PixelFormat::indexed(4, greys);
+    }
+    default: return PixelFormat::trueColor32();
+    }
+}
+
+} // namespace
+
+void PixelBufferTest::storableColour()
+{
+    QFETCH(int, format);
+    QFETCH(Color, written);
+    QFETCH(Color, stored);
+    PixelBuffer buffer(4, 3, kWhite, formatNumber(format));
+    buffer.setPixel(2, 1, written);
+    QCOMPARE(buffer.pixel(2, 1), stored);
+    QCOMPARE(buffer.storable(written), stored);
+    buffer.fillRect(0, 0, 4, 3, written);
+    QCOMPARE(buffer.pixel(3, 2), stored);
+}
+
+void PixelBufferTest::nearestPaletteEntryPrefersFirstOnTie()
+{
+    const PixelFormat format = PixelFormat::indexed(8, {0x000000, 0x808080, 0x808080, 0xFFFFFF});
+    QCOMPARE(format.nearestIndex(0x7F7F7F), 1);
+    QCOMPARE(format.nearestIndex(0x404040), 0);  // equally near black and grey: the first
+}
+
+void PixelBufferTest::writesOutsideAreIgnored()
+{
+    PixelBuffer buffer(3, 3, kWhite);
+    const PixelBuffer before = buffer;
+    for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {3, 0}, {0, 3}, {-100000, 100000}}) {
+        buffer.setPixel(x, y, kBlack);
+        buffer.applyPixel(x, y, kBlack, RasterOp::NotXor);
+        QVERIFY(!buffer.contains(x, y));
+        QCOMPARE(buffer.pixelOr(x, y, 0x123456), Color(0x123456));
+    }
+    QVERIFY(buffer == before);
+}
+
+void PixelBufferTest::fillRectIsHalfOpenAndClipped()
+{
+    PixelBuffer buffer(6, 5, kWhite);
+    buffer.fillRect(-3, 1, 2, 3, kBlack);  // columns 0..1, rows 1..2
+    buffer.fillRect(4, 4, 100, 100, 0x0000FF);
+    buffer.fillRect(3, 3, 3, 5, 0x00FF00);  // empty
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x) {
+            Color expected = kWhite;
+            if (x < 2 && y >= 1 && y < 3)
+                expected = kBlack;
+            if (x >= 4 && y == 4)
+                expected = 0x0000FF;
+            QCOMPARE(buffer.pixel(x, y), expected);
+        }
+}
+
+void PixelBufferTest::convertToRestoresEveryPixel()
+{
+    PixelBuffer buffer(2, 1, kWhite);
+    buffer.setPixel(0, 0, 0x101010);
+    buffer.convertTo(PixelFormat::indexed(1, {0x000000, 0xFFFFFF}));
+    QCOMPARE(buffer.pixel(0, 0), kBlack);
+    QCOMPARE(buffer.pixel(1, 0), kWhite);
+    buffer.setPixel(1, 0, 0x0000FF);
+    QCOMPARE(buffer.pixel(1, 0), kBlack);
+    buffer.convertTo(PixelFormat::trueColor32());
+    buffer.setPixel(1, 0, 0x0000FF);
+    QCOMPARE(buffer.pixel(1, 0), Color(0x0000FF));
+}
+
+void PixelBufferTest::rasterOperations_data()
+{
+    QTest::addColumn<Color>("pixel");
+    QTest::addColumn<Color>("pen");
+    QTest::addColumn<Color>("notXor");
+    QTest::newRow("on white gives the pen") << kWhite << Color(0xFF0000) << Color(0xFF0000);
+    QTest::newRow("blue on black") << kBlack << Color(0xFF0000) << Color(0x00FFFF);
+    QTest::newRow("same colour gives white") << Color(0x123456) << Color(0x123456) << kWhite;
+}
+
+void PixelBufferTest::rasterOperations()
+{
+    QFETCH(Color, pixel);
+    QFETCH(Color, pen);
+    QFETCH(Color, notXor);
+    QCOMPARE(combine(pixel, pen, RasterOp::NotXor), notXor);
+    QCOMPARE(combine(notXor, pen, RasterOp::NotXor), pixel);
+    QCOMPARE(combine(pixel, pen, RasterOp::Copy), pen);
+}
+
+void PixelBufferTest::negativeSizeGivesEmptyBuffer()
+{
+    PixelBuffer buffer(-4, 7);
+    QVERIFY(buffer.isEmpty());
+    QCOMPARE(buffer.width(), 0);
+    buffer.fill(kBlack);
+    buffer.fillRect(0, 0, 10, 10, kBlack);
+    QVERIFY(!buffer.contains(0, 0));
+}
+
+QTEST_APPLESS_MAIN(PixelBufferTest)
+#include "tst_pixel_buffer.moc"
