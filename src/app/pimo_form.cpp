@@ -9,23 +9,23 @@
 #include "platform/bevel_panel.h"
 #include "platform/cursor_loader.h"
 #include "platform/dialogs.h"
+#include "platform/interface_font.h"
 #include "platform/pixel_image.h"
 #include "platform/status_panels.h"
-#include "platform/interface_font.h"
 
 #include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QToolButton>
@@ -72,12 +72,40 @@ void setTextColor(QWidget* widget, Color c)
     widget->setPalette(palette);
 }
 
+// The view pixel under the pointer; positions between pixels belong to the
+// pixel to their upper left.
+QPoint viewPointOf(const QMouseEvent* event)
+{
+    return {int(std::floor(event->position().x())), int(std::floor(event->position().y()))};
+}
+
+unsigned mouseStateOf(const QMouseEvent* event, bool secondOfDoubleClick = false)
+{
+    unsigned state = 0;
+    const Qt::MouseButtons buttons = event->buttons();
+    if (buttons & Qt::LeftButton)
+        state |= MouseState::Left;
+    if (buttons & Qt::RightButton)
+        state |= MouseState::Right;
+    if (buttons & Qt::MiddleButton)
+        state |= MouseState::Middle;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers & Qt::ShiftModifier)
+        state |= MouseState::Shift;
+    if (modifiers & Qt::ControlModifier)
+        state |= MouseState::Ctrl;
+    if (modifiers & Qt::AltModifier)
+        state |= MouseState::Alt;
+    if (secondOfDoubleClick)
+        state |= MouseState::DoubleClick;
+    return state;
+}
+
 } // namespace
 
-TPimoForm1::TPimoForm1(QStringList filesToOpen, QWidget* parent)
+TPimoForm1::TPimoForm1(QStringList filesToOpen)
     : TPimoForm1(std::make_unique<QtDialogs>(), std::move(filesToOpen))
 {
-    Q_UNUSED(parent);
 }
 
 TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen)
@@ -617,62 +645,32 @@ void TPimoForm1::ActSize2Execute() { setSize(20, false); }
 void TPimoForm1::ActSize3Execute() { setSize(32, true); }
 void TPimoForm1::ActSize4Execute() { setSize(64, false); }
 
-} // namespace pimoko
-
-namespace pimoko {
-
-namespace {
-
-// The view pixel under the pointer; positions between pixels belong to the
-// pixel to their upper left.
-QPoint viewPointOf(const QMouseEvent* event)
-{
-    return {int(std::floor(event->position().x())), int(std::floor(event->position().y()))};
-}
-
-unsigned mouseStateOf(const QMouseEvent* event, bool secondOfDoubleClick = false)
-{
-    unsigned state = 0;
-    const Qt::MouseButtons buttons = event->buttons();
-    if (buttons & Qt::LeftButton)
-        state |= MouseState::Left;
-    if (buttons & Qt::RightButton)
-        state |= MouseState::Right;
-    if (buttons & Qt::MiddleButton)
-        state |= MouseState::Middle;
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    if (modifiers & Qt::ShiftModifier)
-        state |= MouseState::Shift;
-    if (modifiers & Qt::ControlModifier)
-        state |= MouseState::Ctrl;
-    if (modifiers & Qt::AltModifier)
-        state |= MouseState::Alt;
-    if (secondOfDoubleClick)
-        state |= MouseState::DoubleClick;
-    return state;
-}
-
-} // namespace
-
 void TPimoForm1::connectEditView()
 {
     Im1->setMouseTracking(true);
     // Qt keeps sending a pressed widget the mouse events of every button
-    // until all are released. Only the left button keeps the mouse for the
-    // editing view; while the right one alone is held, moves and the release
-    // outside the view are not the view's.
-    const auto seenByView = [this](const QMouseEvent* event, Qt::MouseButtons heldBefore) {
-        return (heldBefore & Qt::LeftButton) || Im1->rect().contains(viewPointOf(event));
+    // until all are released. Here only a left press on the view keeps the
+    // mouse for it, until that button is released; otherwise moves, presses
+    // and releases outside the view are not the view's.
+    const auto seenByView = [this](const QMouseEvent* event) {
+        return leftButtonCaptured_ || Im1->rect().contains(viewPointOf(event));
     };
-    connect(Im1, &PixelView::mousePressed, this, [this](QMouseEvent* event, bool secondOfDoubleClick) {
+    connect(Im1, &PixelView::mousePressed, this, [this, seenByView](QMouseEvent* event, bool secondOfDoubleClick) {
+        if (!seenByView(event))
+            return;
+        if (event->button() == Qt::LeftButton)
+            leftButtonCaptured_ = true;
         Im1MouseDown(event->button(), mouseStateOf(event, secondOfDoubleClick), viewPointOf(event));
     });
     connect(Im1, &PixelView::mouseMoved, this, [this, seenByView](QMouseEvent* event) {
-        if (seenByView(event, event->buttons()))
+        if (seenByView(event))
             Im1MouseMove(mouseStateOf(event), viewPointOf(event));
     });
     connect(Im1, &PixelView::mouseReleased, this, [this, seenByView](QMouseEvent* event) {
-        if (seenByView(event, event->buttons() | event->button()))
+        const bool seen = seenByView(event);
+        if (event->button() == Qt::LeftButton)
+            leftButtonCaptured_ = false;
+        if (seen)
             Im1MouseUp(event->button(), mouseStateOf(event), viewPointOf(event));
     });
 }

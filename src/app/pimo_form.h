@@ -44,7 +44,7 @@ public:
     static constexpr int ClientWidth = 505;
     static constexpr int ClientHeight = 413;
 
-    explicit TPimoForm1(QStringList filesToOpen = {}, QWidget* parent = nullptr);
+    explicit TPimoForm1(QStringList filesToOpen = {});
     // With the dialogs of a test instead of the real ones.
     TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen = {});
     ~TPimoForm1() override;
@@ -150,6 +150,9 @@ private:
     // The colour the back-panel dialog opens on: the one last chosen in it.
     Color lastChosenBackColor_ = kBlack;
     bool shownOnce_ = false;
+    // Between a left press on the editing view and its release, the view
+    // sees the mouse wherever it goes.
+    bool leftButtonCaptured_ = false;
 
     ActionList* ActionList1 = nullptr;
     std::unique_ptr<TAboutBox> AboutBox;

@@ -21,6 +21,7 @@ private slots:
     void rectangleDragThroughWidget();
     void leftDragLeavingViewStillPaintsFoldedColumn();
     void rightDragReleasedOutsideIsNotSeen();
+    void pressOutsideViewIsNotTheViews();
     void doubleClickPaintsOnlyFirstPress();
     void middleAndModifiedPressesTakeRescueStep();
     void pickerSetsColourBoxes();
@@ -120,6 +121,25 @@ void EditViewTest::rightDragReleasedOutsideIsNotSeen()
     QCOMPARE(pixel(5, 5), Color(0x0000FF));
     QCOMPARE(form_->canvas().Im4.pixel(2, 2), kBlack);
     QCOMPARE(form_->statusText(1), QStringLiteral(" X 5  Y 5"));
+}
+
+void EditViewTest::pressOutsideViewIsNotTheViews()
+{
+    // While the right button is held, Qt hands the view a left press made
+    // anywhere; outside the view it is not a press on the view.
+    press(cell(2, 2), Qt::RightButton, Qt::RightButton);
+    press(QPoint(-40, 10), Qt::LeftButton, Qt::RightButton | Qt::LeftButton);
+    QCOMPARE(form_->rescueHistory().FRescueCount, 1);
+    moveWithButtons(QPoint(-30, 10), Qt::RightButton | Qt::LeftButton);
+    release(QPoint(-30, 10), Qt::LeftButton, Qt::RightButton);
+    // Neither the move nor the release out there reached the view.
+    QCOMPARE(form_->statusText(1), QStringLiteral(" X 2  Y 2"));
+    // The views were not rebuilt by that release: the preview still lacks
+    // the cell painted by the right press.
+    QCOMPARE(form_->canvas().Im4.pixel(2, 2), kBlack);
+    release(cell(2, 2), Qt::RightButton, Qt::NoButton);
+    QCOMPARE(pixel(2, 2), Color(0x0000FF));
+    QCOMPARE(form_->canvas().Im4.pixel(2, 2), Color(0x0000FF));
 }
 
 void EditViewTest::doubleClickPaintsOnlyFirstPress()
