@@ -3,6 +3,7 @@
 #include "app/pimo_form.h"
 #include "platform/dialogs.h"
 #include "platform/pixel_image.h"
+#include "support/find_child.h"
 
 #include <QAction>
 #include <QDialog>
@@ -83,10 +84,7 @@ private:
     template <typename T = QWidget>
     T* child(const char* name) const
     {
-        T* widget = form_->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
+        return findNamedChild<T>(form_.get(), name);
     }
     QMenu* menu(const char* name) const { return child<QMenu>(name); }
 

@@ -2,6 +2,7 @@
 #include "app/pimo_form.h"
 #include "editor/pixel_view.h"
 #include "platform/pixel_image.h"
+#include "support/find_child.h"
 
 #include <QAction>
 #include <QLabel>
@@ -47,12 +48,8 @@ private:
     template <typename T = QWidget>
     T* child(const char* name) const
     {
-        T* widget = form_->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
+        return findNamedChild<T>(form_.get(), name);
     }
-    QPoint posIn(const char* name) const { return child(name)->pos(); }
 
     std::unique_ptr<TPimoForm1> form_;
     QString savedCurrentDir_;
