@@ -159,56 +159,57 @@ void TPimoForm1::buildLayout()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setGeometry(0, 394, ClientWidth, 19);
 
+    // The menu bar: nullptr stands for a separator line.
     auto* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* file = bar->addMenu(QStringLiteral("ファイル"));
-    file->setObjectName(QStringLiteral("File1"));
-    file->addAction(ActionList1->ActNew);
-    file->addSeparator();
-    file->addAction(ActionList1->ActOpen);
-    file->addSeparator();
-    file->addAction(ActionList1->ActSave);
-    file->addAction(ActionList1->ActSaveAs);
-    file->addSeparator();
-    file->addAction(ActionList1->ActPrint);
-    file->addSeparator();
-    file->addAction(ActionList1->ActExit);
-    QMenu* edit = bar->addMenu(QStringLiteral("編集"));
-    edit->setObjectName(QStringLiteral("Edit1"));
-    edit->addAction(ActionList1->ActSize);
-    edit->addSeparator();
-    edit->addAction(ActionList1->ActUndo);
-    edit->addSeparator();
-    edit->addAction(ActionList1->ActBC);
-    QMenu* view = bar->addMenu(QStringLiteral("表示"));
-    view->setObjectName(QStringLiteral("N10"));
-    view->addAction(ActionList1->Act90);
-    view->addSeparator();
-    view->addAction(ActionList1->ActHantenRL);
-    view->addAction(ActionList1->ActHantenTB);
-    QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
-    help->setObjectName(QStringLiteral("Help1"));
+    const auto addMenu = [bar](const char* name, const QString& title, std::initializer_list<QAction*> items) {
+        QMenu* menu = bar->addMenu(title);
+        menu->setObjectName(QString::fromLatin1(name));
+        for (QAction* item : items) {
+            if (item)
+                menu->addAction(item);
+            else
+                menu->addSeparator();
+        }
+        return menu;
+    };
+    const ActionList& a = *ActionList1;
+    addMenu("File1", QStringLiteral("ファイル"),
+            {a.ActNew, nullptr, a.ActOpen, nullptr, a.ActSave, a.ActSaveAs, nullptr, a.ActPrint, nullptr, a.ActExit});
+    addMenu("Edit1", QStringLiteral("編集"), {a.ActSize, nullptr, a.ActUndo, nullptr, a.ActBC});
+    addMenu("N10", QStringLiteral("表示"), {a.Act90, nullptr, a.ActHantenRL, a.ActHantenTB});
+    QMenu* help = addMenu("Help1", QStringLiteral("ヘルプ"), {});
     auto* about = new QAction(ActionList1->ActAbout->text(), help);
     about->setObjectName(QStringLiteral("ActAbout1"));
     applyHint(about, QStringLiteral("バージョン情報|バージョン情報を表示します。"));
     connect(about, &QAction::triggered, ActionList1->ActAbout, &QAction::trigger);
     help->addAction(about);
 
-    connect(ActionList1->ActExit, &QAction::triggered, this, &TPimoForm1::ActExitExecute);
-    connect(ActionList1->ActUndo, &QAction::triggered, this, &TPimoForm1::ActUndoExecute);
-    connect(ActionList1->ActAbout, &QAction::triggered, this, &TPimoForm1::ActAboutExecute);
-    connect(ActionList1->ActNew, &QAction::triggered, this, &TPimoForm1::ActNewExecute);
-    connect(ActionList1->ActOpen, &QAction::triggered, this, &TPimoForm1::ActOpenExecute);
-    connect(ActionList1->ActSave, &QAction::triggered, this, &TPimoForm1::ActSaveExecute);
-    connect(ActionList1->ActSaveAs, &QAction::triggered, this, &TPimoForm1::ActSaveAsExecute);
-    connect(ActionList1->ActPrint, &QAction::triggered, this, &TPimoForm1::ActPrintExecute);
-    connect(ActionList1->ActSize, &QAction::triggered, this, &TPimoForm1::ActSizeExecute);
-    connect(ActionList1->ActMakeCursor, &QAction::triggered, this, &TPimoForm1::ActMakeCursorExecute);
-    connect(ActionList1->Act90, &QAction::triggered, this, &TPimoForm1::Act90Execute);
-    connect(ActionList1->ActHantenRL, &QAction::triggered, this, &TPimoForm1::ActHantenRLExecute);
-    connect(ActionList1->ActHantenTB, &QAction::triggered, this, &TPimoForm1::ActHantenTBExecute);
-
+    connectCommands();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TPimoForm1::connectCommands()
+{
+    const ActionList& a = *ActionList1;
+    const std::pair<QAction*, void (TPimoForm1::*)()> handlers[] = {
+        {a.ActNew, &TPimoForm1::ActNewExecute},
+        {a.ActOpen, &TPimoForm1::ActOpenExecute},
+        {a.ActSave, &TPimoForm1::ActSaveExecute},
+        {a.ActSaveAs, &TPimoForm1::ActSaveAsExecute},
+        {a.ActPrint, &TPimoForm1::ActPrintExecute},
+        {a.ActExit, &TPimoForm1::ActExitExecute},
+        {a.ActUndo, &TPimoForm1::ActUndoExecute},
+        {a.ActSize, &TPimoForm1::ActSizeExecute},
+        {a.ActBC, &TPimoForm1::ActBCExecute},
+        {a.ActMakeCursor, &TPimoForm1::ActMakeCursorExecute},
+        {a.Act90, &TPimoForm1::Act90Execute},
+        {a.ActHantenRL, &TPimoForm1::ActHantenRLExecute},
+        {a.ActHantenTB, &TPimoForm1::ActHantenTBExecute},
+        {a.ActAbout, &TPimoForm1::ActAboutExecute},
+    };
+    for (const auto& [action, handler] : handlers)
+        connect(action, &QAction::triggered, this, handler);
 }
 
 void TPimoForm1::buildToolColumn(QWidget* parent)
@@ -293,7 +294,6 @@ void TPimoForm1::buildSidePanel(QWidget* parent)
     applyHint(RColor, QStringLiteral("選択色|現在のペンの色（右ボタン）です。"), true);
 
     size->installEventFilter(this);
-    connect(ActionList1->ActBC, &QAction::triggered, this, &TPimoForm1::ActBCExecute);
 
     ColorGrid1 = new TColorGrid(Panel2);
     ColorGrid1->setObjectName(QStringLiteral("ColorGrid1"));

@@ -114,6 +114,8 @@ private:
     void buildToolColumn(QWidget* parent);
     void buildSidePanel(QWidget* parent);
     void buildEditingArea(QWidget* parent);
+    // Runs each command's handler when the command is triggered.
+    void connectCommands();
     void FormCreate();
     void FormShow();
     // Whether the window may close; the place where unsaved changes are
