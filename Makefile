@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench sanitize clean
+.PHONY: all deps configure build run test bench sanitize fuzz clean
 
 all: build
 
@@ -34,5 +34,13 @@ sanitize: deps
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# Runs each file-reader fuzzer for FUZZ_SECONDS (clang's libFuzzer).
+FUZZ_SECONDS ?= 60
+fuzz:
+	@EXTRA_PACKAGES="clang libclang-rt-14-dev" ./scripts/install-deps.sh
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DPIMOKO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS)
+	mkdir -p build-fuzz/corpus-icon_file && build-fuzz/fuzz/fuzz_icon_file -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus-icon_file fuzz/corpus/icon_file
+
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize
+	rm -rf $(BUILD_DIR) build-sanitize build-fuzz

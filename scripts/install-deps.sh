@@ -9,6 +9,9 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth x11-utils time bc
 )
+# Further packages a target asks for, e.g. the fuzzers' compiler.
+read -r -a extra <<<"${EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
