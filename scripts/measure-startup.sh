@@ -27,8 +27,12 @@ measure() {
 }
 
 empty=$(measure "empty Qt window 505 x 433" ./bench/empty_window)
+text=$(measure "the same with one Japanese label" ./bench/text_window)
 ours=$(PIMOKO_EXIT_WHEN_SHOWN=1 measure "editor" ./pimoko)
 read -r empty_time empty_memory <<<"$empty"
 read -r our_time our_memory <<<"$ours"
+read -r text_time text_memory <<<"$text"
 printf 'editor / empty window: time %.2f, peak memory %.2f\n' \
   "$(echo "$our_time / $empty_time" | bc -l)" "$(echo "$our_memory / $empty_memory" | bc -l)"
+printf 'editor / window with one label: time %.2f, peak memory %.2f\n' \
+  "$(echo "$our_time / $text_time" | bc -l)" "$(echo "$our_memory / $text_memory" | bc -l)"
