@@ -120,6 +120,14 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
     ActionList1 = new ActionList(this);
     buildLayout();
     FormCreate();
+    centreOnScreen();
+}
+
+void TPimoForm1::centreOnScreen()
+{
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 TPimoForm1::~TPimoForm1()

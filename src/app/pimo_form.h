@@ -125,6 +125,7 @@ private:
     // Releases what the window owns beyond its controls: the rescue copies.
     void FormDestroy();
     void loadToolCursors();
+    void centreOnScreen();
     void setSize(int size, bool showMasks);
     // Moves and sizes the view widgets after the canvas changed size.
     void placeViews();

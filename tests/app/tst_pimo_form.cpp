@@ -77,6 +77,9 @@ void PimoFormTest::windowIsFixedSizeWithCaption()
     QCOMPARE(form_->height(), 413 + form_->menuBar()->height());
     QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(form_->windowFlags() & Qt::WindowMinimizeButtonHint);
+    // Placed at the centre of the screen (give or take the window frame).
+    const QPoint screenCentre = form_->screen()->availableGeometry().center();
+    QVERIFY((form_->geometry().center() - screenCentre).manhattanLength() <= 8);
 }
 
 void PimoFormTest::layoutAtStartUp_data()
