@@ -1,6 +1,6 @@
+#include "app/glyph_list.h"
 #include "app/pimo_form.h"
 #include "platform/exit_when_shown.h"
-#include "app/glyph_list.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -9,7 +9,6 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ピモコ"));
-
     QApplication::setWindowIcon(QIcon(pimoko::programPicture()));
 
     QStringList files = QApplication::arguments();

@@ -564,7 +564,6 @@ void TPimoForm1::ActBCExecute()
     canvas_.BackPanelColor = *chosen;
     ApplyBackPanelColor();
     UpdateMaskPreviews();
-    Im5->update();
 }
 
 void TPimoForm1::ApplyBackPanelColor()
@@ -625,12 +624,6 @@ void TPimoForm1::RefreshAfterEdit()
 {
     canvas_.RefreshAfterEdit();
     canvasRebuilt();
-}
-
-void TPimoForm1::RepaintEditView()
-{
-    canvas_.RepaintEditView();
-    Im1->update();
 }
 
 void TPimoForm1::UpdateMaskPreviews()

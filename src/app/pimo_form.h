@@ -65,7 +65,6 @@ public:
     // Canvas routines: rebuild the model and bring the widgets along.
     void ResetCanvas(Color GridColor, Color BackColor);
     void RefreshAfterEdit();
-    void RepaintEditView();
     void UpdateMaskPreviews();
     void ApplyBackPanelColor();
 

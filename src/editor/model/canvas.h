@@ -48,8 +48,6 @@ public:
     PixelBuffer Im4;  // OR preview: the colours, black where transparent
     PixelBuffer Im5;  // result preview: transparent pixels in BackPanelColor
 
-    const PixelBuffer& document() const { return Im2; }
-    PixelBuffer& document() { return Im2; }
     // The transparent colour: whatever the top-left pixel holds.
     Color transparentColor() const { return Im2.isEmpty() ? kWhite : Im2.pixel(0, 0); }
 

@@ -4,7 +4,6 @@
 #include "raster/flood_fill.h"
 #include "raster/shapes.h"
 
-#include <cstdlib>
 #include <optional>
 
 namespace pimoko {
@@ -42,14 +41,15 @@ void drawOne(PixelBuffer& target, int tool, Point a, Point b, int cornerWidth, i
     }
 }
 
+// Paints document pixel `pixel` and its cell in the magnified view; the cell
+// shows the colour the document actually stores. Outside the document
+// nothing changes.
 void paintPenCell(Canvas& canvas, Point pixel, Color k)
 {
-    // Outside the document the view cell may still exist (the view clips
-    // it anyway); both writes are clipped.
     if (!canvas.Im2.contains(pixel.x, pixel.y))
         return;
-    canvas.paintEditCell(pixel.x, pixel.y, k);
     canvas.Im2.setPixel(pixel.x, pixel.y, k);
+    canvas.paintEditCell(pixel.x, pixel.y, canvas.Im2.pixel(pixel.x, pixel.y));
 }
 
 } // namespace

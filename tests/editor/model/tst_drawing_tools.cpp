@@ -69,6 +69,7 @@ private slots:
     void penFoldsFiveViewPixelsOntoColumnZero_data();
     void penFoldsFiveViewPixelsOntoColumnZero();
     void penOutsideDocumentDoesNothing();
+    void penCellShowsStoredColour();
     void fillStopsAtDiagonalLine();
     void fillWithSameColourChangesNothing();
     void pickerReadsTheView_data();
@@ -223,6 +224,16 @@ void DrawingToolsTest::penOutsideDocumentDoesNothing()
     e.move(L, {-100, 7});
     QVERIFY(e.canvas.Im1 == view);
     QCOMPARE(nonWhite(e.canvas.Im2), QSet<QString>{"3,3"});
+}
+
+void DrawingToolsTest::penCellShowsStoredColour()
+{
+    // A black-and-white document stores blue as black; its cell shows that.
+    Editor e;
+    e.canvas.Im2.convertTo(PixelFormat::indexed(1, {kBlack, kWhite}));
+    e.press(L, cell(3, 3));
+    QCOMPARE(e.canvas.Im2.pixel(3, 3), kBlack);
+    QCOMPARE(e.canvas.Im1.pixel(6 * 3 + 3, 6 * 3 + 3), kBlack);
 }
 
 void DrawingToolsTest::fillStopsAtDiagonalLine()

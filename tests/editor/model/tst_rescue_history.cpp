@@ -89,7 +89,6 @@ void RescueHistoryTest::sixStrokesFiveRescues()
 void RescueHistoryTest::historyIsNotCutAtTheCursor()
 {
     Editor e;
-    const PixelBuffer s0 = e.canvas.Im2;
     e.stroke(1, 1);
     const PixelBuffer s1 = e.canvas.Im2;
     e.stroke(2, 2);
@@ -106,7 +105,6 @@ void RescueHistoryTest::historyIsNotCutAtTheCursor()
     e.rescue();
     QVERIFY(e.canvas.Im2 == s2);
     QVERIFY(!e.history.canRescue());
-    Q_UNUSED(s0);
 }
 
 void RescueHistoryTest::pickerAndMiddleClicksUseAStep_data()
