@@ -7,15 +7,19 @@ namespace pimoko {
 
 namespace {
 
-// Keeps the top `bits` bits of an 8-bit channel (all of them when bits >= 8).
-int truncateChannel(int value, int bits)
+// The 8-bit value a channel of `bits` bits keeps of `value`: its top bits,
+// read back scaled to the full range (round(v * 255 / (2^bits - 1))), so that
+// the largest stored value is 255 again. Channels of 8 bits or more keep
+// every value.
+int storeChannel(int value, int bits)
 {
     if (bits >= 8)
         return value;
     if (bits <= 0)
         return 0;
-    const int keep = (0xFF << (8 - bits)) & 0xFF;
-    return value & keep;
+    const int top = (1 << bits) - 1;
+    const int kept = value >> (8 - bits);
+    return (kept * 255 * 2 + top) / (top * 2);
 }
 
 } // namespace
@@ -94,9 +98,9 @@ Color PixelFormat::storable(Color c) const
         return palette.empty() ? kBlack : palette[nearestIndex(c)];
     if (holdsEveryColor())
         return c;
-    return rgb(truncateChannel(redOf(c), std::popcount(redMask)),
-               truncateChannel(greenOf(c), std::popcount(greenMask)),
-               truncateChannel(blueOf(c), std::popcount(blueMask)));
+    return rgb(storeChannel(redOf(c), std::popcount(redMask)),
+               storeChannel(greenOf(c), std::popcount(greenMask)),
+               storeChannel(blueOf(c), std::popcount(blueMask)));
 }
 
 } // namespace pimoko

@@ -30,8 +30,10 @@ struct PixelFormat {
     bool holdsEveryColor() const;
 
     // The colour this format actually stores when c is written: the nearest
-    // palette entry (the first one on a tie) for indexed formats, each channel
-    // cut to its mask's bits for 16 and 32 bits, c itself for 24 bits.
+    // palette entry (the first one on a tie) for indexed formats, c itself for
+    // 24 bits; for 16 and 32 bits each channel is cut to its mask's top bits
+    // and read back scaled to 0..255 (a 5-bit 31 reads as 255, not 248), as
+    // the bitmap reader expands it.
     Color storable(Color c) const;
     // Palette index of the entry nearest to c (indexed formats only).
     int nearestIndex(Color c) const;

@@ -5,7 +5,7 @@
 using namespace pimoko;
 
 // What a pixel buffer stores: exact colours in true colour, the nearest
-// palette entry or truncated channels in the formats of opened bitmaps.
+// palette entry or truncated, rescaled channels in the formats of opened bitmaps.
 class PixelBufferTest : public QObject {
     Q_OBJECT
 private slots:
@@ -29,8 +29,9 @@ void PixelBufferTest::storableColour_data()
     QTest::newRow("top byte dropped") << 0 << Color(0xFF123456) << Color(0x123456);
     QTest::newRow("24-bit exact") << 1 << Color(0xABCDEF) << Color(0xABCDEF);
     QTest::newRow("555 truncates") << 2 << Color(0x0F0F0F) << Color(0x080808);
-    QTest::newRow("555 keeps top bits") << 2 << Color(0xFFFFFF) << Color(0xF8F8F8);
-    QTest::newRow("565 green keeps six bits") << 3 << Color(0x07FF07) << Color(0x00FC00);
+    QTest::newRow("555 reads top bits back scaled") << 2 << Color(0x808080) << Color(0x848484);
+    QTest::newRow("555 white stays white") << 2 << Color(0xFFFFFF) << Color(0xFFFFFF);
+    QTest::newRow("565 green keeps six bits") << 3 << Color(0x07FF07) << Color(0x00FF00);
     QTest::newRow("1-bit dark to black") << 4 << Color(0x202020) << Color(0x000000);
     QTest::newRow("1-bit light to white") << 4 << Color(0xC0C0C0) << Color(0xFFFFFF);
     QTest::newRow("grey ramp nearest") << 5 << Color(0x0000FF) << Color(0x555555);

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "raster/pixel_buffer.h"
+
+#include <cstdint>
+#include <span>
+
+namespace pimoko {
+
+// Reading of Windows bitmap files (".bmp") from the bytes of a whole file.
+//
+// Read: the "BM" file header; the 12-byte core header (3-byte colour table
+// entries) and the 40-, 52-, 56-, 64- (its first 40 bytes), 108- and
+// 124-byte info headers; one plane; 1, 4, 8, 16, 24 and 32 bits per pixel;
+// uncompressed rows bottom-up or top-down; RLE8 and RLE4 (bottom-up only);
+// channel masks for 16 and 32 bits (BI_BITFIELDS, masks after a 40-byte
+// header or inside a longer one, and BI_ALPHABITFIELDS). The pixel-data
+// offset of the file header is honoured; an image size in the info header
+// must lie within the file and bounds the RLE data; the file-size and
+// resolution fields are not used.
+//
+// Decisions where files leave room:
+// - Indices beyond a short colour table read as black; the palette is then
+//   lengthened with black entries up to the highest index used, so that the
+//   buffer holds only colours its format can store.
+// - Pixels that RLE data skips (delta, early end of line or of bitmap) keep
+//   colour table entry 0.
+// - A 16- or 32-bit channel of n bits with value v reads as
+//   round(v * 255 / (2^n - 1)); wider channels are scaled down the same way.
+//   An alpha mask is checked like the others, its bits are not used: the
+//   colours read as stored, opaque.
+// - The top byte of 32-bit BI_RGB pixels and the top bit of 16-bit BI_RGB
+//   pixels are ignored.
+//
+// Anything else throws FileError with kInvalidBitmapText: a missing "BM",
+// another header size, planes other than 1, another depth or compression,
+// masks that are empty, not one run of bits, overlapping or beyond the pixel,
+// a width below 1, a height of 0, a side above kMaxBitmapSide or more than
+// kMaxBitmapPixels pixels, a stated colour table beyond the end of the file,
+// uncompressed rows beyond it, and RLE data that runs past a row, past the
+// last row or off the end of the file before its end-of-bitmap code.
+
+inline constexpr const char* kInvalidBitmapText = "ビットマップイメージが不正です";
+
+// Caps checked before anything is allocated: no side above 32768 pixels and
+// at most 16 Mi pixels in all (64 MiB of colours).
+inline constexpr int kMaxBitmapSide = 32768;
+inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t(1) << 24;
+
+enum class BitmapCompression {
+    None,            // BI_RGB
+    Rle8,            // BI_RLE8
+    Rle4,            // BI_RLE4
+    BitFields,       // BI_BITFIELDS
+    AlphaBitFields,  // BI_ALPHABITFIELDS
+};
+
+// What the headers say, after every header check has passed.
+struct BitmapInfo {
+    int width = 0;   // 1..kMaxBitmapSide
+    int height = 0;  // 1..kMaxBitmapSide, positive also for top-down files
+    int bitsPerPixel = 0;
+    BitmapCompression compression = BitmapCompression::None;
+    bool topDown = false;  // rows stored top row first
+    int headerSize = 0;    // size of the info header in bytes
+};
+
+// Checks the file and info headers, the masks, the colour table's extent and,
+// for uncompressed files, that every row is present; decodes no pixel. A
+// caller can refuse a size here before anything is allocated.
+BitmapInfo readBitmapInfo(std::span<const std::uint8_t> file);
+
+// Decodes the picture, top row first, in the file's own pixel format: its bit
+// depth and colour table for 1, 4 and 8 bits, its channel masks for 16 and 32.
+PixelBuffer readBitmapFile(std::span<const std::uint8_t> file);
+
+} // namespace pimoko
