@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config libpng-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   fonts-ipafont-gothic
   xvfb xauth x11-utils time bc

@@ -1,9 +1,11 @@
 #include "files/codec/icon_file.h"
 
 #include "files/codec/file_error.h"
+#include "files/codec/generic_app_icon.h"
+#include "files/codec/icon_png.h"
 
 #include <algorithm>
-#include <array>
+#include <cstdlib>
 #include <utility>
 
 namespace pimoko {
@@ -59,15 +61,6 @@ std::uint64_t rowStride(int width, int bits)
     return ((std::uint64_t(width) * std::uint64_t(bits) + 31) / 32) * 4;
 }
 
-bool isPng(const ByteReader& data)
-{
-    static constexpr std::array<std::uint8_t, 8> signature{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (data.size() < signature.size())
-        return false;
-    const auto head = data.slice(0, signature.size());
-    return std::equal(signature.begin(), signature.end(), head.begin());
-}
-
 // Value of pixel x in a stored row of 1, 4 or 8 bits per pixel; the leftmost
 // pixel sits in the high bits of the first byte.
 unsigned indexAt(std::span<const std::uint8_t> row, int x, int bits)
@@ -76,6 +69,25 @@ unsigned indexAt(std::span<const std::uint8_t> row, int x, int bits)
     const unsigned byte = row[bit / 8];
     const unsigned shift = unsigned(8 - bits) - unsigned(bit % 8);
     return (byte >> shift) & ((1u << bits) - 1u);
+}
+
+// How far a side is from the wanted one, and whether it is no worse than the
+// best's on that axis.
+bool sideNoWorse(int side, int bestSide)
+{
+    return std::abs(side - kLargeIconSide) <= std::abs(bestSide - kLargeIconSide)
+        && (side <= kLargeIconSide || side <= bestSide);
+}
+
+// A colour word of 0 counts as unlimited.
+std::uint32_t colorRank(int colorWord)
+{
+    return colorWord == 0 ? 0x10000u : std::uint32_t(colorWord);
+}
+
+std::uint8_t overWhite(int component, int alpha)
+{
+    return std::uint8_t((component * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
 } // namespace
@@ -129,7 +141,7 @@ IconImage decodeIconImage(std::span<const std::uint8_t> file, const IconDirEntry
 {
     // Every later read stays inside the entry's own data.
     const ByteReader data(ByteReader(file).slice(entry.dataOffset, entry.dataSize));
-    if (isPng(data))
+    if (hasPngSignature(data.slice(0, data.size())))
         refuse();
 
     const std::uint32_t headerSize = data.u32(0);
@@ -214,6 +226,87 @@ IconImage decodeIconImage(std::span<const std::uint8_t> file, const IconDirEntry
     if (anyAlpha)
         image.alpha = std::move(alpha);
     return image;
+}
+
+std::size_t chooseIconEntry(const IconDirectory& directory)
+{
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < directory.entries.size(); ++i) {
+        const IconDirEntry& entry = directory.entries[i];
+        const IconDirEntry& current = directory.entries[best];
+        if (colorRank(entry.colorCount) >= colorRank(current.colorCount) && sideNoWorse(entry.width, current.width)
+            && sideNoWorse(entry.height, current.height))
+            best = i;
+    }
+    return best;
+}
+
+IconImage stretchIconImage(const IconImage& image, int width, int height)
+{
+    if (image.width == width && image.height == height)
+        return image;
+    IconImage result;
+    result.width = width;
+    result.height = height;
+    result.bitCount = image.bitCount;
+    result.palette = image.palette;
+    const std::size_t pixelCount = std::size_t(width) * std::size_t(height);
+    result.colors.resize(pixelCount);
+    result.andMask.resize(pixelCount);
+    if (image.hasAlpha())
+        result.alpha.resize(pixelCount);
+    for (int y = 0; y < height; ++y) {
+        const int sy = int(std::int64_t(y) * image.height / height);
+        for (int x = 0; x < width; ++x) {
+            const int sx = int(std::int64_t(x) * image.width / width);
+            const std::size_t from = image.index(sx, sy);
+            const std::size_t to = result.index(x, y);
+            result.colors[to] = image.colors[from];
+            result.andMask[to] = image.andMask[from];
+            if (image.hasAlpha())
+                result.alpha[to] = image.alpha[from];
+        }
+    }
+    return result;
+}
+
+IconImage decodeIconEntry(std::span<const std::uint8_t> file, const IconDirEntry& entry, int width, int height)
+{
+    const auto data = ByteReader(file).slice(entry.dataOffset, entry.dataSize);
+    IconImage image = hasPngSignature(data) ? decodePngIconImage(data) : decodeIconImage(file, entry);
+    return stretchIconImage(image, width, height);
+}
+
+PixelBuffer drawIconOnWhite(const IconImage& image)
+{
+    PixelBuffer canvas(kLargeIconSide, kLargeIconSide, kWhite);
+    const int width = std::min(image.width, kLargeIconSide);
+    const int height = std::min(image.height, kLargeIconSide);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Color c = image.color(x, y);
+            if (image.hasAlpha()) {
+                const int a = image.alpha[image.index(x, y)];
+                canvas.setPixel(x, y, rgb(overWhite(redOf(c), a), overWhite(greenOf(c), a), overWhite(blueOf(c), a)));
+            } else {
+                const Color under = image.isMasked(x, y) ? kWhite : kBlack;
+                canvas.setPixel(x, y, (under ^ c) & 0xFFFFFF);
+            }
+        }
+    }
+    return canvas;
+}
+
+PixelBuffer readIconPicture(std::span<const std::uint8_t> file)
+{
+    const IconHeader header = readIconHeader(file);
+    if (header.type >= kCursorFileType)
+        refuse();
+    if (header.type == 0)
+        return genericAppIconPicture();
+    const IconDirectory directory = readIconDirectory(file);
+    const IconDirEntry& entry = directory.entries[chooseIconEntry(directory)];
+    return drawIconOnWhite(decodeIconEntry(file, entry, entrySide(entry.width), entrySide(entry.height)));
 }
 
 } // namespace pimoko

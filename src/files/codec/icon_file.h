@@ -1,6 +1,7 @@
 #pragma once
 
 #include "raster/color.h"
+#include "raster/pixel_buffer.h"
 #include "raster/point.h"
 
 #include <cstddef>
@@ -26,6 +27,10 @@ inline constexpr int kCursorFileType = 2;
 
 // Largest width or height of a stored image that is decoded at all.
 inline constexpr int kMaxIconSide = 256;
+
+// The large-icon size: the side of the white square an icon is drawn on, and
+// the size an icon is chosen for.
+inline constexpr int kLargeIconSide = 32;
 
 // The 6-byte header: reserved word, type word, count word (little-endian).
 struct IconHeader {
@@ -65,8 +70,9 @@ struct IconImage {
     std::vector<Color> palette;         // the colour table of 1-, 4- and 8-bit images
     std::vector<Color> colors;          // width x height XOR colours, 0x00BBGGRR
     std::vector<std::uint8_t> andMask;  // width x height, 1 = transparent
-    // width x height alpha values of a 32-bit image whose alpha bytes are not
-    // all zero; empty otherwise (the AND mask alone then decides).
+    // width x height alpha values of a PNG image or of a 32-bit image whose
+    // alpha bytes are not all zero; empty otherwise (the AND mask alone then
+    // decides).
     std::vector<std::uint8_t> alpha;
 
     bool hasAlpha() const { return !alpha.empty(); }
@@ -86,10 +92,44 @@ IconDirectory readIconDirectory(std::span<const std::uint8_t> file);
 // Decodes the image that entry's data offset and size point at: a bitmap
 // info header of 40 bytes or more (height twice the image height, one plane,
 // uncompressed), the colour table for 1, 4 and 8 bits, the XOR rows, then the
-// AND rows, all rows bottom-up and padded to 4 bytes. PNG-compressed images,
-// the 12-byte core header, other bit depths and sides outside 1..kMaxIconSide
-// are refused. The result has the stored bitmap's size even where the entry
-// states another one.
+// AND rows, all rows bottom-up and padded to 4 bytes. PNG-compressed images
+// (decodeIconEntry reads those), the 12-byte core header, other bit depths
+// and sides outside 1..kMaxIconSide are refused. The result has the stored
+// bitmap's size even where the entry states another one.
 IconImage decodeIconImage(std::span<const std::uint8_t> file, const IconDirEntry& entry);
+
+// The side a width or height byte stands for when an image is drawn: 0 means
+// 256. (The entry choice takes the byte as it is.)
+constexpr int entrySide(int sideByte) { return sideByte == 0 ? 256 : sideByte; }
+
+// The index of the entry picked for a large icon on a true-colour display.
+// Entry 0 is the first best; a later entry replaces the best when its colour
+// word (0 = unlimited) is at least the best's and, on each axis,
+// |its side - 32| <= |best side - 32| and (its side <= 32 or its side <= best
+// side). Ties go to the later entry. The directory must not be empty.
+std::size_t chooseIconEntry(const IconDirectory& directory);
+
+// The image that entry points at, bitmap or PNG, stretched (nearest pixel) to
+// width x height when its stored size differs.
+IconImage decodeIconEntry(std::span<const std::uint8_t> file, const IconDirEntry& entry, int width, int height);
+
+// Nearest-pixel stretch of colours, AND mask and alpha to width x height
+// (each at least 1): target pixel x takes source pixel x * source width / width.
+IconImage stretchIconImage(const IconImage& image, int width, int height);
+
+// The image drawn at its own size at the top-left corner of a white
+// kLargeIconSide square and cut off beyond it. Without alpha a pixel becomes
+// (white AND mask) XOR colour, so a masked black pixel shows white and a
+// masked coloured one inverts the white; with alpha the colour is blended
+// over white: (colour * a + 255 * (255 - a) + 127) / 255 per component.
+PixelBuffer drawIconOnWhite(const IconImage& image);
+
+// The picture opening an icon or icon-layout cursor file places in the
+// document: the chosen entry at its directory size (a 0 byte means 256) on
+// the white large-icon square. Header type 0 gives the generic application
+// icon; type 2 or more, a count of 0, a cut directory and a chosen entry that
+// cannot be decoded are refused with FileError(kInvalidIconText). Entries
+// other than the chosen one are not looked at.
+PixelBuffer readIconPicture(std::span<const std::uint8_t> file);
 
 } // namespace pimoko

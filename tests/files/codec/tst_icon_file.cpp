@@ -1,11 +1,16 @@
 #include "files/codec/file_error.h"
+#include "files/codec/generic_app_icon.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_png.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QString>
 #include <QTest>
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -185,6 +190,144 @@ Bytes readResource(const QString& name)
         return {};
     const QByteArray data = file.readAll();
     return Bytes(data.begin(), data.end());
+}
+
+Bytes readDataFile(const QString& name)
+{
+    QFile file(QStringLiteral(PIMOKO_TEST_DATA_DIR "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    return Bytes(data.begin(), data.end());
+}
+
+// A 32 x 32 binary PPM as written by ImageMagick ("P6\n32 32\n255\n" then RGB).
+PixelBuffer readPpm32(const QString& name)
+{
+    const Bytes bytes = readDataFile(name);
+    const std::string head = "P6\n32 32\n255\n";
+    if (bytes.size() != head.size() + 32 * 32 * 3 || !std::equal(head.begin(), head.end(), bytes.begin()))
+        return {};
+    PixelBuffer picture(32, 32);
+    for (int i = 0; i < 32 * 32; ++i) {
+        const std::uint8_t* p = bytes.data() + head.size() + 3 * i;
+        picture.setPixel(i % 32, i / 32, rgb(p[0], p[1], p[2]));
+    }
+    return picture;
+}
+
+// Compares every pixel, each component within tolerance; names the first miss.
+void comparePictures(const PixelBuffer& actual, const PixelBuffer& expected, int tolerance)
+{
+    QCOMPARE(actual.width(), expected.width());
+    QCOMPARE(actual.height(), expected.height());
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) {
+            const Color a = actual.pixel(x, y);
+            const Color e = expected.pixel(x, y);
+            const bool close = std::abs(redOf(a) - redOf(e)) <= tolerance
+                && std::abs(greenOf(a) - greenOf(e)) <= tolerance && std::abs(blueOf(a) - blueOf(e)) <= tolerance;
+            if (!close)
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
+                                     .arg(x).arg(y).arg(a, 6, 16, QChar('0')).arg(e, 6, 16, QChar('0'))));
+        }
+}
+
+// A PNG of 8-bit RGBA pixels (row-major, 0xAABBGGRR), zlib data in stored blocks.
+Bytes makePng(int width, int height, const std::vector<std::uint32_t>& rgba)
+{
+    auto crc32 = [](const std::uint8_t* data, std::size_t size) {
+        std::uint32_t crc = 0xFFFFFFFFu;
+        for (std::size_t i = 0; i < size; ++i) {
+            crc ^= data[i];
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        return ~crc;
+    };
+    auto putBig32 = [](Bytes& out, std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.push_back(std::uint8_t(v >> shift));
+    };
+    Bytes png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    auto chunk = [&](const char* type, const Bytes& data) {
+        putBig32(png, std::uint32_t(data.size()));
+        Bytes body(type, type + 4);
+        body.insert(body.end(), data.begin(), data.end());
+        png.insert(png.end(), body.begin(), body.end());
+        putBig32(png, crc32(body.data(), body.size()));
+    };
+    Bytes header;
+    putBig32(header, std::uint32_t(width));
+    putBig32(header, std::uint32_t(height));
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA
+    chunk("IHDR", header);
+
+    Bytes raw;
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);  // no filter
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 4; ++c)
+                raw.push_back(std::uint8_t(rgba[std::size_t(y * width + x)] >> (8 * c)));
+    }
+    Bytes zlib{0x78, 0x01};
+    for (std::size_t at = 0; at < raw.size() || at == 0; at += 65535) {
+        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
+        zlib.push_back(at + n == raw.size() ? 1 : 0);
+        put16(zlib, unsigned(n));
+        put16(zlib, unsigned(~n & 0xFFFF));
+        zlib.insert(zlib.end(), raw.begin() + std::ptrdiff_t(at), raw.begin() + std::ptrdiff_t(at + n));
+    }
+    std::uint32_t a = 1;
+    std::uint32_t b = 0;
+    for (std::uint8_t v : raw) {
+        a = (a + v) % 65521;
+        b = (b + a) % 65521;
+    }
+    putBig32(zlib, (b << 16) | a);
+    chunk("IDAT", zlib);
+    chunk("IEND", {});
+    return png;
+}
+
+// An icon file whose entries are given whole: (width byte, height byte, colour word, data).
+struct RawEntry {
+    int width;
+    int height;
+    int colors;
+    Bytes data;
+};
+Bytes iconFileOf(const std::vector<RawEntry>& entries, int type = kIconFileType)
+{
+    Bytes out;
+    put16(out, 0);
+    put16(out, unsigned(type));
+    put16(out, unsigned(entries.size()));
+    std::uint32_t offset = std::uint32_t(6 + 16 * entries.size());
+    for (const RawEntry& e : entries) {
+        out.push_back(std::uint8_t(e.width));
+        out.push_back(std::uint8_t(e.height));
+        put16(out, unsigned(e.colors));
+        put16(out, 1);
+        put16(out, 32);
+        put32(out, std::uint32_t(e.data.size()));
+        put32(out, offset);
+        offset += std::uint32_t(e.data.size());
+    }
+    for (const RawEntry& e : entries)
+        out.insert(out.end(), e.data.begin(), e.data.end());
+    return out;
+}
+
+void checkPictureRefused(const Bytes& file)
+{
+    try {
+        readIconPicture(file);
+    } catch (const FileError& error) {
+        QCOMPARE(std::string(error.what()), std::string(kInvalidIconText));
+        return;
+    }
+    QFAIL("the file was accepted");
 }
 
 } // namespace
@@ -483,6 +626,213 @@ private slots:
             opaque += m == 0 ? 1 : 0;
         QVERIFY(opaque > 20);
         QVERIFY(opaque < 32 * 32 / 2);
+    }
+
+    // Entries written "WxH/colours", in directory order.
+    void chooseIconEntryFollowsTheSizeAndColourRule_data()
+    {
+        QTest::addColumn<QString>("entries");
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("16 then 32 takes 32") << "16x16/16 32x32/16" << 1;
+        QTest::newRow("32 then 16 keeps 32") << "32x32/16 16x16/16" << 0;
+        QTest::newRow("two 32s take the later") << "32x32/16 32x32/16" << 1;
+        QTest::newRow("fewer colours lose") << "32x32/16 32x32/2" << 0;
+        QTest::newRow("more colours win") << "32x32/2 32x32/16" << 1;
+        QTest::newRow("colour word 0 is unlimited") << "32x32/0 32x32/256" << 0;
+        QTest::newRow("unlimited beats 256") << "32x32/256 32x32/0" << 1;
+        QTest::newRow("equally far, smaller wins") << "48x48/16 16x16/16" << 1;
+        QTest::newRow("equally far, larger loses") << "16x16/16 48x48/16" << 0;
+        QTest::newRow("nearer but larger than both") << "64x64/16 48x48/16" << 1;
+        QTest::newRow("width byte 0 counts as 0") << "0x0/0 16x16/0" << 1;
+        QTest::newRow("24 32 16 takes 32") << "24x24/0 32x32/0 16x16/0" << 1;
+        QTest::newRow("each axis must be no worse") << "32x16/16 16x32/16" << 0;
+        QTest::newRow("height alone decides") << "32x16/16 32x32/16" << 1;
+        QTest::newRow("a worse entry in between") << "16x16/16 48x48/16 32x32/16" << 2;
+    }
+    void chooseIconEntryFollowsTheSizeAndColourRule()
+    {
+        QFETCH(QString, entries);
+        QFETCH(int, chosen);
+        IconDirectory directory;
+        directory.type = kIconFileType;
+        for (const QString& item : entries.split(' ')) {
+            const QStringList parts = item.split(QRegularExpression(QStringLiteral("[x/]")));
+            IconDirEntry entry;
+            entry.width = parts[0].toInt();
+            entry.height = parts[1].toInt();
+            entry.colorCount = parts[2].toInt();
+            directory.entries.push_back(entry);
+        }
+        QCOMPARE(chooseIconEntry(directory), std::size_t(chosen));
+    }
+
+    // Files made by icotool and ImageMagick, against ImageMagick's own
+    // rendering of the entry that should be chosen. Alpha blending may round
+    // one step differently; 16-bit PNG channels are brought to 8 bits before
+    // blending here but blended at 16 bits there, which may make two steps.
+    void iconFilesOfOtherToolsMatchTheirRendering_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("tolerance");
+        QTest::newRow("1 bit") << "depth1" << 0;
+        QTest::newRow("4 bits, 16 and 32") << "depth4_16_32" << 0;
+        QTest::newRow("8 bits") << "depth8" << 0;
+        QTest::newRow("24 bits") << "depth24" << 0;
+        QTest::newRow("32 bits with alpha") << "depth32_alpha" << 1;
+        QTest::newRow("two 32s") << "two32" << 0;
+        QTest::newRow("16 only, top-left quarter") << "only16" << 0;
+        QTest::newRow("48 only, cut") << "only48" << 0;
+        QTest::newRow("16-bit PNG chosen after 16 and 32") << "mixed_png" << 2;
+        QTest::newRow("16-bit grey PNG") << "png_gray16" << 2;
+        QTest::newRow("ImageMagick 24, 32, 16") << "imagemagick_sizes" << 1;
+    }
+    void iconFilesOfOtherToolsMatchTheirRendering()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, tolerance);
+        const Bytes file = readDataFile(QStringLiteral("icons/") + name + QStringLiteral(".ico"));
+        const PixelBuffer expected = readPpm32(QStringLiteral("icons/") + name + QStringLiteral(".ppm"));
+        QVERIFY(!file.empty() && !expected.isEmpty());
+        comparePictures(readIconPicture(file), expected, tolerance);
+    }
+
+    // Without alpha: (white AND mask) XOR colour. With alpha: blended over white.
+    void drawingOnWhiteFollowsMaskOrAlpha_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<std::vector<std::uint8_t>>("alpha");
+        QTest::addColumn<std::vector<Color>>("expected");  // the 3 x 2 corner
+        QTest::newRow("4 bits") << 4 << std::vector<std::uint8_t>{}
+                                << std::vector<Color>{rgb(105, 240, 195), rgb(255, 0, 255), rgb(7, 254, 13),
+                                                      rgb(255, 0, 255), rgb(105, 240, 195), rgb(7, 254, 13)};
+        QTest::newRow("24 bits") << 24 << std::vector<std::uint8_t>{}
+                                 << std::vector<Color>{rgb(1, 2, 3), kBlack, rgb(200, 100, 50), kWhite,
+                                                       rgb(10, 20, 30), rgb(255, 0, 128)};
+        QTest::newRow("32 bits, alpha all 0") << 32 << std::vector<std::uint8_t>(6, 0)
+                                              << std::vector<Color>{rgb(1, 2, 3), kBlack, rgb(200, 100, 50),
+                                                                    kWhite, rgb(10, 20, 30), rgb(255, 0, 128)};
+        QTest::newRow("32 bits with alpha") << 32 << std::vector<std::uint8_t>{255, 0, 128, 0, 0, 1}
+                                            << std::vector<Color>{rgb(1, 2, 3), kWhite, rgb(227, 177, 152),
+                                                                  kWhite, kWhite, rgb(255, 254, 255)};
+    }
+    void drawingOnWhiteFollowsMaskOrAlpha()
+    {
+        QFETCH(int, bits);
+        QFETCH(std::vector<std::uint8_t>, alpha);
+        QFETCH(std::vector<Color>, expected);
+        Picture picture = threeByTwo(bits);
+        picture.alpha = alpha;
+        const PixelBuffer result = readIconPicture(iconFile(kIconFileType, {encode(picture)}));
+        PixelBuffer whole(32, 32, kWhite);
+        for (int i = 0; i < 6; ++i)
+            whole.setPixel(i % 3, i / 3, expected[std::size_t(i)]);
+        comparePictures(result, whole, 0);
+    }
+
+    // The stored 3 x 2 bitmap is stretched to the entry's size before drawing.
+    void storedBitmapIsStretchedToTheEntrySize_data()
+    {
+        QTest::addColumn<int>("side");  // the entry's width and height bytes
+        QTest::newRow("doubled") << 6;
+        QTest::newRow("byte 0 means 256") << 0;
+        QTest::newRow("one pixel") << 1;
+    }
+    void storedBitmapIsStretchedToTheEntrySize()
+    {
+        QFETCH(int, side);
+        const Picture picture = threeByTwo(24);
+        Bytes file = iconFile(kIconFileType, {encode(picture)});
+        file[6] = std::uint8_t(side);
+        file[7] = std::uint8_t(side);
+        const int width = side == 0 ? 256 : side;
+        const PixelBuffer result = readIconPicture(file);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                Color expected = kWhite;
+                if (x < width && y < width) {
+                    const std::size_t i = std::size_t((y * 2 / width) * 3 + x * 3 / width);
+                    expected = picture.mask[i] != 0 ? inverted(picture.values[i]) : picture.values[i];
+                }
+                QCOMPARE(result.pixel(x, y), expected);
+            }
+    }
+
+    void pngEntriesAreBlendedOverWhite()
+    {
+        // opaque red, transparent green, half blue, opaque black
+        const Bytes png = makePng(2, 2, {0xFF0000FFu, 0x0000FF00u, 0x80FF0000u, 0xFF000000u});
+        const Bytes file = iconFileOf({{1, 1, 16, encode(threeByTwo(4))}, {2, 2, 0, png}});
+        PixelBuffer expected(32, 32, kWhite);
+        expected.setPixel(0, 0, rgb(255, 0, 0));
+        expected.setPixel(0, 1, rgb(127, 127, 255));
+        expected.setPixel(1, 1, kBlack);
+        comparePictures(readIconPicture(file), expected, 0);
+    }
+
+    void pngSidesUpTo256AreRead_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("256") << 256 << true;
+        QTest::newRow("257") << 257 << false;
+    }
+    void pngSidesUpTo256AreRead()
+    {
+        QFETCH(int, width);
+        QFETCH(bool, accepted);
+        const Bytes png = makePng(width, 1, std::vector<std::uint32_t>(std::size_t(width), 0xFF00FF00u));
+        try {
+            const IconImage image = decodePngIconImage(png);
+            QVERIFY(accepted);
+            QCOMPARE(image.width, width);
+            QCOMPARE(image.color(width - 1, 0), rgb(0, 255, 0));
+        } catch (const FileError&) {
+            QVERIFY(!accepted);
+        }
+    }
+
+    // Only the chosen entry is decoded: a broken one elsewhere does no harm.
+    void onlyTheChosenEntryIsDecoded()
+    {
+        Bytes broken = makePng(16, 16, std::vector<std::uint32_t>(256, 0xFF0000FFu));
+        broken.resize(broken.size() - 20);
+        const Bytes file = iconFileOf({{1, 1, 16, broken}, {3, 2, 16, encode(threeByTwo(24))}});
+        QCOMPARE(readIconPicture(file).pixel(0, 0), rgb(1, 2, 3));
+        checkPictureRefused(iconFileOf({{3, 2, 16, encode(threeByTwo(24))}, {32, 32, 16, broken}}));
+    }
+
+    void pictureHeaderRules_data()
+    {
+        QTest::addColumn<Bytes>("file");
+        QTest::addColumn<bool>("generic");  // else refused
+        const Bytes good = iconFile(kIconFileType, {encode(threeByTwo(4))});
+        auto withType = [&](unsigned type) {
+            Bytes file = good;
+            file[2] = std::uint8_t(type);
+            return file;
+        };
+        Bytes pngCutShort = makePng(4, 4, std::vector<std::uint32_t>(16, 0xFF0000FFu));
+        pngCutShort.resize(pngCutShort.size() - 13);
+        Bytes pngBadChecksum = makePng(4, 4, std::vector<std::uint32_t>(16, 0xFF0000FFu));
+        pngBadChecksum[40] ^= 0x01;
+        QTest::newRow("type 0") << withType(0) << true;
+        QTest::newRow("type 0, count 0") << Bytes{0, 0, 0, 0, 0, 0} << true;
+        QTest::newRow("type 2 (cursor)") << withType(2) << false;
+        QTest::newRow("type 3") << withType(3) << false;
+        QTest::newRow("count 0") << Bytes{0, 0, 1, 0, 0, 0} << false;
+        QTest::newRow("header cut short") << Bytes{0, 0, 1, 0} << false;
+        QTest::newRow("chosen PNG cut short") << iconFileOf({{4, 4, 0, pngCutShort}}) << false;
+        QTest::newRow("chosen PNG with a bad checksum") << iconFileOf({{4, 4, 0, pngBadChecksum}}) << false;
+        QTest::newRow("chosen data not PNG nor bitmap") << iconFileOf({{4, 4, 0, Bytes(64, 0x11)}}) << false;
+    }
+    void pictureHeaderRules()
+    {
+        QFETCH(Bytes, file);
+        QFETCH(bool, generic);
+        if (generic)
+            QCOMPARE(readIconPicture(file), genericAppIconPicture());
+        else
+            checkPictureRefused(file);
     }
 };
 
