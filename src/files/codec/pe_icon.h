@@ -1,0 +1,33 @@
+#pragma once
+
+#include "files/codec/icon_file.h"
+#include "raster/pixel_buffer.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace pimoko {
+
+// The first icon of a Windows program file (PE32 or PE32+), as the shell
+// hands it over for a large icon: the first icon group of the resources in
+// stored order (named groups first, then numbered ones), its first language,
+// the member chosen as chooseIconEntry chooses, and that member's icon
+// resource found by its number.
+
+// The chosen member as an icon directory entry: width, height, colour word,
+// planes and bit count from the group, data offset and size pointing at the
+// member's image data in the file. nullopt when the file is not a program,
+// has no icon group, or any header, section, resource directory or group on
+// the way is cut off or points outside the file. Resource trees are walked
+// exactly three levels deep (type, name, language), so a directory pointing
+// back at itself cannot make the walk go round.
+std::optional<IconDirEntry> findProgramIcon(std::span<const std::uint8_t> file);
+
+// The picture opening a program file places in the document: the chosen
+// member stretched to the large-icon size and drawn on white. Anything that
+// is not a program, holds no icon or is damaged gives the generic
+// application icon, as the shell does; this never throws FileError.
+PixelBuffer readProgramIconPicture(std::span<const std::uint8_t> file);
+
+} // namespace pimoko
