@@ -7,6 +7,7 @@
 #include <bit>
 #include <limits>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace pimoko {
 
@@ -78,21 +79,38 @@ bool usesBitfields(const PixelFormat& format)
     return false;
 }
 
+// Palette index of each pixel colour. The pixels of an indexed buffer are
+// palette entries already, so an exact lookup answers almost always; the
+// nearest-entry search is kept for anything else.
+class PaletteIndex {
+public:
+    explicit PaletteIndex(const PixelFormat& format)
+        : format_(format)
+    {
+        for (std::size_t i = format.palette.size(); i-- > 0;)
+            exact_[format.palette[i]] = int(i);  // the first of equal entries wins
+    }
+
+    int operator()(Color c) const
+    {
+        if (format_.palette.empty())
+            return 0;
+        const auto found = exact_.find(c);
+        return found != exact_.end() ? found->second : format_.nearestIndex(c);
+    }
+
+private:
+    const PixelFormat& format_;
+    std::unordered_map<Color, int> exact_;
+};
+
 // Writes one row of palette indices, most significant bits first.
-void packIndices(const Color* row, int width, const PixelFormat& format, std::uint8_t* out)
+void packIndices(const Color* row, int width, int bits, const PaletteIndex& indexOf, std::uint8_t* out)
 {
-    const int bits = format.bitsPerPixel;
     const int perByte = 8 / bits;
-    // Runs of one colour are common in icons: remember the last lookup.
-    Color lastColor = row[0];
-    int lastIndex = format.palette.empty() ? 0 : format.nearestIndex(lastColor);
     for (int x = 0; x < width; ++x) {
-        if (row[x] != lastColor) {
-            lastColor = row[x];
-            lastIndex = format.palette.empty() ? 0 : format.nearestIndex(lastColor);
-        }
         const int shift = 8 - bits * (x % perByte + 1);
-        out[x / perByte] |= std::uint8_t(lastIndex << shift);
+        out[x / perByte] |= std::uint8_t(indexOf(row[x]) << shift);
     }
 }
 
@@ -157,11 +175,12 @@ std::vector<std::uint8_t> writeBitmapFile(const PixelBuffer& image)
     std::size_t at = out.size();
     out.resize(std::size_t(fileSize), 0);
     const Channel red(format.redMask), green(format.greenMask), blue(format.blueMask);
+    const PaletteIndex indexOf(format);
     for (int y = height - 1; y >= 0; --y, at += std::size_t(stride)) {
         const Color* row = image.row(y);
         std::uint8_t* dest = out.data() + at;
         if (format.isIndexed()) {
-            packIndices(row, width, format, dest);
+            packIndices(row, width, bits, indexOf, dest);
         } else if (bits == 24) {
             for (int x = 0; x < width; ++x) {
                 *dest++ = std::uint8_t(blueOf(row[x]));

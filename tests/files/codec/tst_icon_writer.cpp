@@ -173,6 +173,7 @@ void IconWriterTest::nearestStandardColour_data()
     QTest::newRow("near maroon") << Color(0x000070) << 1;
     QTest::newRow("dark grey to grey") << Color(0x707070) << 8;
     QTest::newRow("orange to yellow") << Color(0x00A0FF) << 11;
+    QTest::newRow("squared, not summed, distance") << Color(0xC050E0) << 13;  // silver by sum
     QTest::newRow("tie black/maroon takes black") << Color(0x000040) << 0;
     QTest::newRow("tie silver/grey takes silver") << Color(0xA0A0A0) << 7;
 }
