@@ -16,12 +16,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
 
     Canvas canvas;
-    canvas.ImageWidth = 64;
-    canvas.ImageHeight = 64;
-    canvas.maskPanelVisible = true;
+    canvas.setImageSize(64, 64);
+    canvas.settings.maskPanelVisible = true;
     canvas.ResetCanvas(kBlack, kWhite);
     for (int i = 0; i < 64; ++i)
-        canvas.Im2.setPixel(i, i, 0x0000FF);
+        canvas.document().pixels().setPixel(i, i, 0x0000FF);
     report("RefreshAfterEdit, model, 64 x 64 with previews", medianMicroseconds(2000, [&] { canvas.RefreshAfterEdit(); }));
 
     TPimoForm1 form;

@@ -10,9 +10,8 @@ using namespace pimoko;
 int main()
 {
     Canvas canvas;
-    canvas.ImageWidth = 64;
-    canvas.ImageHeight = 64;
-    canvas.maskPanelVisible = true;
+    canvas.setImageSize(64, 64);
+    canvas.settings.maskPanelVisible = true;
     canvas.ResetCanvas(kBlack, kWhite);
     DrawingTools tools;
     PenColors colors;
@@ -24,7 +23,7 @@ int main()
                const Point p = (++step & 1) ? Point{380, 380} : Point{200, 300};
                tools.mouseMove(canvas, ToolCode::Rectangle, MouseState::Left, p, colors);
            }));
-    tools.mouseUp(canvas, ToolCode::Rectangle, 0, {200, 300}, colors);
+    tools.mouseUp(canvas, ToolCode::Rectangle, {}, {200, 300}, colors);
 
     for (int tool : {ToolCode::Ellipse, ToolCode::RoundRectangle, ToolCode::Line}) {
         tools.mouseDown(canvas, tool, MouseState::Left, {3, 3}, colors);
@@ -35,7 +34,7 @@ int main()
                    const Point p = (++step & 1) ? Point{380, 380} : Point{200, 300};
                    tools.mouseMove(canvas, tool, MouseState::Left, p, colors);
                }));
-        tools.mouseUp(canvas, tool, 0, {200, 300}, colors);
+        tools.mouseUp(canvas, tool, {}, {200, 300}, colors);
     }
 
     double releaseTotal = 0;
@@ -45,13 +44,13 @@ int main()
                for (int i = 0; i < 50; ++i)
                    tools.mouseMove(canvas, ToolCode::Rectangle, MouseState::Left, {7 * i + 6, 5 * i + 9}, colors);
                const auto start = std::chrono::steady_clock::now();
-               tools.mouseUp(canvas, ToolCode::Rectangle, 0, {300, 250}, colors);
+               tools.mouseUp(canvas, ToolCode::Rectangle, {}, {300, 250}, colors);
                releaseTotal += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
                ++strokes;
            }));
     std::printf("%-60s mean   %9.1f us\n", "  of which the release with its refresh", releaseTotal / strokes);
     report("release with its refresh alone", medianMicroseconds(2000, [&] {
-               tools.mouseUp(canvas, ToolCode::Rectangle, 0, {300, 250}, colors);
+               tools.mouseUp(canvas, ToolCode::Rectangle, {}, {300, 250}, colors);
            }));
     return 0;
 }

@@ -67,8 +67,7 @@ TAboutBox::TAboutBox(QWidget* parent)
                                  QStringLiteral("オリジナルアイコンを沢山作ってパソコンをカスタマイズしよう！"), 30, 95, 12,
                                  false, QColor());
     comments->setWordWrap(true);
-    // As wide as designed, as high as the wrapped text needs.
-    comments->setGeometry(30, 95, 162, std::max(24, comments->heightForWidth(162)));
+    comments->setGeometry(30, 95, 162, 24);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));

@@ -1,6 +1,7 @@
 #include "app/glyph_list.h"
 #include "app/pimo_form.h"
 #include "platform/exit_when_shown.h"
+#include "platform/session_state.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,6 +11,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ピモコ"));
     QApplication::setWindowIcon(QIcon(pimoko::programPicture()));
+    pimoko::keepNoSettingsBetweenRuns();
+    pimoko::useJapaneseQtDialogs();
 
     QStringList files = QApplication::arguments();
     files.removeFirst();

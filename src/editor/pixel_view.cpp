@@ -26,9 +26,10 @@ void PixelView::syncSize()
 void PixelView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    const QImage image = wrapAsImage(*buffer_);
-    const QRect area = event->rect();
-    painter.drawImage(area.topLeft(), image, area);
+    const QRect area = event->rect() & rect();
+    const QImage image = toOpaqueImage(*buffer_, area);
+    if (!image.isNull())
+        painter.drawImage(area.topLeft(), image);
 }
 
 void PixelView::mousePressEvent(QMouseEvent* event) { emit mousePressed(event, false); }

@@ -1,10 +1,35 @@
 #include "platform/dialogs.h"
 
+#include "platform/picture_preview.h"
 #include "platform/pixel_image.h"
 
+#include <QApplication>
 #include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace pimoko {
+
+namespace {
+
+const QString kQuestionTitle = QStringLiteral("確認");
+const QString kRefusalTitle = QStringLiteral(" ピモコ ");
+const QString kErrorTitle = QStringLiteral("ピモコ");
+const QString kIconFilter = QStringLiteral("アイコン (*.ico)");
+const QString kBitmapFilter = QStringLiteral("ビットマップ (*.bmp)");
+// One filter: the description names the kinds, the patterns follow.
+const QString kOpenFilter = QStringLiteral("アイコン (*.ico),ビットマップ (*.bmp),実行ファイル(*.exe) (*.ico *.bmp *.exe)");
+
+} // namespace
+
+QString withFullStop(const QString& text)
+{
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        return text + QLatin1Char('.');
+    return text;
+}
 
 std::optional<Color> QtDialogs::chooseColor(QWidget* parent, Color initial)
 {
@@ -13,6 +38,83 @@ std::optional<Color> QtDialogs::chooseColor(QWidget* parent, Color initial)
     if (!chosen.isValid())
         return std::nullopt;
     return fromQColor(chosen);
+}
+
+SaveAnswer QtDialogs::askYesNoCancel(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, kQuestionTitle, text, QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("AskToSaveChanges"));
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    yes->setObjectName(QStringLiteral("Yes"));
+    no->setObjectName(QStringLiteral("No"));
+    cancel->setObjectName(QStringLiteral("Cancel"));
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return SaveAnswer::Yes;
+    if (box.clickedButton() == no)
+        return SaveAnswer::No;
+    return SaveAnswer::Cancel;
+}
+
+void QtDialogs::showRefusal(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, kRefusalTitle, text, QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("Refusal"));
+    box.exec();
+}
+
+void QtDialogs::showError(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, kErrorTitle, withFullStop(text), QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("ErrorBox"));
+    box.exec();
+}
+
+std::optional<QString> QtDialogs::askOpenFileName(QWidget* parent)
+{
+    QFileDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("OpenPictureDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(kOpenFilter);
+    PicturePreview::attachTo(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<SaveChoice> QtDialogs::askSaveFileName(QWidget* parent, const QString& presetFileName,
+                                                     const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("SavePictureDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({kIconFilter, kBitmapFilter});
+    dialog.setDefaultSuffix(defaultSuffix);
+    PicturePreview* preview = PicturePreview::attachTo(&dialog);
+    if (!presetFileName.isEmpty()) {
+        const QFileInfo preset(presetFileName);
+        dialog.setDirectory(preset.absolutePath());
+        dialog.selectFile(preset.fileName());
+        preview->showFile(preset.absoluteFilePath());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const SaveKind kind = dialog.selectedNameFilter() == kBitmapFilter ? SaveKind::Bitmap : SaveKind::Icon;
+    return SaveChoice{dialog.selectedFiles().constFirst(), kind};
+}
+
+void QtDialogs::beep()
+{
+    QApplication::beep();
 }
 
 } // namespace pimoko

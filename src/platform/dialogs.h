@@ -10,6 +10,18 @@ class QWidget;
 
 namespace pimoko {
 
+// The answers of the unsaved-changes question.
+enum class SaveAnswer { Yes, No, Cancel };
+
+// The kinds a picture can be saved as, in the order of the save dialog's
+// filters.
+enum class SaveKind { Icon = 1, Bitmap = 2 };
+
+struct SaveChoice {
+    QString fileName;
+    SaveKind kind = SaveKind::Icon;
+};
+
 // Every modal question the editor asks goes through this seam: real Qt
 // dialogs in the program, scripted answers in tests.
 class Dialogs {
@@ -18,13 +30,41 @@ public:
 
     // The colour-choice dialog, opened on `initial`; nothing when cancelled.
     virtual std::optional<Color> chooseColor(QWidget* parent, Color initial) = 0;
+    // The question box titled "確認" with Yes, No and Cancel; Yes is the
+    // default, Esc and the close box answer Cancel.
+    virtual SaveAnswer askYesNoCancel(QWidget* parent, const QString& text) = 0;
+    // A refusal the program decides itself: title " ピモコ ", OK, no icon.
+    virtual void showRefusal(QWidget* parent, const QString& text) = 0;
+    // The one general error box: title "ピモコ", error icon, OK; `text` is
+    // shown as withFullStop makes it.
+    virtual void showError(QWidget* parent, const QString& text) = 0;
+    // The open dialog with its picture preview; nothing when cancelled.
+    virtual std::optional<QString> askOpenFileName(QWidget* parent) = 0;
+    // The save dialog with its picture preview, opened on `presetFileName`
+    // (its folder and name); `defaultSuffix` is added to a name typed
+    // without one. Nothing when cancelled.
+    virtual std::optional<SaveChoice> askSaveFileName(QWidget* parent, const QString& presetFileName,
+                                                      const QString& defaultSuffix) = 0;
+    // The system's question sound.
+    virtual void beep() = 0;
 };
 
+// The text of an error box: "." is added when the last character sorts
+// after ".".
+QString withFullStop(const QString& text);
+
 // The program's dialogs. The colour dialog keeps its 16 custom colours for
-// the whole run.
+// the run only.
 class QtDialogs : public Dialogs {
 public:
     std::optional<Color> chooseColor(QWidget* parent, Color initial) override;
+    SaveAnswer askYesNoCancel(QWidget* parent, const QString& text) override;
+    void showRefusal(QWidget* parent, const QString& text) override;
+    void showError(QWidget* parent, const QString& text) override;
+    std::optional<QString> askOpenFileName(QWidget* parent) override;
+    std::optional<SaveChoice> askSaveFileName(QWidget* parent, const QString& presetFileName,
+                                              const QString& defaultSuffix) override;
+    void beep() override;
 };
 
 } // namespace pimoko

@@ -1,6 +1,8 @@
 #include "app/about_box.h"
 #include "app/action_list.h"
 #include "app/pimo_form.h"
+#include "support/private_home.h"
+#include "support/scripted_dialogs.h"
 #include "platform/dialogs.h"
 #include "platform/pixel_image.h"
 #include "support/find_child.h"
@@ -20,16 +22,6 @@ using namespace pimoko;
 namespace {
 
 // Answers the colour dialog from a script and records what it was opened on.
-class ScriptedDialogs : public Dialogs {
-public:
-    std::optional<Color> nextColor;
-    QList<Color> openedOn;
-    std::optional<Color> chooseColor(QWidget*, Color initial) override
-    {
-        openedOn.append(initial);
-        return nextColor;
-    }
-};
 
 struct MenuItem {
     QString text;
@@ -88,6 +80,7 @@ private:
     }
     QMenu* menu(const char* name) const { return child<QMenu>(name); }
 
+    PrivateHome home_;
     ScriptedDialogs* dialogs_ = nullptr;
     std::unique_ptr<TPimoForm1> form_;
 };
@@ -210,7 +203,7 @@ void CommandsTest::undoGreyedWhileDisabled()
     QVERIFY(child("ToolButton5")->isEnabled());
     // Clicking the button rescues; it greys again when nothing is left.
     QTest::mouseClick(child("ToolButton5"), Qt::LeftButton);
-    QCOMPARE(form_->canvas().Im2.pixel(0, 0), kWhite);
+    QCOMPARE(form_->canvas().Im2().pixel(0, 0), kWhite);
     QVERIFY(!child("ToolButton5")->isEnabled());
 }
 
@@ -240,6 +233,7 @@ void CommandsTest::shortcutsWorkWhileAboutBoxHasFocus()
     box->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(box));
     QSignalSpy saves(form_->actions()->ActSave, &QAction::triggered);
+    dialogs_->saveChoices.push_back(std::nullopt);
     QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(saves.count(), 1);
     QVERIFY(box->isVisible());
@@ -288,7 +282,7 @@ void CommandsTest::noContextMenus()
         QCOMPARE(child(name)->contextMenuPolicy(), Qt::PreventContextMenu);
     // A right click on the editing view draws instead of opening a menu.
     QTest::mouseClick(child("Im1"), Qt::RightButton, {}, QPoint(9, 9));
-    QCOMPARE(form_->canvas().Im2.pixel(1, 1), Color(0x0000FF));
+    QCOMPARE(form_->canvas().Im2().pixel(1, 1), Color(0x0000FF));
     QVERIFY(!QApplication::activePopupWidget());
 }
 
@@ -308,7 +302,7 @@ void CommandsTest::aboutBoxIsModelessAndStaysPut()
     QVERIFY(box->isVisible());
     // The main window stays usable.
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, QPoint(3, 3));
-    QCOMPARE(form_->canvas().Im2.pixel(0, 0), Color(0xFF0000));
+    QCOMPARE(form_->canvas().Im2().pixel(0, 0), Color(0xFF0000));
     QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::LeftButton);
     QVERIFY(!box->isVisible());
 }
@@ -359,7 +353,7 @@ void CommandsTest::paletteChoosesPenColours()
     QCOMPARE(form_->rightColor(), Color(0xFF0000));
     // The left colour draws.
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, QPoint(3, 3));
-    QCOMPARE(form_->canvas().Im2.pixel(0, 0), Color(0x0000FF));
+    QCOMPARE(form_->canvas().Im2().pixel(0, 0), Color(0x0000FF));
     // A middle click changes nothing.
     QTest::mouseClick(grid, Qt::MiddleButton, {}, QPoint(15, 12));
     QCOMPARE(form_->leftColor(), Color(0x0000FF));
@@ -378,17 +372,17 @@ void CommandsTest::paletteReplacesPickedColour()
 
 void CommandsTest::backPanelColourDialog()
 {
-    form_->canvas().Im2.setPixel(5, 5, kBlack);
+    form_->canvas().document().pixels().setPixel(5, 5, kBlack);
     form_->RefreshAfterEdit();
-    const bool modified = form_->canvas().ImageModified;
+    const bool modified = form_->canvas().document().ImageModified;
     dialogs_->nextColor = 0x808080;
     form_->actions()->ActBC->trigger();
     QCOMPARE(dialogs_->openedOn, QList<Color>{kBlack});
-    QCOMPARE(form_->canvas().BackPanelColor, Color(0x808080));
+    QCOMPARE(form_->canvas().settings.BackPanelColor, Color(0x808080));
     QCOMPARE(fromQColor(child("ANDLabel")->palette().color(QPalette::WindowText)), Color(0x7F7F7F));
     QCOMPARE(form_->canvas().Im5.pixel(0, 0), Color(0x808080));
     QCOMPARE(form_->canvas().Im5.pixel(5, 5), kBlack);
-    QCOMPARE(form_->canvas().ImageModified, modified);
+    QCOMPARE(form_->canvas().document().ImageModified, modified);
     // Next time the dialog opens on the colour last chosen in it.
     dialogs_->nextColor = 0x000000;
     form_->actions()->ActBC->trigger();
@@ -400,7 +394,7 @@ void CommandsTest::backPanelDialogCancelled()
 {
     dialogs_->nextColor.reset();
     form_->actions()->ActBC->trigger();
-    QCOMPARE(form_->canvas().BackPanelColor, Color(0x008000));
+    QCOMPARE(form_->canvas().settings.BackPanelColor, Color(0x008000));
     QCOMPARE(dialogs_->openedOn.size(), 1);
 }
 
@@ -411,7 +405,7 @@ void CommandsTest::sizeBoxClickOpensColourDialog()
     dialogs_->nextColor = 0xFF00FF;
     QTest::mouseClick(child("size"), Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(dialogs_->openedOn.size(), 1);
-    QCOMPARE(form_->canvas().BackPanelColor, Color(0xFF00FF));
+    QCOMPARE(form_->canvas().settings.BackPanelColor, Color(0xFF00FF));
     QCOMPARE(form_->canvas().Im5.pixel(0, 0), Color(0xFF00FF));
 }
 

@@ -48,7 +48,7 @@ private:
         QMouseEvent down(QEvent::MouseButtonPress, p, im1()->mapToGlobal(p), button, held, modifiers);
         QApplication::sendEvent(im1(), &down);
     }
-    Color pixel(int x, int y) const { return form_->canvas().Im2.pixel(x, y); }
+    Color pixel(int x, int y) const { return form_->canvas().Im2().pixel(x, y); }
 
     std::unique_ptr<TPimoForm1> form_;
 };
@@ -66,7 +66,7 @@ void EditViewTest::penClickPaintsCell()
 {
     QTest::mouseClick(im1(), Qt::LeftButton, {}, cell(4, 5));
     QCOMPARE(pixel(4, 5), Color(0xFF0000));
-    QVERIFY(form_->canvas().ImageModified);
+    QVERIFY(form_->canvas().document().ImageModified);
     QTest::mouseClick(im1(), Qt::RightButton, {}, cell(6, 5));
     QCOMPARE(pixel(6, 5), Color(0x0000FF));
     // The previews follow the stroke.
@@ -150,13 +150,13 @@ void EditViewTest::doubleClickPaintsOnlyFirstPress()
     QTest::mouseDClick(form_->windowHandle(), Qt::LeftButton, {}, im1()->mapTo(form_.get(), cell(7, 7)));
     QCOMPARE(pixel(7, 7), Color(0xFF0000));
     QCOMPARE(form_->rescueHistory().FRescueCount, 2);
-    QVERIFY(form_->canvas().ImageModified);
+    QVERIFY(form_->canvas().document().ImageModified);
 
     // The second press alone paints nothing.
     press(cell(11, 11), Qt::LeftButton, Qt::LeftButton);
     release(cell(11, 11), Qt::LeftButton, Qt::NoButton);
     QCOMPARE(pixel(11, 11), Color(0xFF0000));
-    form_->canvas().Im2.setPixel(11, 11, kWhite);
+    form_->canvas().document().pixels().setPixel(11, 11, kWhite);
     QMouseEvent second(QEvent::MouseButtonDblClick, cell(11, 11), im1()->mapToGlobal(cell(11, 11)), Qt::LeftButton,
                        Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(im1(), &second);
@@ -175,12 +175,12 @@ void EditViewTest::middleAndModifiedPressesTakeRescueStep()
     QCOMPARE(pixel(3, 3), kWhite);
     QCOMPARE(form_->rescueHistory().FRescueCount, 3);
     QVERIFY(form_->actions()->ActUndo->isEnabled());
-    QVERIFY(form_->canvas().ImageModified);
+    QVERIFY(form_->canvas().document().ImageModified);
 }
 
 void EditViewTest::pickerSetsColourBoxes()
 {
-    form_->canvas().Im2.setPixel(2, 2, 0x00FF00);
+    form_->canvas().document().pixels().setPixel(2, 2, 0x00FF00);
     form_->RefreshAfterEdit();
     QTest::mouseClick(form_->findChild<QWidget*>(QStringLiteral("Spoide1")), Qt::LeftButton);
     QTest::mouseClick(im1(), Qt::LeftButton, {}, cell(2, 2));
@@ -204,20 +204,20 @@ void EditViewTest::rescueThroughCommand()
     undo->trigger();
     QCOMPARE(pixel(1, 1), kWhite);
     QVERIFY(!undo->isEnabled());
-    QVERIFY(form_->canvas().ImageModified);
+    QVERIFY(form_->canvas().document().ImageModified);
     // The colours are not part of the history.
     QCOMPARE(form_->leftColor(), Color(0xFF0000));
     QCOMPARE(form_->rightColor(), Color(0x0000FF));
-    QCOMPARE(form_->canvas().BackPanelColor, Color(0x008000));
+    QCOMPARE(form_->canvas().settings.BackPanelColor, Color(0x008000));
 }
 
 void EditViewTest::rescueShortcutDisabledAtStart()
 {
     QVERIFY(!form_->actions()->ActUndo->isEnabled());
-    form_->canvas().Im2.setPixel(5, 5, kBlack);
+    form_->canvas().document().pixels().setPixel(5, 5, kBlack);
     QTest::keyClick(form_.get(), Qt::Key_U, Qt::ControlModifier);
     QCOMPARE(pixel(5, 5), kBlack);
-    QVERIFY(!form_->canvas().ImageModified);
+    QVERIFY(!form_->canvas().document().ImageModified);
 }
 
 QTEST_MAIN(EditViewTest)

@@ -123,11 +123,11 @@ void PimoFormTest::layoutAtStartUp()
 void PimoFormTest::startState()
 {
     const Canvas& canvas = form_->canvas();
-    QCOMPARE(canvas.ImageWidth, 32);
-    QCOMPARE(canvas.ImageHeight, 32);
-    QVERIFY(!canvas.ImageModified);
-    QVERIFY(canvas.CurrentFileName.empty());
-    QCOMPARE(canvas.BackPanelColor, Color(0x008000));
+    QCOMPARE(canvas.ImageWidth(), 32);
+    QCOMPARE(canvas.ImageHeight(), 32);
+    QVERIFY(!canvas.document().ImageModified);
+    QVERIFY(canvas.document().CurrentFileName.empty());
+    QCOMPARE(canvas.settings.BackPanelColor, Color(0x008000));
     QCOMPARE(form_->leftColor(), Color(0xFF0000));
     QCOMPARE(form_->rightColor(), Color(0x0000FF));
     QCOMPARE(child<QLineEdit>("LColor")->palette().color(QPalette::Base), QColor(0, 0, 0xFF));
@@ -173,8 +173,8 @@ void PimoFormTest::sizeCommands()
     case 3: form_->ActSize3Execute(); break;
     case 4: form_->ActSize4Execute(); break;
     }
-    QCOMPARE(form_->canvas().ImageWidth, imageSize);
-    QCOMPARE(form_->canvas().ImageHeight, imageSize);
+    QCOMPARE(form_->canvas().ImageWidth(), imageSize);
+    QCOMPARE(form_->canvas().ImageHeight(), imageSize);
     QCOMPARE(child("Im1")->geometry(), im1);
     QCOMPARE(child("Im2")->geometry(), im2);
     QCOMPARE(child("MaskPanel")->isVisible(), masks);
@@ -187,20 +187,20 @@ void PimoFormTest::sizeCommands()
 void PimoFormTest::sizeCommandOnModifiedNamedDocument()
 {
     Canvas& canvas = form_->canvas();
-    canvas.CurrentFileName = "/tmp/named.ico";
+    canvas.document().CurrentFileName = "/tmp/named.ico";
     form_->setWindowTitle(QStringLiteral(" ピモコ   ルポミ舎     named.ico"));
-    canvas.Im2.setPixel(3, 3, kBlack);
+    canvas.document().pixels().setPixel(3, 3, kBlack);
     form_->RefreshAfterEdit();
-    QVERIFY(canvas.ImageModified);
+    QVERIFY(canvas.document().ImageModified);
 
     form_->ActSize1Execute();
-    QCOMPARE(canvas.ImageWidth, 16);
-    QVERIFY(!canvas.ImageModified);
-    QCOMPARE(canvas.CurrentFileName, std::string("/tmp/named.ico"));
+    QCOMPARE(canvas.ImageWidth(), 16);
+    QVERIFY(!canvas.document().ImageModified);
+    QCOMPARE(canvas.document().CurrentFileName, std::string("/tmp/named.ico"));
     QVERIFY(form_->windowTitle().endsWith(QStringLiteral("named.ico")));
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            QCOMPARE(canvas.Im2.pixel(x, y), kWhite);
+            QCOMPARE(canvas.Im2().pixel(x, y), kWhite);
 }
 
 void PimoFormTest::backPanelColours_data()
@@ -216,7 +216,7 @@ void PimoFormTest::backPanelColours()
 {
     QFETCH(Color, back);
     QFETCH(Color, text);
-    form_->canvas().BackPanelColor = back;
+    form_->canvas().settings.BackPanelColor = back;
     form_->ApplyBackPanelColor();
     QCOMPARE(fromQColor(child<QLineEdit>("size")->palette().color(QPalette::Base)), back);
     QCOMPARE(fromQColor(child<QLineEdit>("size")->palette().color(QPalette::Text)), text);
@@ -386,8 +386,8 @@ void PimoFormTest::enterOnExitButtonCloses()
 void PimoFormTest::viewsShowCanvasPixels()
 {
     Canvas& canvas = form_->canvas();
-    canvas.Im2.setPixel(0, 0, 0x0000FF);
-    canvas.Im2.setPixel(1, 0, 0x00FF00);
+    canvas.document().pixels().setPixel(0, 0, 0x0000FF);
+    canvas.document().pixels().setPixel(1, 0, 0x00FF00);
     form_->RefreshAfterEdit();
     const QImage shot = form_->grab().toImage();
     const auto at = [&](const char* view, QPoint p) {

@@ -25,17 +25,24 @@ Canvas::Canvas()
     ResetCanvas(kBlack, kWhite);
 }
 
+void Canvas::setImageSize(int width, int height)
+{
+    document_.replaceImage(PixelBuffer(width, height, kWhite));
+}
+
 void Canvas::ResetCanvas(Color GridColor, Color BackColor)
 {
     AndMaskFillColor = kWhite;
+    const int ImageWidth = document_.ImageWidth();
+    const int ImageHeight = document_.ImageHeight();
     const int viewWidth = CellSize * ImageWidth;
     const int viewHeight = CellSize * ImageHeight;
     rebuild(Im1, viewWidth, viewHeight, BackColor);
-    rebuild(Im2, ImageWidth, ImageHeight, BackColor);
-    if (maskPanelVisible) {
+    rebuild(document_.pixels(), ImageWidth, ImageHeight, BackColor);
+    if (settings.maskPanelVisible) {
         rebuild(Im3, ImageWidth, ImageHeight, AndMaskFillColor);
         rebuild(Im4, ImageWidth, ImageHeight, kBlack);
-        rebuild(Im5, ImageWidth, ImageHeight, BackPanelColor);
+        rebuild(Im5, ImageWidth, ImageHeight, settings.BackPanelColor);
     }
     // Grid rows and columns on every sixth line; the last ones, at the
     // right and bottom edge, fall outside the view.
@@ -43,7 +50,7 @@ void Canvas::ResetCanvas(Color GridColor, Color BackColor)
         Im1.fillRect(0, CellSize * k, viewWidth, CellSize * k + 1, GridColor);
     for (int k = 0; k <= ImageWidth; ++k)
         Im1.fillRect(CellSize * k, 0, CellSize * k + 1, viewHeight, GridColor);
-    ImageModified = false;
+    document_.ImageModified = false;
 }
 
 void Canvas::paintEditCell(int x, int y, Color c)
@@ -53,10 +60,11 @@ void Canvas::paintEditCell(int x, int y, Color c)
 
 void Canvas::RepaintEditView()
 {
-    const int width = std::min(ImageWidth, Im2.width());
-    const int height = std::min(ImageHeight, Im2.height());
+    const PixelBuffer& image = document_.image();
+    const int width = std::min(image.width(), Im1.width() / CellSize);
+    const int height = std::min(image.height(), Im1.height() / CellSize);
     for (int y = 0; y < height; ++y) {
-        const Color* source = Im2.row(y);
+        const Color* source = image.row(y);
         for (int x = 0; x < width; ++x)
             paintEditCell(x, y, source[x]);
     }
@@ -66,25 +74,30 @@ void Canvas::RefreshAfterEdit()
 {
     // The document is kept aside while the canvas is rebuilt blank; the
     // spare buffer takes the blank document's storage for the next time.
-    std::swap(spare_, Im2);
+    // The spare takes the document's place at the document's size.
+    if (spare_.width() != ImageWidth() || spare_.height() != ImageHeight())
+        spare_ = PixelBuffer(ImageWidth(), ImageHeight(), kWhite);
+    std::swap(spare_, document_.pixels());
     ResetCanvas(kBlack, kWhite);
-    ImageModified = true;
-    std::swap(spare_, Im2);
+    document_.ImageModified = true;
+    std::swap(spare_, document_.pixels());
     RepaintEditView();
-    if (maskPanelVisible)
+    if (settings.maskPanelVisible)
         UpdateMaskPreviews();
 }
 
 void Canvas::UpdateMaskPreviews()
 {
-    const int width = Im2.width();
-    const int height = Im2.height();
+    const PixelBuffer& image = document_.image();
+    const int width = image.width();
+    const int height = image.height();
+    const Color back = settings.BackPanelColor;
     rebuild(Im3, width, height, AndMaskFillColor);
     rebuild(Im4, width, height, kBlack);
-    rebuild(Im5, width, height, BackPanelColor);
+    rebuild(Im5, width, height, back);
     const Color transparent = transparentColor();
     for (int y = 0; y < height; ++y) {
-        const Color* source = Im2.row(y);
+        const Color* source = image.row(y);
         Color* andRow = Im3.row(y);
         Color* orRow = Im4.row(y);
         Color* resultRow = Im5.row(y);
@@ -92,14 +105,14 @@ void Canvas::UpdateMaskPreviews()
             const bool clear = source[x] == transparent;
             andRow[x] = clear ? kWhite : kBlack;
             orRow[x] = clear ? kBlack : source[x];
-            resultRow[x] = clear ? BackPanelColor : source[x];
+            resultRow[x] = clear ? back : source[x];
         }
     }
 }
 
 std::string Canvas::sizeText() const
 {
-    return " " + std::to_string(ImageWidth) + " x " + std::to_string(ImageHeight);
+    return " " + std::to_string(ImageWidth()) + " x " + std::to_string(ImageHeight());
 }
 
 } // namespace pimoko

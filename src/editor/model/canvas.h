@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/model/document.h"
 #include "raster/color.h"
 #include "raster/pixel_buffer.h"
 #include "raster/point.h"
@@ -32,26 +33,35 @@ class Canvas {
 public:
     Canvas();
 
-    int ImageWidth = 32;
-    int ImageHeight = 32;
-    bool ImageModified = false;
-    std::string CurrentFileName;
-    Color BackPanelColor = 0x008000;
+    // What the views show around the document; not part of it.
+    struct Settings {
+        Color BackPanelColor = 0x008000;
+        // Whether the AND, OR and result previews are shown; they are
+        // rebuilt only while they are.
+        bool maskPanelVisible = true;
+    };
+    Settings settings;
     Color AndMaskFillColor = kWhite;
-    // Whether the AND, OR and result previews are shown; they are rebuilt
-    // only while they are.
-    bool maskPanelVisible = true;
+
+    Document& document() { return document_; }
+    const Document& document() const { return document_; }
+    int ImageWidth() const { return document_.ImageWidth(); }
+    int ImageHeight() const { return document_.ImageHeight(); }
+    // The document itself, at actual size.
+    const PixelBuffer& Im2() const { return document_.image(); }
 
     PixelBuffer Im1;  // magnified editing view, CellSize times the document
-    PixelBuffer Im2;  // the document itself, at actual size
     PixelBuffer Im3;  // AND preview: white where transparent, black elsewhere
     PixelBuffer Im4;  // OR preview: the colours, black where transparent
     PixelBuffer Im5;  // result preview: transparent pixels in BackPanelColor
 
-    // The transparent colour: whatever the top-left pixel holds.
-    Color transparentColor() const { return Im2.isEmpty() ? kWhite : Im2.pixel(0, 0); }
+    // Gives the document a blank true-colour image of the new size; the
+    // views follow at the next ResetCanvas.
+    void setImageSize(int width, int height);
 
-    // A blank canvas of ImageWidth x ImageHeight in BackColor with the grid
+    Color transparentColor() const { return document_.transparentColor(); }
+
+    // A blank canvas of the document's size in BackColor with the grid
     // drawn in GridColor; discards the document's pixels and clears the
     // modified flag.
     void ResetCanvas(Color GridColor, Color BackColor);
@@ -71,6 +81,7 @@ public:
     std::string sizeText() const;
 
 private:
+    Document document_;
     PixelBuffer spare_;  // storage reused for the copy kept across a rebuild
 };
 

@@ -11,7 +11,7 @@ namespace pimoko {
 namespace {
 
 // The colour of the button that is held alone, if one is.
-std::optional<Color> penFor(unsigned state, const PenColors& colors)
+std::optional<Color> penFor(MouseState state, const PenColors& colors)
 {
     if (state == MouseState::Left)
         return colors.left;
@@ -46,10 +46,11 @@ void drawOne(PixelBuffer& target, int tool, Point a, Point b, int cornerWidth, i
 // nothing changes.
 void paintPenCell(Canvas& canvas, Point pixel, Color k)
 {
-    if (!canvas.Im2.contains(pixel.x, pixel.y))
+    PixelBuffer& image = canvas.document().pixels();
+    if (!image.contains(pixel.x, pixel.y))
         return;
-    canvas.Im2.setPixel(pixel.x, pixel.y, k);
-    canvas.paintEditCell(pixel.x, pixel.y, canvas.Im2.pixel(pixel.x, pixel.y));
+    image.setPixel(pixel.x, pixel.y, k);
+    canvas.paintEditCell(pixel.x, pixel.y, image.pixel(pixel.x, pixel.y));
 }
 
 } // namespace
@@ -61,15 +62,15 @@ std::string DrawingTools::statusText(Point pixel)
 
 void DrawingTools::DrawShape(Canvas& canvas, int tool, Point a, Point b, Color k, RasterOp mode)
 {
-    drawOne(canvas.Im2, tool, a, b, (a.x - b.x) / 2, (a.y - b.y) / 2, k, mode);
+    drawOne(canvas.document().pixels(), tool, a, b, (a.x - b.x) / 2, (a.y - b.y) / 2, k, mode);
     const Point viewA{CellSize * a.x, CellSize * a.y};
     const Point viewB{CellSize * b.x, CellSize * b.y};
     drawOne(canvas.Im1, tool, viewA, viewB, (viewA.x - viewB.x) / 2, (viewA.y - viewB.y) / 2, k, mode);
 }
 
-Point DrawingTools::mouseDown(Canvas& canvas, int tool, unsigned state, Point viewPoint, PenColors& colors)
+Point DrawingTools::mouseDown(Canvas& canvas, int tool, MouseState state, Point viewPoint, PenColors& colors)
 {
-    canvas.ImageModified = true;
+    canvas.document().ImageModified = true;
     const Point pixel = documentPixelAt(viewPoint);
     const std::optional<Color> k = penFor(state, colors);
     if (!k)
@@ -81,8 +82,8 @@ Point DrawingTools::mouseDown(Canvas& canvas, int tool, unsigned state, Point vi
         paintPenCell(canvas, pixel, *k);
         break;
     case ToolCode::Fill:
-        if (canvas.Im2.contains(pixel.x, pixel.y)) {
-            floodFill(canvas.Im2, pixel.x, pixel.y, *k);
+        if (canvas.Im2().contains(pixel.x, pixel.y)) {
+            floodFill(canvas.document().pixels(), pixel.x, pixel.y, *k);
             canvas.RepaintEditView();
         }
         break;
@@ -99,7 +100,7 @@ Point DrawingTools::mouseDown(Canvas& canvas, int tool, unsigned state, Point vi
     return pixel;
 }
 
-Point DrawingTools::mouseMove(Canvas& canvas, int tool, unsigned state, Point viewPoint, const PenColors& colors)
+Point DrawingTools::mouseMove(Canvas& canvas, int tool, MouseState state, Point viewPoint, const PenColors& colors)
 {
     const Point pixel = documentPixelAt(viewPoint);
     const std::optional<Color> k = penFor(state, colors);
@@ -115,7 +116,7 @@ Point DrawingTools::mouseMove(Canvas& canvas, int tool, unsigned state, Point vi
     return pixel;
 }
 
-void DrawingTools::mouseUp(Canvas& canvas, int tool, unsigned state, Point viewPoint, const PenColors& colors)
+void DrawingTools::mouseUp(Canvas& canvas, int tool, MouseState state, Point viewPoint, const PenColors& colors)
 {
     const Point pixel = documentPixelAt(viewPoint);
     // The released button is not in the state: this draws only when the

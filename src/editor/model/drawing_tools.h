@@ -1,22 +1,11 @@
 #pragma once
 
 #include "editor/model/canvas.h"
+#include "editor/model/mouse_state.h"
 #include "raster/color.h"
 #include "raster/point.h"
 
 namespace pimoko {
-
-// The buttons and modifier keys held with a mouse event. A release reports
-// the set without the button being released.
-namespace MouseState {
-constexpr unsigned Shift = 1u << 0;
-constexpr unsigned Alt = 1u << 1;
-constexpr unsigned Ctrl = 1u << 2;
-constexpr unsigned Left = 1u << 3;
-constexpr unsigned Right = 1u << 4;
-constexpr unsigned Middle = 1u << 5;
-constexpr unsigned DoubleClick = 1u << 6;  // the second press of a double-click
-} // namespace MouseState
 
 // The colours the two mouse buttons draw with. The colour picker changes them.
 struct PenColors {
@@ -39,9 +28,9 @@ public:
     // Each returns the document pixel under the view point, for the status text.
     // The press marks the document modified before anything else; it
     // changes `colors` when the colour picker reads the view.
-    Point mouseDown(Canvas& canvas, int tool, unsigned state, Point viewPoint, PenColors& colors);
-    Point mouseMove(Canvas& canvas, int tool, unsigned state, Point viewPoint, const PenColors& colors);
-    void mouseUp(Canvas& canvas, int tool, unsigned state, Point viewPoint, const PenColors& colors);
+    Point mouseDown(Canvas& canvas, int tool, MouseState state, Point viewPoint, PenColors& colors);
+    Point mouseMove(Canvas& canvas, int tool, MouseState state, Point viewPoint, const PenColors& colors);
+    void mouseUp(Canvas& canvas, int tool, MouseState state, Point viewPoint, const PenColors& colors);
 
     // Draws the tool's shape between document pixels a and b into the
     // document and, at six times the coordinates, as a thin outline into the

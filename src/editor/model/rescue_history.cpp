@@ -16,22 +16,19 @@ void RescueHistory::PushRescue(const PixelBuffer& document)
 
 void RescueHistory::rescueInto(Canvas& canvas)
 {
-    if (canRescue()) {
-        const PixelBuffer& copy = FRescue[std::size_t(FRescueIndex)];
-        // A copy from before a size change brings its size back with it, so
-        // that the views always match the document.
-        canvas.ImageWidth = copy.width();
-        canvas.ImageHeight = copy.height();
-        canvas.ResetCanvas(kBlack, kWhite);
-        canvas.Im2 = copy;
-        canvas.RepaintEditView();
-        FRescueIndex = std::min(FRescueIndex + 1, SlotCount - 1);
-        FRescueCount -= 1;
-        canvas.UpdateMaskPreviews();
-    } else {
-        canvas.ResetCanvas(kBlack, kWhite);
-    }
-    canvas.ImageModified = true;
+    if (!canRescue())
+        return;
+    const PixelBuffer& copy = FRescue[std::size_t(FRescueIndex)];
+    // A copy from before a size change brings its size back with it, so
+    // that the views always match the document.
+    canvas.setImageSize(copy.width(), copy.height());
+    canvas.ResetCanvas(kBlack, kWhite);
+    canvas.document().replaceImage(copy);
+    canvas.RepaintEditView();
+    FRescueIndex = std::min(FRescueIndex + 1, SlotCount - 1);
+    FRescueCount -= 1;
+    canvas.UpdateMaskPreviews();
+    canvas.document().ImageModified = true;
 }
 
 } // namespace pimoko

@@ -27,9 +27,9 @@ public:
     // Empties the history (a new image or an opened file).
     void clear() { FRescueCount = 0; }
 
-    // One rescue step on the canvas: rebuilds it blank and, while a copy is
-    // available, puts back the copy the walk has reached, at that copy's own
-    // size. The document ends modified either way.
+    // One rescue step on the canvas: puts back the copy the walk has
+    // reached, at that copy's own size, and marks the document modified.
+    // With no step available nothing changes.
     void rescueInto(Canvas& canvas);
 };
 

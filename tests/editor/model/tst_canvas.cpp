@@ -42,17 +42,16 @@ void CanvasTest::newCanvasIsBlankWhiteWithBlackGrid()
     QFETCH(int, width);
     QFETCH(int, height);
     Canvas canvas;
-    canvas.ImageWidth = width;
-    canvas.ImageHeight = height;
+    canvas.setImageSize(width, height);
     canvas.ResetCanvas(kBlack, kWhite);
 
     QCOMPARE(canvas.Im1.width(), 6 * width);
     QCOMPARE(canvas.Im1.height(), 6 * height);
-    QCOMPARE(canvas.Im2.width(), width);
-    QCOMPARE(canvas.Im2.height(), height);
+    QCOMPARE(canvas.Im2().width(), width);
+    QCOMPARE(canvas.Im2().height(), height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            QCOMPARE(canvas.Im2.pixel(x, y), kWhite);
+            QCOMPARE(canvas.Im2().pixel(x, y), kWhite);
     for (int y = 0; y < canvas.Im1.height(); ++y)
         for (int x = 0; x < canvas.Im1.width(); ++x) {
             const bool onGrid = x % 6 == 0 || y % 6 == 0;
@@ -67,8 +66,7 @@ void CanvasTest::newCanvasIsBlankWhiteWithBlackGrid()
 void CanvasTest::gridLinesOfTallCanvas()
 {
     Canvas canvas;
-    canvas.ImageWidth = 3;
-    canvas.ImageHeight = 40;
+    canvas.setImageSize(3, 40);
     canvas.ResetCanvas(0x123456, 0xFEDCBA);
     // Every cell row has its grid line above it, the bottom edge none.
     for (int row = 0; row < 40; ++row)
@@ -130,18 +128,18 @@ void CanvasTest::previewsOfRedTopLeftImage()
     Canvas canvas;
     const Color red = 0x0000FF;
     const Color blue = 0xFF0000;
-    canvas.Im2.setPixel(0, 0, red);
-    canvas.Im2.setPixel(5, 7, red);
-    canvas.Im2.setPixel(6, 7, blue);
+    canvas.document().pixels().setPixel(0, 0, red);
+    canvas.document().pixels().setPixel(5, 7, red);
+    canvas.document().pixels().setPixel(6, 7, blue);
     canvas.UpdateMaskPreviews();
     for (Point p : {Point{0, 0}, Point{5, 7}}) {
         QCOMPARE(canvas.Im3.pixel(p.x, p.y), kWhite);
         QCOMPARE(canvas.Im4.pixel(p.x, p.y), kBlack);
-        QCOMPARE(canvas.Im5.pixel(p.x, p.y), canvas.BackPanelColor);
+        QCOMPARE(canvas.Im5.pixel(p.x, p.y), canvas.settings.BackPanelColor);
     }
     // Opaque pixels: white ones and the blue one.
     for (Point p : {Point{6, 7}, Point{1, 0}}) {
-        const Color colour = canvas.Im2.pixel(p.x, p.y);
+        const Color colour = canvas.Im2().pixel(p.x, p.y);
         QCOMPARE(canvas.Im3.pixel(p.x, p.y), kBlack);
         QCOMPARE(canvas.Im4.pixel(p.x, p.y), colour);
         QCOMPARE(canvas.Im5.pixel(p.x, p.y), colour);
@@ -151,25 +149,25 @@ void CanvasTest::previewsOfRedTopLeftImage()
 void CanvasTest::previewsOfOneColourImage()
 {
     Canvas canvas;
-    canvas.Im2.fill(0x00FFFF);
+    canvas.document().pixels().fill(0x00FFFF);
     canvas.UpdateMaskPreviews();
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             QCOMPARE(canvas.Im3.pixel(x, y), kWhite);
             QCOMPARE(canvas.Im4.pixel(x, y), kBlack);
-            QCOMPARE(canvas.Im5.pixel(x, y), canvas.BackPanelColor);
+            QCOMPARE(canvas.Im5.pixel(x, y), canvas.settings.BackPanelColor);
         }
 }
 
 void CanvasTest::refreshKeepsImageAndMarksModified()
 {
     Canvas canvas;
-    canvas.Im2.setPixel(3, 4, 0x0000FF);
-    canvas.Im2.setPixel(31, 31, 0x00FF00);
-    const PixelBuffer before = canvas.Im2;
+    canvas.document().pixels().setPixel(3, 4, 0x0000FF);
+    canvas.document().pixels().setPixel(31, 31, 0x00FF00);
+    const PixelBuffer before = canvas.Im2();
     canvas.RefreshAfterEdit();
-    QVERIFY(canvas.Im2 == before);
-    QVERIFY(canvas.ImageModified);
+    QVERIFY(canvas.Im2() == before);
+    QVERIFY(canvas.document().ImageModified);
     // The cell of (3, 4) is its 5 x 5 block; the grid around it stays black.
     for (int y = 25; y <= 29; ++y)
         for (int x = 19; x <= 23; ++x)
@@ -195,17 +193,17 @@ void CanvasTest::refreshRebuildsGridBlack()
 void CanvasTest::resetClearsModified()
 {
     Canvas canvas;
-    canvas.ImageModified = true;
-    canvas.Im2.setPixel(1, 1, kBlack);
+    canvas.document().ImageModified = true;
+    canvas.document().pixels().setPixel(1, 1, kBlack);
     canvas.ResetCanvas(kBlack, kWhite);
-    QVERIFY(!canvas.ImageModified);
-    QCOMPARE(canvas.Im2.pixel(1, 1), kWhite);
+    QVERIFY(!canvas.document().ImageModified);
+    QCOMPARE(canvas.Im2().pixel(1, 1), kWhite);
 }
 
 void CanvasTest::repaintLeavesGridAlone()
 {
     Canvas canvas;
-    canvas.Im2.fill(0x0000FF);
+    canvas.document().pixels().fill(0x0000FF);
     canvas.RepaintEditView();
     QCOMPARE(canvas.Im1.pixel(6, 6), kBlack);
     QCOMPARE(canvas.Im1.pixel(7, 7), Color(0x0000FF));
@@ -215,10 +213,10 @@ void CanvasTest::repaintLeavesGridAlone()
 void CanvasTest::previewsFollowBackPanelColour()
 {
     Canvas canvas;
-    canvas.BackPanelColor = 0x808080;
+    canvas.settings.BackPanelColor = 0x808080;
     canvas.UpdateMaskPreviews();
     QCOMPARE(canvas.Im5.pixel(10, 10), Color(0x808080));
-    QCOMPARE(canvas.Im2.pixel(10, 10), kWhite);
+    QCOMPARE(canvas.Im2().pixel(10, 10), kWhite);
 }
 
 void CanvasTest::sizeText_data()
@@ -237,8 +235,7 @@ void CanvasTest::sizeText()
     QFETCH(int, height);
     QFETCH(QString, text);
     Canvas canvas;
-    canvas.ImageWidth = width;
-    canvas.ImageHeight = height;
+    canvas.setImageSize(width, height);
     QCOMPARE(QString::fromStdString(canvas.sizeText()), text);
 }
 

@@ -5,10 +5,12 @@
 
 using namespace pimoko;
 
+Q_DECLARE_METATYPE(pimoko::MouseState)
+
 namespace {
 
-constexpr unsigned L = MouseState::Left;
-constexpr unsigned R = MouseState::Right;
+constexpr MouseState L = MouseState::Left;
+constexpr MouseState R = MouseState::Right;
 
 // The centre of document cell (x, y) in view pixels.
 Point cell(int x, int y) { return {6 * x + 3, 6 * y + 3}; }
@@ -40,14 +42,14 @@ struct Editor {
     PenColors colors;
     int tool = ToolCode::Pen;
 
-    void press(unsigned state, Point p) { tools.mouseDown(canvas, tool, state, p, colors); }
-    void move(unsigned state, Point p) { tools.mouseMove(canvas, tool, state, p, colors); }
-    void release(unsigned state, Point p) { tools.mouseUp(canvas, tool, state, p, colors); }
-    void drag(unsigned button, Point from, Point to)
+    void press(MouseState state, Point p) { tools.mouseDown(canvas, tool, state, p, colors); }
+    void move(MouseState state, Point p) { tools.mouseMove(canvas, tool, state, p, colors); }
+    void release(MouseState state, Point p) { tools.mouseUp(canvas, tool, state, p, colors); }
+    void drag(MouseState button, Point from, Point to)
     {
         press(button, from);
         move(button, to);
-        release(0, to);
+        release({}, to);
     }
 };
 
@@ -100,9 +102,9 @@ void DrawingToolsTest::rectangleDrags()
     Editor e;
     e.tool = ToolCode::Rectangle;
     e.drag(L, cell(from.x(), from.y()), cell(to.x(), to.y()));
-    QCOMPARE(nonWhite(e.canvas.Im2), boxOutline(covered.left(), covered.top(), covered.right(), covered.bottom()));
-    QCOMPARE(e.canvas.Im2.pixel(covered.left(), covered.top()), e.colors.left);
-    QVERIFY(e.canvas.ImageModified);
+    QCOMPARE(nonWhite(e.canvas.Im2()), boxOutline(covered.left(), covered.top(), covered.right(), covered.bottom()));
+    QCOMPARE(e.canvas.Im2().pixel(covered.left(), covered.top()), e.colors.left);
+    QVERIFY(e.canvas.document().ImageModified);
     // After the release the magnified view shows the shape's cells.
     QCOMPARE(e.canvas.Im1.pixel(6 * covered.left() + 3, 6 * covered.top() + 3), e.colors.left);
 }
@@ -110,12 +112,12 @@ void DrawingToolsTest::rectangleDrags()
 void DrawingToolsTest::notXorOverBlack()
 {
     Editor e;
-    e.canvas.Im2.fillRect(0, 0, 4, 32, kBlack);
+    e.canvas.document().pixels().fillRect(0, 0, 4, 32, kBlack);
     e.tool = ToolCode::Rectangle;
     e.drag(L, cell(2, 2), cell(9, 9));
-    QCOMPARE(e.canvas.Im2.pixel(2, 5), Color(0x00FFFF));
-    QCOMPARE(e.canvas.Im2.pixel(6, 2), Color(0xFF0000));
-    QCOMPARE(e.canvas.Im2.pixel(3, 3), kBlack);
+    QCOMPARE(e.canvas.Im2().pixel(2, 5), Color(0x00FFFF));
+    QCOMPARE(e.canvas.Im2().pixel(6, 2), Color(0xFF0000));
+    QCOMPARE(e.canvas.Im2().pixel(3, 3), kBlack);
 }
 
 void DrawingToolsTest::extentIsSetByLastMove()
@@ -125,8 +127,8 @@ void DrawingToolsTest::extentIsSetByLastMove()
     e.press(L, cell(2, 2));
     e.move(L, cell(8, 8));
     e.move(L, cell(5, 4));
-    e.release(0, cell(20, 20));
-    QCOMPARE(nonWhite(e.canvas.Im2), boxOutline(2, 2, 5, 4));
+    e.release({}, cell(20, 20));
+    QCOMPARE(nonWhite(e.canvas.Im2()), boxOutline(2, 2, 5, 4));
 }
 
 void DrawingToolsTest::pressAndReleaseWithoutMoveDrawsNothing()
@@ -135,15 +137,15 @@ void DrawingToolsTest::pressAndReleaseWithoutMoveDrawsNothing()
         Editor e;
         e.tool = tool;
         e.press(L, cell(3, 3));
-        e.release(0, cell(3, 3));
-        QVERIFY(nonWhite(e.canvas.Im2).isEmpty());
-        QVERIFY(e.canvas.ImageModified);
+        e.release({}, cell(3, 3));
+        QVERIFY(nonWhite(e.canvas.Im2()).isEmpty());
+        QVERIFY(e.canvas.document().ImageModified);
     }
 }
 
 void DrawingToolsTest::modifiersAndOtherButtonsDrawNothing_data()
 {
-    QTest::addColumn<unsigned>("state");
+    QTest::addColumn<MouseState>("state");
     QTest::newRow("shift") << (L | MouseState::Shift);
     QTest::newRow("ctrl") << (L | MouseState::Ctrl);
     QTest::newRow("alt") << (R | MouseState::Alt);
@@ -154,15 +156,15 @@ void DrawingToolsTest::modifiersAndOtherButtonsDrawNothing_data()
 
 void DrawingToolsTest::modifiersAndOtherButtonsDrawNothing()
 {
-    QFETCH(unsigned, state);
+    QFETCH(MouseState, state);
     for (int tool : {ToolCode::Pen, ToolCode::Fill, ToolCode::Rectangle, ToolCode::ColorPicker}) {
         Editor e;
         e.tool = tool;
         e.press(state, cell(3, 3));
         e.move(state, cell(6, 6));
-        e.release(0, cell(6, 6));
-        QVERIFY(nonWhite(e.canvas.Im2).isEmpty());
-        QVERIFY(e.canvas.ImageModified);
+        e.release({}, cell(6, 6));
+        QVERIFY(nonWhite(e.canvas.Im2()).isEmpty());
+        QVERIFY(e.canvas.document().ImageModified);
         QCOMPARE(e.colors.left, Color(0xFF0000));
         QCOMPARE(e.colors.right, Color(0x0000FF));
     }
@@ -178,9 +180,9 @@ void DrawingToolsTest::leftReleaseWhileRightHeldDrawsSecondShape()
     e.release(R, cell(7, 7));
     QSet<QString> expected = boxOutline(2, 2, 5, 4);
     expected.unite(boxOutline(2, 2, 6, 6));
-    QCOMPARE(nonWhite(e.canvas.Im2), expected);
-    QCOMPARE(e.canvas.Im2.pixel(6, 6), e.colors.right);
-    QCOMPARE(e.canvas.Im2.pixel(2, 6), e.colors.right);
+    QCOMPARE(nonWhite(e.canvas.Im2()), expected);
+    QCOMPARE(e.canvas.Im2().pixel(6, 6), e.colors.right);
+    QCOMPARE(e.canvas.Im2().pixel(2, 6), e.colors.right);
 }
 
 void DrawingToolsTest::penPaintsOnlyReportedCells()
@@ -189,9 +191,9 @@ void DrawingToolsTest::penPaintsOnlyReportedCells()
     e.press(L, cell(1, 1));
     e.move(L, cell(5, 1));
     e.move(R, cell(9, 1));
-    e.release(0, cell(9, 1));
-    QCOMPARE(nonWhite(e.canvas.Im2), (QSet<QString>{"1,1", "5,1", "9,1"}));
-    QCOMPARE(e.canvas.Im2.pixel(9, 1), e.colors.right);
+    e.release({}, cell(9, 1));
+    QCOMPARE(nonWhite(e.canvas.Im2()), (QSet<QString>{"1,1", "5,1", "9,1"}));
+    QCOMPARE(e.canvas.Im2().pixel(9, 1), e.colors.right);
 }
 
 void DrawingToolsTest::penFoldsFiveViewPixelsOntoColumnZero_data()
@@ -212,7 +214,7 @@ void DrawingToolsTest::penFoldsFiveViewPixelsOntoColumnZero()
     e.press(L, cell(3, 3));
     const Point pixel = e.tools.mouseMove(e.canvas, e.tool, L, {viewX, 10}, e.colors);
     QCOMPARE(pixel.x, paints ? 0 : viewX / 6);
-    QCOMPARE(e.canvas.Im2.pixel(0, 1) == e.colors.left, paints);
+    QCOMPARE(e.canvas.Im2().pixel(0, 1) == e.colors.left, paints);
 }
 
 void DrawingToolsTest::penOutsideDocumentDoesNothing()
@@ -223,16 +225,16 @@ void DrawingToolsTest::penOutsideDocumentDoesNothing()
     e.move(L, {500, 500});
     e.move(L, {-100, 7});
     QVERIFY(e.canvas.Im1 == view);
-    QCOMPARE(nonWhite(e.canvas.Im2), QSet<QString>{"3,3"});
+    QCOMPARE(nonWhite(e.canvas.Im2()), QSet<QString>{"3,3"});
 }
 
 void DrawingToolsTest::penCellShowsStoredColour()
 {
     // A black-and-white document stores blue as black; its cell shows that.
     Editor e;
-    e.canvas.Im2.convertTo(PixelFormat::indexed(1, {kBlack, kWhite}));
+    e.canvas.document().pixels().convertTo(PixelFormat::indexed(1, {kBlack, kWhite}));
     e.press(L, cell(3, 3));
-    QCOMPARE(e.canvas.Im2.pixel(3, 3), kBlack);
+    QCOMPARE(e.canvas.Im2().pixel(3, 3), kBlack);
     QCOMPARE(e.canvas.Im1.pixel(6 * 3 + 3, 6 * 3 + 3), kBlack);
 }
 
@@ -241,14 +243,14 @@ void DrawingToolsTest::fillStopsAtDiagonalLine()
     Editor e;
     // A diagonal from (0, 9) to (9, 0): pixels touch only at their corners.
     for (int i = 0; i < 10; ++i)
-        e.canvas.Im2.setPixel(i, 9 - i, kBlack);
+        e.canvas.document().pixels().setPixel(i, 9 - i, kBlack);
     e.tool = ToolCode::Fill;
     e.press(L, cell(1, 1));
-    e.release(0, cell(1, 1));
+    e.release({}, cell(1, 1));
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const Color expected = x + y < 9 ? e.colors.left : x + y == 9 ? kBlack : kWhite;
-            QCOMPARE(e.canvas.Im2.pixel(x, y), expected);
+            QCOMPARE(e.canvas.Im2().pixel(x, y), expected);
         }
 }
 
@@ -258,12 +260,12 @@ void DrawingToolsTest::fillWithSameColourChangesNothing()
     e.colors.left = kWhite;
     e.tool = ToolCode::Fill;
     e.press(L, cell(4, 4));
-    QVERIFY(nonWhite(e.canvas.Im2).isEmpty());
+    QVERIFY(nonWhite(e.canvas.Im2()).isEmpty());
 }
 
 void DrawingToolsTest::pickerReadsTheView_data()
 {
-    QTest::addColumn<unsigned>("state");
+    QTest::addColumn<MouseState>("state");
     QTest::addColumn<QPoint>("viewPoint");
     QTest::addColumn<Color>("expectedLeft");
     QTest::addColumn<Color>("expectedRight");
@@ -275,16 +277,16 @@ void DrawingToolsTest::pickerReadsTheView_data()
 
 void DrawingToolsTest::pickerReadsTheView()
 {
-    QFETCH(unsigned, state);
+    QFETCH(MouseState, state);
     QFETCH(QPoint, viewPoint);
     QFETCH(Color, expectedLeft);
     QFETCH(Color, expectedRight);
     Editor e;
-    e.canvas.Im2.setPixel(3, 3, 0x00FF00);
+    e.canvas.document().pixels().setPixel(3, 3, 0x00FF00);
     e.canvas.RefreshAfterEdit();
     e.tool = ToolCode::ColorPicker;
     e.press(state, {viewPoint.x(), viewPoint.y()});
-    e.release(0, {viewPoint.x(), viewPoint.y()});
+    e.release({}, {viewPoint.x(), viewPoint.y()});
     QCOMPARE(e.colors.left, expectedLeft);
     QCOMPARE(e.colors.right, expectedRight);
 }
@@ -298,9 +300,9 @@ void DrawingToolsTest::doubleClickThenDragReusesPreviousAnchor()
     // the first move removes the finished rectangle again.
     e.press(L | MouseState::DoubleClick, cell(10, 10));
     e.move(L, cell(2, 2));
-    e.release(0, cell(2, 2));
+    e.release({}, cell(2, 2));
     // Left with the box from the old anchor (2, 2) to (3, 3): one cell.
-    QCOMPARE(nonWhite(e.canvas.Im2), QSet<QString>{"2,2"});
+    QCOMPARE(nonWhite(e.canvas.Im2()), QSet<QString>{"2,2"});
 }
 
 void DrawingToolsTest::viewShowsThinOutlineUntilRelease()
@@ -314,7 +316,7 @@ void DrawingToolsTest::viewShowsThinOutlineUntilRelease()
     QCOMPARE(e.canvas.Im1.pixel(20, 12), combine(kBlack, e.colors.left, RasterOp::NotXor));
     QCOMPARE(e.canvas.Im1.pixel(15, 15), kWhite);
     QCOMPARE(e.canvas.Im1.pixel(35, 20), combine(kWhite, e.colors.left, RasterOp::NotXor));
-    e.release(0, cell(5, 4));
+    e.release({}, cell(5, 4));
     QCOMPARE(e.canvas.Im1.pixel(15, 15), e.colors.left);
     QCOMPARE(e.canvas.Im1.pixel(12, 20), kBlack);
 }
@@ -325,7 +327,7 @@ void DrawingToolsTest::lineLeavesOutItsEndPoint()
     e.tool = ToolCode::Line;
     e.drag(L, cell(0, 0), cell(3, 0));
     // From (0, 0) towards (4, 1): the end point itself is not drawn.
-    const QSet<QString> drawn = nonWhite(e.canvas.Im2);
+    const QSet<QString> drawn = nonWhite(e.canvas.Im2());
     QVERIFY(drawn.contains("0,0"));
     QVERIFY(!drawn.contains("4,1"));
     QCOMPARE(drawn.size(), 4);
@@ -338,16 +340,16 @@ void DrawingToolsTest::everyShapeDrawnTwiceVanishes()
         for (int run = 0; run < 150; ++run) {
             Canvas canvas;
             for (int i = 0; i < 200; ++i)
-                canvas.Im2.setPixel(random.bounded(32), random.bounded(32), random.bounded(0x1000000));
+                canvas.document().pixels().setPixel(random.bounded(32), random.bounded(32), random.bounded(0x1000000));
             canvas.RepaintEditView();
-            const PixelBuffer document = canvas.Im2;
+            const PixelBuffer document = canvas.Im2();
             const PixelBuffer view = canvas.Im1;
             const Point a{random.bounded(-3, 36), random.bounded(-3, 36)};
             const Point b{random.bounded(-3, 36), random.bounded(-3, 36)};
             const Color k = random.bounded(0x1000000);
             DrawingTools::DrawShape(canvas, tool, a, b, k, RasterOp::NotXor);
             DrawingTools::DrawShape(canvas, tool, a, b, k, RasterOp::NotXor);
-            QVERIFY2(canvas.Im2 == document, qPrintable(QStringLiteral("tool %1 run %2").arg(tool).arg(run)));
+            QVERIFY2(canvas.Im2() == document, qPrintable(QStringLiteral("tool %1 run %2").arg(tool).arg(run)));
             QVERIFY2(canvas.Im1 == view, qPrintable(QStringLiteral("tool %1 run %2").arg(tool).arg(run)));
         }
     }

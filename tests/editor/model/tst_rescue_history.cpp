@@ -6,6 +6,8 @@
 
 using namespace pimoko;
 
+Q_DECLARE_METATYPE(pimoko::MouseState)
+
 namespace {
 
 // An editor without windows: every press first stores a rescue copy, as the
@@ -16,12 +18,12 @@ struct Editor {
     RescueHistory history;
     PenColors colors;
 
-    void stroke(int x, int y, unsigned state = MouseState::Left, int tool = ToolCode::Pen)
+    void stroke(int x, int y, MouseState state = MouseState::Left, int tool = ToolCode::Pen)
     {
         const Point p{6 * x + 3, 6 * y + 3};
-        history.PushRescue(canvas.Im2);
+        history.PushRescue(canvas.Im2());
         tools.mouseDown(canvas, tool, state, p, colors);
-        tools.mouseUp(canvas, tool, 0, p, colors);
+        tools.mouseUp(canvas, tool, {}, p, colors);
     }
     void rescue() { history.rescueInto(canvas); }
 };
@@ -47,23 +49,27 @@ void RescueHistoryTest::emptyAtStart()
 {
     Editor e;
     QVERIFY(!e.history.canRescue());
-    // A rescue with nothing stored still rebuilds the canvas blank.
-    e.canvas.Im2.setPixel(1, 1, kBlack);
+    // A rescue with nothing stored changes nothing at all.
+    e.canvas.document().pixels().setPixel(1, 1, kBlack);
+    e.canvas.paintEditCell(1, 1, kBlack);
+    const PixelBuffer image = e.canvas.Im2();
+    const PixelBuffer view = e.canvas.Im1;
     e.rescue();
-    QCOMPARE(e.canvas.Im2.pixel(1, 1), kWhite);
-    QVERIFY(e.canvas.ImageModified);
+    QVERIFY(e.canvas.Im2() == image);
+    QVERIFY(e.canvas.Im1 == view);
+    QVERIFY(!e.canvas.document().ImageModified);
 }
 
 void RescueHistoryTest::oneStrokeThenRescue()
 {
     Editor e;
-    const PixelBuffer before = e.canvas.Im2;
+    const PixelBuffer before = e.canvas.Im2();
     e.stroke(4, 4);
-    QVERIFY(!(e.canvas.Im2 == before));
+    QVERIFY(!(e.canvas.Im2() == before));
     QVERIFY(e.history.canRescue());
     e.rescue();
-    QVERIFY(e.canvas.Im2 == before);
-    QVERIFY(e.canvas.ImageModified);
+    QVERIFY(e.canvas.Im2() == before);
+    QVERIFY(e.canvas.document().ImageModified);
     QVERIFY(!e.history.canRescue());
 }
 
@@ -72,13 +78,13 @@ void RescueHistoryTest::sixStrokesFiveRescues()
     Editor e;
     std::vector<PixelBuffer> before;
     for (int i = 0; i < 6; ++i) {
-        before.push_back(e.canvas.Im2);
+        before.push_back(e.canvas.Im2());
         e.stroke(i, i);
     }
     for (int step = 0; step < 5; ++step) {
         QVERIFY(e.history.canRescue());
         e.rescue();
-        QVERIFY2(e.canvas.Im2 == before[std::size_t(5 - step)], qPrintable(QString::number(step)));
+        QVERIFY2(e.canvas.Im2() == before[std::size_t(5 - step)], qPrintable(QString::number(step)));
     }
     QVERIFY(!e.history.canRescue());
     // The state before stroke 1 is out of reach: another rescue only blanks.
@@ -90,27 +96,27 @@ void RescueHistoryTest::historyIsNotCutAtTheCursor()
 {
     Editor e;
     e.stroke(1, 1);
-    const PixelBuffer s1 = e.canvas.Im2;
+    const PixelBuffer s1 = e.canvas.Im2();
     e.stroke(2, 2);
-    const PixelBuffer s2 = e.canvas.Im2;
+    const PixelBuffer s2 = e.canvas.Im2();
     e.stroke(3, 3);
     e.rescue();
-    QVERIFY(e.canvas.Im2 == s2);
+    QVERIFY(e.canvas.Im2() == s2);
     e.rescue();
-    QVERIFY(e.canvas.Im2 == s1);
+    QVERIFY(e.canvas.Im2() == s1);
     e.stroke(9, 9);  // S4, drawn on S1
     QCOMPARE(e.history.FRescueCount, 2);
     e.rescue();
-    QVERIFY(e.canvas.Im2 == s1);
+    QVERIFY(e.canvas.Im2() == s1);
     e.rescue();
-    QVERIFY(e.canvas.Im2 == s2);
+    QVERIFY(e.canvas.Im2() == s2);
     QVERIFY(!e.history.canRescue());
 }
 
 void RescueHistoryTest::pickerAndMiddleClicksUseAStep_data()
 {
     QTest::addColumn<int>("tool");
-    QTest::addColumn<unsigned>("state");
+    QTest::addColumn<MouseState>("state");
     QTest::newRow("picker") << ToolCode::ColorPicker << MouseState::Left;
     QTest::newRow("middle button") << ToolCode::Pen << MouseState::Middle;
     QTest::newRow("shift") << ToolCode::Pen << (MouseState::Left | MouseState::Shift);
@@ -119,14 +125,14 @@ void RescueHistoryTest::pickerAndMiddleClicksUseAStep_data()
 void RescueHistoryTest::pickerAndMiddleClicksUseAStep()
 {
     QFETCH(int, tool);
-    QFETCH(unsigned, state);
+    QFETCH(MouseState, state);
     Editor e;
     e.stroke(2, 2);
-    const PixelBuffer drawn = e.canvas.Im2;
+    const PixelBuffer drawn = e.canvas.Im2();
     e.stroke(5, 5, state, tool);
     QCOMPARE(e.history.FRescueCount, 2);
     e.rescue();
-    QVERIFY(e.canvas.Im2 == drawn);
+    QVERIFY(e.canvas.Im2() == drawn);
     QCOMPARE(e.history.FRescueCount, 1);
 }
 
@@ -134,27 +140,27 @@ void RescueHistoryTest::rescueRestoresEarlierSize()
 {
     Editor e;
     e.stroke(3, 3);
-    const PixelBuffer at32 = e.canvas.Im2;
-    e.history.PushRescue(e.canvas.Im2);
+    const PixelBuffer at32 = e.canvas.Im2();
+    e.history.PushRescue(e.canvas.Im2());
     // The canvas changes size (as the enlarge/reduce dialog does).
-    e.canvas.ImageWidth = e.canvas.ImageHeight = 64;
-    e.canvas.maskPanelVisible = false;
+    e.canvas.setImageSize(64, 64);
+    e.canvas.settings.maskPanelVisible = false;
     e.canvas.ResetCanvas(kBlack, kWhite);
     e.rescue();
-    QCOMPARE(e.canvas.ImageWidth, 32);
-    QCOMPARE(e.canvas.ImageHeight, 32);
+    QCOMPARE(e.canvas.ImageWidth(), 32);
+    QCOMPARE(e.canvas.ImageHeight(), 32);
     QCOMPARE(e.canvas.Im1.width(), 192);
-    QVERIFY(e.canvas.Im2 == at32);
+    QVERIFY(e.canvas.Im2() == at32);
     QCOMPARE(e.canvas.Im1.pixel(6 * 3 + 2, 6 * 3 + 2), e.colors.left);
 }
 
 void RescueHistoryTest::rescueRebuildsViewsAndPreviews()
 {
     Editor e;
-    e.canvas.Im2.setPixel(7, 8, 0x00FF00);
+    e.canvas.document().pixels().setPixel(7, 8, 0x00FF00);
     e.canvas.RefreshAfterEdit();
     e.stroke(7, 8, MouseState::Right);
-    e.canvas.maskPanelVisible = false;
+    e.canvas.settings.maskPanelVisible = false;
     e.rescue();
     QCOMPARE(e.canvas.Im1.pixel(6 * 7 + 3, 6 * 8 + 3), Color(0x00FF00));
     QCOMPARE(e.canvas.Im1.pixel(6 * 7, 6 * 8 + 3), kBlack);

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace pimoko {
+
+class Canvas;
+
+// The document's file commands: save, save as, the icon, cursor and bitmap
+// writers' commands, the save-as preview bitmap and the unsaved-changes
+// question. Every question and box goes through the Dialogs seam; every
+// file is written whole or not at all.
+class DocumentCommands : public QObject {
+    Q_OBJECT
+public:
+    DocumentCommands(Canvas& canvas, Dialogs& dialogs, QWidget* window);
+
+    // Asks the unsaved-changes question (only when the document is
+    // modified) and says whether the caller may go on: No goes on, Cancel
+    // does not, and Yes goes on only when the save left nothing unsaved.
+    bool settleUnsavedChanges();
+    SaveAnswer AskToSaveChanges();
+
+    // The save command: a ".bmp" or ".ico" name is written as that kind,
+    // anything else asks for a name.
+    void ActSaveExecute();
+    void ActSaveAsExecute();
+
+    // Write the document and then clear its modified flag; throw FileError.
+    void SaveBitmapFile(const QString& fileName);
+    void SaveIconFile(const QString& fileName);
+    // The cursor file holds the same bytes as the icon; the hot spot is
+    // not stored.
+    void SaveCursorFile(const QString& fileName, int hotSpotX, int hotSpotY);
+
+    // Writes the image as "<stem><extension>" in the preview folder
+    // "アイコン" on the desktop, made when missing; throws FileError.
+    void PrepareSavePreview(const QString& stem, const QString& extension);
+    QString PreviewFileName() const { return previewFileName_; }
+    // The folder the preview lives in: "アイコン" in the desktop folder, or
+    // in the home folder when there is no desktop folder.
+    static QString previewFolder();
+
+    // The file name the save dialog proposes; the open command empties it.
+    void clearPresetFileName() { presetFileName_.clear(); }
+    QString defaultSuffix() const { return defaultSuffix_; }
+
+signals:
+    // A file was written under this name and the document is saved.
+    void saved(const QString& fileName);
+
+private:
+    // Runs a save step; a FileError goes to the error box. True when it ran
+    // without one.
+    template <typename Step>
+    bool reportingErrors(Step step);
+    void saveAsFromDialog();
+    void removePreviewUnless(const QString& savedFileName);
+    void markSaved(const QString& fileName);
+
+    Canvas& canvas_;
+    Dialogs& dialogs_;
+    QWidget* window_;
+    QString previewFileName_;
+    QString presetFileName_;
+    QString defaultSuffix_ = QStringLiteral("ico");
+};
+
+} // namespace pimoko

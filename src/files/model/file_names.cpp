@@ -1,0 +1,52 @@
+#include "files/model/file_names.h"
+
+namespace pimoko {
+
+namespace {
+
+const std::string kCaptionPrefix = " ピモコ   ルポミ舎     ";
+
+} // namespace
+
+std::string fileNamePart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string lowerCaseExtension(const std::string& path)
+{
+    const std::string name = fileNamePart(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos)
+        return {};
+    std::string extension = name.substr(dot);
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return extension;
+}
+
+SaveRoute saveRouteFor(const std::string& currentFileName)
+{
+    const std::string extension = lowerCaseExtension(currentFileName);
+    if (extension == ".bmp")
+        return SaveRoute::Bitmap;
+    if (extension == ".ico")
+        return SaveRoute::Icon;
+    return SaveRoute::AskForName;
+}
+
+std::string unsavedChangesText(const std::string& currentFileName)
+{
+    const std::string name = lowerCaseExtension(currentFileName).empty() ? "新規画像" : fileNamePart(currentFileName);
+    return "『 " + name + " 』" + "　が保存されていません。" + "\r\n\r\n" + "　保存しますか？";
+}
+
+std::string captionFor(const std::string& currentFileName)
+{
+    return kCaptionPrefix + (currentFileName.empty() ? std::string("　新規画像") : fileNamePart(currentFileName));
+}
+
+} // namespace pimoko

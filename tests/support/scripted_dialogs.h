@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <deque>
+#include <optional>
+
+// The Dialogs seam with answers a test scripts in advance. Every question
+// is recorded; a question with no scripted answer is a test fault and
+// stops the test at once.
+class ScriptedDialogs : public pimoko::Dialogs {
+public:
+    struct SaveRequest {
+        QString presetFileName;
+        QString defaultSuffix;
+    };
+
+    std::optional<pimoko::Color> nextColor;
+    QList<pimoko::Color> openedOn;
+    std::deque<pimoko::SaveAnswer> saveAnswers;
+    std::deque<std::optional<pimoko::SaveChoice>> saveChoices;
+    std::deque<std::optional<QString>> openChoices;
+
+    QList<QString> questions;
+    QList<QString> refusals;
+    QList<QString> errors;
+    QList<SaveRequest> saveRequests;
+    int openRequests = 0;
+    int beeps = 0;
+
+    std::optional<pimoko::Color> chooseColor(QWidget*, pimoko::Color initial) override
+    {
+        openedOn.append(initial);
+        return nextColor;
+    }
+    pimoko::SaveAnswer askYesNoCancel(QWidget*, const QString& text) override
+    {
+        questions.append(text);
+        if (saveAnswers.empty())
+            qFatal("unscripted question: %s", qPrintable(text));
+        const pimoko::SaveAnswer answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
+    }
+    void showRefusal(QWidget*, const QString& text) override { refusals.append(text); }
+    void showError(QWidget*, const QString& text) override { errors.append(text); }
+    std::optional<QString> askOpenFileName(QWidget*) override
+    {
+        ++openRequests;
+        if (openChoices.empty())
+            qFatal("unscripted open dialog");
+        auto choice = openChoices.front();
+        openChoices.pop_front();
+        return choice;
+    }
+    std::optional<pimoko::SaveChoice> askSaveFileName(QWidget*, const QString& preset, const QString& suffix) override
+    {
+        saveRequests.append({preset, suffix});
+        if (saveChoices.empty())
+            qFatal("unscripted save dialog");
+        auto choice = saveChoices.front();
+        saveChoices.pop_front();
+        return choice;
+    }
+    void beep() override { ++beeps; }
+};
