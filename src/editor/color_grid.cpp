@@ -221,15 +221,10 @@ void TColorGrid::mousePressEvent(QMouseEvent* event)
     handlePress(event);
 }
 
-// The window system reports the second press of a double click as a press
-// followed by a double-click event; the press has been handled by then. A
-// double-click event that comes without its press is taken as the press.
+// Qt delivers the second press of a double click as a double-click event
+// in place of the press.
 void TColorGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (dragging_ && dragButton_ == event->button()) {
-        event->accept();
-        return;
-    }
     handlePress(event);
 }
 
@@ -260,10 +255,7 @@ void TColorGrid::mouseReleaseEvent(QMouseEvent* event)
 {
     emit mouseUp(event->button(), event->buttons(), event->modifiers(), pixelOf(event));
     event->accept();
-    // A button pressed before the last one has handed the drag over; only
-    // the release of the last pressed button ends it.
-    if (!dragging_ || event->button() != dragButton_)
-        return;
+    // Any release ends the drag, also while another button is still held.
     dragging_ = false;
     if (dragButton_ == Qt::RightButton)
         emit clicked();

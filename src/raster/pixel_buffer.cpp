@@ -31,10 +31,19 @@ void PixelBuffer::setPixel(int x, int y, Color c)
 
 void PixelBuffer::applyPixel(int x, int y, Color pen, RasterOp op)
 {
-    if (contains(x, y)) {
-        Color& p = pixels_[index(x, y)];
-        p = storable(combine(p, pen, op));
+    if (!contains(x, y))
+        return;
+    Color& p = pixels_[index(x, y)];
+    if (op == RasterOp::NotXor && format_.isIndexed() && !format_.palette.empty()) {
+        // A bitmap with a colour table combines the table indices, as the
+        // display does, so that a second drawing brings every pixel back.
+        const unsigned mask = (1u << format_.bitsPerPixel) - 1u;
+        const unsigned result = ~(unsigned(format_.nearestIndex(p)) ^ unsigned(format_.nearestIndex(pen))) & mask;
+        // An index beyond a short table shows as its last entry.
+        p = format_.palette[std::min<std::size_t>(result, format_.palette.size() - 1)];
+        return;
     }
+    p = storable(combine(p, pen, op));
 }
 
 void PixelBuffer::fillRect(int left, int top, int right, int bottom, Color c)

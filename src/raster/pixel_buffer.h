@@ -32,7 +32,8 @@ public:
     Color pixelOr(int x, int y, Color outside) const { return contains(x, y) ? pixel(x, y) : outside; }
 
     void setPixel(int x, int y, Color c);
-    // Combines the pen colour with pixel (x, y) by the raster operation.
+    // Combines the pen colour with pixel (x, y) by the raster operation;
+    // NOT-XOR on an indexed buffer combines the colour-table indices.
     void applyPixel(int x, int y, Color pen, RasterOp op);
 
     // Fills the half-open rectangle [left, right) x [top, bottom), clipped.
