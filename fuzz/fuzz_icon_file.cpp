@@ -1,5 +1,6 @@
-// libFuzzer harness for the icon layout reader: any bytes must either decode
-// or be refused with FileError; nothing may read out of bounds or crash.
+// libFuzzer harness for the icon layout reader and the icon picture: any
+// bytes must either decode or be refused with FileError; nothing may read out
+// of bounds or crash.
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 
@@ -22,6 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             } catch (const pimoko::FileError&) {
             }
         }
+    } catch (const pimoko::FileError&) {
+    }
+    try {
+        const pimoko::PixelBuffer picture = pimoko::readIconPicture(file);
+        if (picture.width() != pimoko::kLargeIconSide || picture.height() != pimoko::kLargeIconSide)
+            __builtin_trap();
     } catch (const pimoko::FileError&) {
     }
     return 0;

@@ -41,6 +41,9 @@ icotool -c -o only48.ico -b 8 "$work/d48.png"
 icotool -c -o mixed_png.ico -b 4 "$work/c16.png" -b 8 "$work/b32.png" --raw="$work/alpha32.png"
 icotool -c -o png_gray16.ico --raw="$work/gray24.png"
 $IM "$work/a32.png" -define icon:auto-resize=24,32,16 imagemagick_sizes.ico
+# Bare PNGs at the largest side read and one beyond it.
+$IM -size 256x1 xc:'#00ff00' -strip wide256.png
+$IM -size 257x1 xc:'#00ff00' -strip wide257.png
 
 # name:index of the entry the reader should choose
 for pick in depth1:0 depth4_16_32:1 depth8:0 depth24:0 depth32_alpha:0 two32:1 \

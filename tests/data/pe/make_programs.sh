@@ -2,13 +2,11 @@
 # Makes the small Windows program files the program-icon reader's tests read:
 # a one-instruction program linked with icon resources made by windres from
 # the icon files in ../icons. Needs binutils-mingw-w64-i686 and
-# binutils-mingw-w64-x86-64 (windres runs the host cpp as its preprocessor),
-# and imagemagick for the one rendering below.
+# binutils-mingw-w64-x86-64 (windres runs the host cpp as its preprocessor).
 #   tests/data/pe/make_programs.sh
 # The files are committed; the tests never run this script.
 set -euo pipefail
 cd "$(dirname "$0")"
-IM=${CONVERT:-/usr/bin/convert}
 icons=$(cd ../icons && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -48,5 +46,3 @@ BEGIN
   1 "no icon here"
 END'
 
-# The 16 x 16 picture doubled to the large-icon size, on white.
-$IM "$icons/only16.ico" -sample 32x32 -background white -flatten -depth 8 -type TrueColor ppm:only16_doubled.ppm

@@ -233,92 +233,6 @@ void comparePictures(const PixelBuffer& actual, const PixelBuffer& expected, int
         }
 }
 
-// A PNG of 8-bit RGBA pixels (row-major, 0xAABBGGRR), zlib data in stored blocks.
-Bytes makePng(int width, int height, const std::vector<std::uint32_t>& rgba)
-{
-    auto crc32 = [](const std::uint8_t* data, std::size_t size) {
-        std::uint32_t crc = 0xFFFFFFFFu;
-        for (std::size_t i = 0; i < size; ++i) {
-            crc ^= data[i];
-            for (int k = 0; k < 8; ++k)
-                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-        return ~crc;
-    };
-    auto putBig32 = [](Bytes& out, std::uint32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            out.push_back(std::uint8_t(v >> shift));
-    };
-    Bytes png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    auto chunk = [&](const char* type, const Bytes& data) {
-        putBig32(png, std::uint32_t(data.size()));
-        Bytes body(type, type + 4);
-        body.insert(body.end(), data.begin(), data.end());
-        png.insert(png.end(), body.begin(), body.end());
-        putBig32(png, crc32(body.data(), body.size()));
-    };
-    Bytes header;
-    putBig32(header, std::uint32_t(width));
-    putBig32(header, std::uint32_t(height));
-    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA
-    chunk("IHDR", header);
-
-    Bytes raw;
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);  // no filter
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < 4; ++c)
-                raw.push_back(std::uint8_t(rgba[std::size_t(y * width + x)] >> (8 * c)));
-    }
-    Bytes zlib{0x78, 0x01};
-    for (std::size_t at = 0; at < raw.size() || at == 0; at += 65535) {
-        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
-        zlib.push_back(at + n == raw.size() ? 1 : 0);
-        put16(zlib, unsigned(n));
-        put16(zlib, unsigned(~n & 0xFFFF));
-        zlib.insert(zlib.end(), raw.begin() + std::ptrdiff_t(at), raw.begin() + std::ptrdiff_t(at + n));
-    }
-    std::uint32_t a = 1;
-    std::uint32_t b = 0;
-    for (std::uint8_t v : raw) {
-        a = (a + v) % 65521;
-        b = (b + a) % 65521;
-    }
-    putBig32(zlib, (b << 16) | a);
-    chunk("IDAT", zlib);
-    chunk("IEND", {});
-    return png;
-}
-
-// An icon file whose entries are given whole: (width byte, height byte, colour word, data).
-struct RawEntry {
-    int width;
-    int height;
-    int colors;
-    Bytes data;
-};
-Bytes iconFileOf(const std::vector<RawEntry>& entries, int type = kIconFileType)
-{
-    Bytes out;
-    put16(out, 0);
-    put16(out, unsigned(type));
-    put16(out, unsigned(entries.size()));
-    std::uint32_t offset = std::uint32_t(6 + 16 * entries.size());
-    for (const RawEntry& e : entries) {
-        out.push_back(std::uint8_t(e.width));
-        out.push_back(std::uint8_t(e.height));
-        put16(out, unsigned(e.colors));
-        put16(out, 1);
-        put16(out, 32);
-        put32(out, std::uint32_t(e.data.size()));
-        put32(out, offset);
-        offset += std::uint32_t(e.data.size());
-    }
-    for (const RawEntry& e : entries)
-        out.insert(out.end(), e.data.begin(), e.data.end());
-    return out;
-}
-
 void checkPictureRefused(const Bytes& file)
 {
     try {
@@ -643,7 +557,7 @@ private slots:
         QTest::newRow("equally far, smaller wins") << "48x48/16 16x16/16" << 1;
         QTest::newRow("equally far, larger loses") << "16x16/16 48x48/16" << 0;
         QTest::newRow("nearer but larger than both") << "64x64/16 48x48/16" << 1;
-        QTest::newRow("width byte 0 counts as 0") << "0x0/0 16x16/0" << 1;
+        QTest::newRow("size byte 0 counts as 0, not 256") << "0x0/0 48x48/0" << 0;
         QTest::newRow("24 32 16 takes 32") << "24x24/0 32x32/0 16x16/0" << 1;
         QTest::newRow("each axis must be no worse") << "32x16/16 16x32/16" << 0;
         QTest::newRow("height alone decides") << "32x16/16 32x32/16" << 1;
@@ -757,18 +671,6 @@ private slots:
             }
     }
 
-    void pngEntriesAreBlendedOverWhite()
-    {
-        // opaque red, transparent green, half blue, opaque black
-        const Bytes png = makePng(2, 2, {0xFF0000FFu, 0x0000FF00u, 0x80FF0000u, 0xFF000000u});
-        const Bytes file = iconFileOf({{1, 1, 16, encode(threeByTwo(4))}, {2, 2, 0, png}});
-        PixelBuffer expected(32, 32, kWhite);
-        expected.setPixel(0, 0, rgb(255, 0, 0));
-        expected.setPixel(0, 1, rgb(127, 127, 255));
-        expected.setPixel(1, 1, kBlack);
-        comparePictures(readIconPicture(file), expected, 0);
-    }
-
     void pngSidesUpTo256AreRead_data()
     {
         QTest::addColumn<int>("width");
@@ -780,25 +682,27 @@ private slots:
     {
         QFETCH(int, width);
         QFETCH(bool, accepted);
-        const Bytes png = makePng(width, 1, std::vector<std::uint32_t>(std::size_t(width), 0xFF00FF00u));
+        const Bytes png = readDataFile(QStringLiteral("icons/wide%1.png").arg(width));
+        QVERIFY(!png.empty());
         try {
             const IconImage image = decodePngIconImage(png);
             QVERIFY(accepted);
             QCOMPARE(image.width, width);
             QCOMPARE(image.color(width - 1, 0), rgb(0, 255, 0));
+            QCOMPARE(image.alpha[std::size_t(width - 1)], std::uint8_t(255));
         } catch (const FileError&) {
             QVERIFY(!accepted);
         }
     }
 
-    // Only the chosen entry is decoded: a broken one elsewhere does no harm.
+    // Only the chosen entry (the PNG) is decoded: a broken one before it does no harm.
     void onlyTheChosenEntryIsDecoded()
     {
-        Bytes broken = makePng(16, 16, std::vector<std::uint32_t>(256, 0xFF0000FFu));
-        broken.resize(broken.size() - 20);
-        const Bytes file = iconFileOf({{1, 1, 16, broken}, {3, 2, 16, encode(threeByTwo(24))}});
-        QCOMPARE(readIconPicture(file).pixel(0, 0), rgb(1, 2, 3));
-        checkPictureRefused(iconFileOf({{3, 2, 16, encode(threeByTwo(24))}, {32, 32, 16, broken}}));
+        Bytes file = readDataFile(QStringLiteral("icons/mixed_png.ico"));
+        QVERIFY(!file.empty());
+        const PixelBuffer intact = readIconPicture(file);
+        set32(file, readIconDirectory(file).entries[0].dataOffset, 7);
+        QCOMPARE(readIconPicture(file), intact);
     }
 
     void pictureHeaderRules_data()
@@ -811,19 +715,18 @@ private slots:
             file[2] = std::uint8_t(type);
             return file;
         };
-        Bytes pngCutShort = makePng(4, 4, std::vector<std::uint32_t>(16, 0xFF0000FFu));
-        pngCutShort.resize(pngCutShort.size() - 13);
-        Bytes pngBadChecksum = makePng(4, 4, std::vector<std::uint32_t>(16, 0xFF0000FFu));
-        pngBadChecksum[40] ^= 0x01;
+        const Bytes withPng = readDataFile(QStringLiteral("icons/mixed_png.ico"));
+        const std::uint32_t pngAt = readIconDirectory(withPng).entries.at(2).dataOffset;
+        Bytes pngDamaged = withPng;
+        pngDamaged[pngAt + 40] ^= 0x01;
         QTest::newRow("type 0") << withType(0) << true;
         QTest::newRow("type 0, count 0") << Bytes{0, 0, 0, 0, 0, 0} << true;
         QTest::newRow("type 2 (cursor)") << withType(2) << false;
         QTest::newRow("type 3") << withType(3) << false;
         QTest::newRow("count 0") << Bytes{0, 0, 1, 0, 0, 0} << false;
         QTest::newRow("header cut short") << Bytes{0, 0, 1, 0} << false;
-        QTest::newRow("chosen PNG cut short") << iconFileOf({{4, 4, 0, pngCutShort}}) << false;
-        QTest::newRow("chosen PNG with a bad checksum") << iconFileOf({{4, 4, 0, pngBadChecksum}}) << false;
-        QTest::newRow("chosen data not PNG nor bitmap") << iconFileOf({{4, 4, 0, Bytes(64, 0x11)}}) << false;
+        QTest::newRow("chosen PNG cut short") << Bytes(withPng.begin(), withPng.end() - 13) << false;
+        QTest::newRow("chosen PNG with damaged data") << pngDamaged << false;
     }
     void pictureHeaderRules()
     {
