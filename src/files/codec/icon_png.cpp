@@ -63,10 +63,6 @@ bool readPng(png_structp png, png_infop info, PngSource* source, PngTarget* targ
     png_set_read_fn(png, source, readBytes);
     png_set_user_limits(png, kMaxIconSide, kMaxIconSide);
     png_set_chunk_malloc_max(png, kMaxChunkMemory);
-#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
-    // Let the fuzzer reach past the checksums.
-    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
-#endif
     png_read_info(png, info);
 
     const png_uint_32 width = png_get_image_width(png, info);
