@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace pimoko;
@@ -66,6 +67,8 @@ private slots:
     void aboutBoxIsModelessAndStaysPut();
     void aboutBoxEnterClosesEscDoesNot();
     void aboutBoxContents();
+    void aboutBoxComesToTheFront();
+    void exitEndsTheProgramWithAboutBoxOpen();
     void paletteChoosesPenColours();
     void paletteReplacesPickedColour();
     void backPanelColourDialog();
@@ -334,10 +337,39 @@ void CommandsTest::aboutBoxContents()
     QCOMPARE(label("Version")->text(), QStringLiteral("バージョン 1.8"));
     QCOMPARE(fromQColor(label("Version")->palette().color(QPalette::WindowText)), Color(0xFF0000));
     QCOMPARE(label("Comments")->text(), QStringLiteral("オリジナルアイコンを沢山作ってパソコンをカスタマイズしよう！"));
+    QCOMPARE(label("Comments")->geometry(), QRect(30, 95, 162, 24));
     QVERIFY(label("ProgramIcon")->pixmap().size() == QSize(60, 53));
     auto* ok = box->findChild<QPushButton*>(QStringLiteral("OKButton"));
     QCOMPARE(ok->geometry(), QRect(102, 165, 69, 23));
     QVERIFY(ok->isDefault());
+}
+
+void CommandsTest::aboutBoxComesToTheFront()
+{
+    form_->ActAboutExecute();
+    TAboutBox* box = form_->aboutBox();
+    // Window managers keep a box above the window it belongs to.
+    QCOMPARE(box->windowHandle()->transientParent(), form_->windowHandle());
+    QVERIFY(QTest::qWaitForWindowActive(box));
+    box->hide();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    form_->ActAboutExecute();
+    QVERIFY(QTest::qWaitForWindowActive(box));
+}
+
+void CommandsTest::exitEndsTheProgramWithAboutBoxOpen()
+{
+    form_->ActAboutExecute();
+    QVERIFY(form_->aboutBox()->isVisible());
+    bool stillRunning = false;
+    QTimer::singleShot(0, form_.get(), [this] { form_->ActExitExecute(); });
+    QTimer::singleShot(3000, qApp, [&stillRunning] {
+        stillRunning = true;
+        QCoreApplication::quit();
+    });
+    QApplication::exec();
+    QVERIFY(!stillRunning);
 }
 
 void CommandsTest::paletteChoosesPenColours()

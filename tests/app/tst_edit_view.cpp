@@ -22,6 +22,7 @@ private slots:
     void leftDragLeavingViewStillPaintsFoldedColumn();
     void rightDragReleasedOutsideIsNotSeen();
     void pressOutsideViewIsNotTheViews();
+    void rightPressBesideViewThenMovesOverItPaint();
     void doubleClickPaintsOnlyFirstPress();
     void middleAndModifiedPressesTakeRescueStep();
     void pickerSetsColourBoxes();
@@ -121,6 +122,24 @@ void EditViewTest::rightDragReleasedOutsideIsNotSeen()
     QCOMPARE(pixel(5, 5), Color(0x0000FF));
     QCOMPARE(form_->canvas().Im4.pixel(2, 2), kBlack);
     QCOMPARE(form_->statusText(1), QStringLiteral(" X 5  Y 5"));
+}
+
+void EditViewTest::rightPressBesideViewThenMovesOverItPaint()
+{
+    // Through the window system, so that Qt hands every later move to the
+    // widget pressed on: the back panel beside the view.
+    QWindow* window = form_->windowHandle();
+    const auto at = [this](QWidget* widget, QPoint p) { return widget->mapTo(form_.get(), p); };
+    QWidget* panel = form_->findChild<QWidget*>(QStringLiteral("Panel1"));
+    QTest::mousePress(window, Qt::RightButton, {}, at(panel, QPoint(20, 20)));
+    QTest::mouseMove(window, at(im1(), cell(4, 4)));
+    QTest::mouseMove(window, at(im1(), cell(5, 4)));
+    QTest::mouseRelease(window, Qt::RightButton, {}, at(im1(), cell(5, 4)));
+    QCOMPARE(pixel(4, 4), Color(0x0000FF));
+    QCOMPARE(pixel(5, 4), Color(0x0000FF));
+    QCOMPARE(form_->statusText(1), QStringLiteral(" X 5  Y 4"));
+    // No press on the view: no rescue step.
+    QCOMPARE(form_->rescueHistory().FRescueCount, 0);
 }
 
 void EditViewTest::pressOutsideViewIsNotTheViews()
