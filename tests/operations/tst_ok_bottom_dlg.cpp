@@ -2,10 +2,7 @@
 #include "platform/interface_font.h"
 #include "support/find_child.h"
 
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -28,8 +25,6 @@ private slots:
     void controls();
     void numbersOnOpening_data();
     void numbersOnOpening();
-    void pickingAnItem_data();
-    void pickingAnItem();
     void closing_data();
     void closing();
 
@@ -41,19 +36,20 @@ private:
             texts << findNamedChild<QLineEdit>(dialog_.get(), name)->text();
         return texts;
     }
+    QRadioButton* item(int index) const
+    {
+        return findNamedChild<QRadioButton>(dialog_.get(), qPrintable(QStringLiteral("RadioGroup1Item%1").arg(index)));
+    }
     int checkedItem() const
     {
-        for (int item = 0; item < 4; ++item)
-            if (findNamedChild<QRadioButton>(dialog_.get(), qPrintable(QStringLiteral("RadioGroup1Item%1").arg(item)))
-                    ->isChecked())
-                return item;
+        for (int index = 0; index < 4; ++index)
+            if (item(index)->isChecked())
+                return index;
         return -1;
     }
-    void clickItem(int item)
+    void clickItem(int index)
     {
-        auto* button =
-            findNamedChild<QRadioButton>(dialog_.get(), qPrintable(QStringLiteral("RadioGroup1Item%1").arg(item)));
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+        QTest::mouseClick(item(index), Qt::LeftButton, {}, QPoint(6, item(index)->height() / 2));
     }
 
     std::unique_ptr<TOKBottomDlg> dialog_;
@@ -94,7 +90,7 @@ void OKBottomDlgTest::controls_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("pixelSize");  // 0: the dialog's own font
+    QTest::addColumn<int>("pixelSize");
     QTest::addColumn<bool>("bold");
     QTest::newRow("Label1") << "Label1" << QRect(55, 14, -1, -1) << "ピクセル" << 12 << true;
     QTest::newRow("Label2") << "Label2" << QRect(150, 15, -1, -1) << "X" << 15 << true;
@@ -128,18 +124,12 @@ void OKBottomDlgTest::controls()
     else
         QCOMPARE(widget->geometry(), geometry);
 
-    QString shown;
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        shown = label->text();
-    else if (auto* box = qobject_cast<QLineEdit*>(widget)) {
-        shown = box->text();
+    const QString shown = widget->property(widget->inherits("QGroupBox") ? "title" : "text").toString();
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) {
         QVERIFY(box->isReadOnly());
         QCOMPARE(box->focusPolicy(), Qt::NoFocus);
         QCOMPARE(box->palette().color(QPalette::Base), box->palette().color(QPalette::Button));
-    } else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        shown = button->text();
-    else if (auto* group = qobject_cast<QGroupBox*>(widget))
-        shown = group->title();
+    }
     QCOMPARE(shown, text);
     QCOMPARE(widget->font().family(), uiFontFamily());
     QCOMPARE(widget->font().pixelSize(), pixelSize);
@@ -153,15 +143,12 @@ void OKBottomDlgTest::numbersOnOpening_data()
     QTest::addColumn<int>("item");
     QTest::addColumn<QStringList>("numbers");
     QTest::newRow("at creation") << QList<QSize>{} << 0 << QStringList{"0", "0", "0", "0"};
-    QTest::newRow("16 x 16") << QList<QSize>{{16, 16}} << 0 << QStringList{"16", "16", "4", "4"};
-    QTest::newRow("20 x 20") << QList<QSize>{{20, 20}} << 1 << QStringList{"20", "20", "5", "5"};
     QTest::newRow("32 x 32") << QList<QSize>{{32, 32}} << 2 << QStringList{"32", "32", "9", "9"};
     QTest::newRow("64 x 64") << QList<QSize>{{64, 64}} << 3 << QStringList{"64", "64", "18", "18"};
     QTest::newRow("other size first") << QList<QSize>{{40, 30}} << 0 << QStringList{"0", "0", "0", "0"};
     QTest::newRow("other size keeps last") << QList<QSize>{{64, 64}, {40, 40}} << 3
                                            << QStringList{"64", "64", "18", "18"};
-    QTest::newRow("back to a known size") << QList<QSize>{{64, 64}, {20, 20}} << 1
-                                          << QStringList{"20", "20", "5", "5"};
+    QTest::newRow("back to a known size") << QList<QSize>{{64, 64}, {16, 16}} << 0 << QStringList{"16", "16", "4", "4"};
 }
 
 void OKBottomDlgTest::numbersOnOpening()
@@ -179,55 +166,37 @@ void OKBottomDlgTest::numbersOnOpening()
     QCOMPARE(boxes(), numbers);
 }
 
-void OKBottomDlgTest::pickingAnItem_data()
-{
-    QTest::addColumn<int>("item");
-    QTest::addColumn<QStringList>("numbers");
-    QTest::newRow("item 0") << 0 << QStringList{"16", "16", "4", "4"};
-    QTest::newRow("item 1") << 1 << QStringList{"20", "20", "5", "5"};
-    QTest::newRow("item 3") << 3 << QStringList{"64", "64", "18", "18"};
-}
-
-// Opened on 32 x 32, then a click on an item; opening again while shown
-// changes nothing.
-void OKBottomDlgTest::pickingAnItem()
-{
-    QFETCH(int, item);
-    QFETCH(QStringList, numbers);
-    dialog_->showFor(32, 32);
-    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
-    clickItem(item);
-    QCOMPARE(checkedItem(), item);
-    QCOMPARE(boxes(), numbers);
-    dialog_->showFor(32, 32);
-    QCOMPARE(checkedItem(), item);
-    QCOMPARE(boxes(), numbers);
-}
-
 void OKBottomDlgTest::closing_data()
 {
-    QTest::addColumn<QString>("how");
+    // Opened on 32 x 32; an item clicked (-1: none), the boxes it shows, and
+    // the sides reported on closing.
     QTest::addColumn<int>("item");
+    QTest::addColumn<QStringList>("numbers");
+    QTest::addColumn<QString>("how");
     QTest::addColumn<QList<int>>("reported");
-    QTest::newRow("OK on the size shown") << "OK" << -1 << QList<int>{32};
-    QTest::newRow("OK after picking 64") << "OK" << 3 << QList<int>{64};
-    QTest::newRow("OK after picking 16") << "OK" << 0 << QList<int>{16};
-    QTest::newRow("Enter after picking 20") << "Enter" << 1 << QList<int>{20};
-    QTest::newRow("Cancel") << "Cancel" << 3 << QList<int>{};
-    QTest::newRow("Esc") << "Esc" << 3 << QList<int>{};
-    QTest::newRow("close box") << "close" << 3 << QList<int>{};
+    QTest::newRow("OK on the size shown") << -1 << QStringList{"32", "32", "9", "9"} << "OK" << QList<int>{32};
+    QTest::newRow("OK after picking 64") << 3 << QStringList{"64", "64", "18", "18"} << "OK" << QList<int>{64};
+    QTest::newRow("OK after picking 16") << 0 << QStringList{"16", "16", "4", "4"} << "OK" << QList<int>{16};
+    QTest::newRow("Enter after picking 20") << 1 << QStringList{"20", "20", "5", "5"} << "Enter" << QList<int>{20};
+    QTest::newRow("Cancel") << 3 << QStringList{"64", "64", "18", "18"} << "Cancel" << QList<int>{};
+    QTest::newRow("Esc") << 3 << QStringList{"64", "64", "18", "18"} << "Esc" << QList<int>{};
+    QTest::newRow("close box") << 3 << QStringList{"64", "64", "18", "18"} << "close" << QList<int>{};
 }
 
 void OKBottomDlgTest::closing()
 {
-    QFETCH(QString, how);
     QFETCH(int, item);
+    QFETCH(QStringList, numbers);
+    QFETCH(QString, how);
     QFETCH(QList<int>, reported);
     QSignalSpy chosen(dialog_.get(), &TOKBottomDlg::sizeChosen);
     dialog_->showFor(32, 32);
     QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
     if (item >= 0)
         clickItem(item);
+    dialog_->showFor(32, 32);  // already shown: changes nothing
+    QCOMPARE(checkedItem(), item < 0 ? 2 : item);
+    QCOMPARE(boxes(), numbers);
     if (how == QLatin1String("OK"))
         QTest::mouseClick(findNamedChild(dialog_.get(), "OKBtn"), Qt::LeftButton);
     else if (how == QLatin1String("Cancel"))

@@ -10,106 +10,80 @@ using namespace pimoko;
 
 namespace {
 
-PixelBuffer randomImage(int width, int height, unsigned seed)
-{
-    std::mt19937 random(seed);
-    PixelBuffer buffer(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            buffer.setPixel(x, y, Color(random()) & 0xFFFFFF);
-    return buffer;
-}
-
-// "43333" x 2 -> the source index of each destination pixel: 0 0 0 0 1 1 1 2 ...
-std::vector<int> expandRuns(const QByteArray& runs, int repeat)
+// Run lengths "433" -> the source index of each destination pixel: 0 0 0 0 1 1 1 2 2 2.
+std::vector<int> expandRuns(const QByteArray& runs)
 {
     std::vector<int> sourceOf;
-    int source = 0;
-    for (int r = 0; r < repeat; ++r)
-        for (char length : runs) {
-            for (int i = 0; i < length - '0'; ++i)
-                sourceOf.push_back(source);
-            ++source;
-        }
+    for (int source = 0; source < runs.size(); ++source)
+        sourceOf.insert(sourceOf.end(), std::size_t(runs[source] - '0'), source);
     return sourceOf;
 }
 
 } // namespace
 
 // The plain stretch copy the enlarge/reduce dialog uses, and the numbers the
-// dialog shows for each size.
+// dialog shows.
 class StretchTest : public QObject {
     Q_OBJECT
 private slots:
     void enlargingRepeatsPixels_data();
     void enlargingRepeatsPixels();
-    void reducingCombinesEachSourcePixelOnce_data();
-    void reducingCombinesEachSourcePixelOnce();
+    void reducingGroupsSourcePixels_data();
+    void reducingGroupsSourcePixels();
     void reducingTakesTheAndOfColours_data();
     void reducingTakesTheAndOfColours();
-    void emptySourceOrTarget();
-    void dialogNumbersForItems_data();
-    void dialogNumbersForItems();
-    void dialogNumbersOnShow_data();
-    void dialogNumbersOnShow();
+    void dialogNumbers_data();
+    void dialogNumbers();
 };
 
 void StretchTest::enlargingRepeatsPixels_data()
 {
-    // Run lengths: how many destination pixels each source pixel becomes,
-    // the pattern repeated along the axis.
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
+    // How many destination pixels each source column and row becomes.
+    QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("side");
     QTest::addColumn<QByteArray>("columnRuns");
-    QTest::addColumn<int>("columnRepeat");
     QTest::addColumn<QByteArray>("rowRuns");
-    QTest::addColumn<int>("rowRepeat");
-    QTest::newRow("32 to 64: 2 x 2 blocks") << 32 << 32 << 64 << QByteArray("2") << 32 << QByteArray("2") << 32;
-    QTest::newRow("16 to 64: 4 x 4 blocks") << 16 << 16 << 64 << QByteArray("4") << 16 << QByteArray("4") << 16;
-    QTest::newRow("20 to 64") << 20 << 20 << 64 << QByteArray("43333") << 4 << QByteArray("43333") << 4;
-    QTest::newRow("16 to 20") << 16 << 16 << 20 << QByteArray("2111") << 4 << QByteArray("2111") << 4;
-    QTest::newRow("same size") << 32 << 32 << 32 << QByteArray("1") << 32 << QByteArray("1") << 32;
-    QTest::newRow("3 x 2 to 6") << 3 << 2 << 6 << QByteArray("2") << 3 << QByteArray("3") << 2;
+    QTest::newRow("32 to 64: 2 x 2 blocks") << QSize(32, 32) << 64 << QByteArray(32, '2') << QByteArray(32, '2');
+    QTest::newRow("20 to 64") << QSize(20, 20) << 64 << QByteArray("43333").repeated(4) << QByteArray("43333").repeated(4);
+    QTest::newRow("16 to 20") << QSize(16, 16) << 20 << QByteArray("2111").repeated(4) << QByteArray("2111").repeated(4);
+    QTest::newRow("same size") << QSize(32, 32) << 32 << QByteArray(32, '1') << QByteArray(32, '1');
+    QTest::newRow("3 x 2 to 6") << QSize(3, 2) << 6 << QByteArray("222") << QByteArray("33");
 }
 
 void StretchTest::enlargingRepeatsPixels()
 {
-    QFETCH(int, width);
-    QFETCH(int, height);
+    QFETCH(QSize, size);
     QFETCH(int, side);
     QFETCH(QByteArray, columnRuns);
-    QFETCH(int, columnRepeat);
     QFETCH(QByteArray, rowRuns);
-    QFETCH(int, rowRepeat);
-    const std::vector<int> sourceColumn = expandRuns(columnRuns, columnRepeat);
-    const std::vector<int> sourceRow = expandRuns(rowRuns, rowRepeat);
-    QCOMPARE(int(sourceColumn.size()), side);
-    QCOMPARE(int(sourceRow.size()), side);
+    std::mt19937 random(unsigned(size.width() * 100 + side));
+    PixelBuffer source(size.width(), size.height());
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            source.setPixel(x, y, Color(random()) & 0xFFFFFF);
 
-    const PixelBuffer source = randomImage(width, height, 7u * unsigned(width) + unsigned(side));
+    const std::vector<int> sourceColumn = expandRuns(columnRuns);
+    const std::vector<int> sourceRow = expandRuns(rowRuns);
     PixelBuffer expected(side, side);
     for (int v = 0; v < side; ++v)
         for (int u = 0; u < side; ++u)
-            expected.setPixel(u, v, source.pixel(sourceColumn[std::size_t(u)], sourceRow[std::size_t(v)]));
+            expected.setPixel(u, v, source.pixel(sourceColumn.at(std::size_t(u)), sourceRow.at(std::size_t(v))));
     QCOMPARE(stretchImage(source, side, side), expected);
 }
 
-void StretchTest::reducingCombinesEachSourcePixelOnce_data()
+void StretchTest::reducingGroupsSourcePixels_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("side");
     QTest::newRow("64 to 32") << 64 << 32;
     QTest::newRow("64 to 20") << 64 << 20;
-    QTest::newRow("64 to 16") << 64 << 16;
     QTest::newRow("32 to 20") << 32 << 20;
     QTest::newRow("20 to 16") << 20 << 16;
 }
 
-// One black pixel on white must darken exactly the destination pixel
-// (x * s div W, y * s div W) and nothing else; trying every source pixel
-// pins down the whole grouping.
-void StretchTest::reducingCombinesEachSourcePixelOnce()
+// One black pixel on white darkens exactly destination pixel
+// (x * s div W, y * s div W) and nothing else; every source pixel tried.
+void StretchTest::reducingGroupsSourcePixels()
 {
     QFETCH(int, width);
     QFETCH(int, side);
@@ -135,7 +109,8 @@ void StretchTest::reducingTakesTheAndOfColours_data()
     QTest::newRow("bits kept by both") << Color(0x3C5AF0) << Color(0xF00FCC) << Color(0x300AC0);
 }
 
-// 64 to 32 over a checkerboard: every 2 x 2 block holds both colours.
+// A 64 x 64 checkerboard: every group of 2 x 2 (to 32) or 3 or 4 squared
+// (to 20) holds both colours.
 void StretchTest::reducingTakesTheAndOfColours()
 {
     QFETCH(Color, first);
@@ -146,77 +121,42 @@ void StretchTest::reducingTakesTheAndOfColours()
         for (int x = 0; x < 64; ++x)
             source.setPixel(x, y, (x + y) % 2 ? second : first);
     QCOMPARE(stretchImage(source, 32, 32), PixelBuffer(32, 32, combined));
-    // 64 to 20 groups three or four pixels: the same pair still meets in each.
     QCOMPARE(stretchImage(source, 20, 20), PixelBuffer(20, 20, combined));
 }
 
-void StretchTest::emptySourceOrTarget()
+void StretchTest::dialogNumbers_data()
 {
-    QVERIFY(stretchImage(PixelBuffer(4, 4, kBlack), 0, 16).isEmpty());
-    QVERIFY(stretchImage(PixelBuffer(4, 4, kBlack), 16, -1).isEmpty());
-    QCOMPARE(stretchImage(PixelBuffer(), 16, 16), PixelBuffer(16, 16, kWhite));
-}
-
-void StretchTest::dialogNumbersForItems_data()
-{
-    QTest::addColumn<int>("item");
-    QTest::addColumn<int>("chosenItem");
-    QTest::addColumn<int>("pixels");
-    QTest::addColumn<int>("millimetres");
-    QTest::newRow("item 0") << 0 << 0 << 16 << 4;
-    QTest::newRow("item 1") << 1 << 1 << 20 << 5;
-    QTest::newRow("item 2") << 2 << 2 << 32 << 9;
-    QTest::newRow("item 3") << 3 << 3 << 64 << 18;
-    QTest::newRow("no item") << -1 << 0 << 16 << 4;
-    QTest::newRow("item past the last") << 4 << 0 << 16 << 4;
-}
-
-void StretchTest::dialogNumbersForItems()
-{
-    QFETCH(int, item);
-    QFETCH(int, chosenItem);
-    QFETCH(int, pixels);
-    QFETCH(int, millimetres);
-    QCOMPARE(canvasSizeOfItem(item), pixels);
-    QCOMPARE(sizeChoiceForItem(item), (SizeChoice{chosenItem, pixels, pixels, millimetres, millimetres}));
-    QCOMPARE(itemForCanvasSize(pixels, pixels), std::optional<int>(chosenItem));
-}
-
-void StretchTest::dialogNumbersOnShow_data()
-{
+    // Shown on opening for a width x height image, after item 1 was shown;
+    // item -1: a size outside the four, which keeps what was shown.
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    QTest::addColumn<bool>("keepsLast");
     QTest::addColumn<int>("item");
     QTest::addColumn<int>("millimetres");
-    QTest::newRow("16 x 16") << 16 << 16 << false << 0 << 4;
-    QTest::newRow("20 x 20") << 20 << 20 << false << 1 << 5;
-    QTest::newRow("32 x 32") << 32 << 32 << false << 2 << 9;
-    QTest::newRow("64 x 64") << 64 << 64 << false << 3 << 18;
-    QTest::newRow("40 x 40, square but not offered") << 40 << 40 << true << 0 << 0;
-    QTest::newRow("32 x 16") << 32 << 16 << true << 0 << 0;
-    QTest::newRow("16 x 32") << 16 << 32 << true << 0 << 0;
+    QTest::newRow("16 x 16") << 16 << 16 << 0 << 4;
+    QTest::newRow("20 x 20") << 20 << 20 << 1 << 5;
+    QTest::newRow("32 x 32") << 32 << 32 << 2 << 9;
+    QTest::newRow("64 x 64") << 64 << 64 << 3 << 18;
+    QTest::newRow("40 x 40, square but not offered") << 40 << 40 << -1 << 0;
+    QTest::newRow("32 x 16") << 32 << 16 << -1 << 0;
 }
 
-void StretchTest::dialogNumbersOnShow()
+void StretchTest::dialogNumbers()
 {
     QFETCH(int, width);
     QFETCH(int, height);
-    QFETCH(bool, keepsLast);
     QFETCH(int, item);
     QFETCH(int, millimetres);
-    const SizeChoice first = sizeChoiceOnShow(SizeChoice{}, width, height);
-    const SizeChoice afterItem1 = sizeChoiceOnShow(sizeChoiceForItem(1), width, height);
-    if (keepsLast) {
-        QCOMPARE(first, (SizeChoice{0, 0, 0, 0, 0}));
-        QCOMPARE(afterItem1, (SizeChoice{1, 20, 20, 5, 5}));
-        QCOMPARE(itemForCanvasSize(width, height), std::nullopt);
+    const SizeChoice item1{1, 20, 20, 5, 5};
+    const SizeChoice shown = sizeChoiceOnShow(item1, width, height);
+    if (item < 0) {
+        QCOMPARE(shown, item1);
+        QCOMPARE(sizeChoiceOnShow(SizeChoice{}, width, height), (SizeChoice{0, 0, 0, 0, 0}));
     } else {
-        QCOMPARE(first, (SizeChoice{item, width, height, millimetres, millimetres}));
-        QCOMPARE(afterItem1, first);
+        QCOMPARE(shown, (SizeChoice{item, width, height, millimetres, millimetres}));
+        QCOMPARE(sizeChoiceForItem(item), shown);  // picking the item shows the same
+        QCOMPARE(canvasSizeOfItem(item), width);
     }
     // 3.405 pixels to the millimetre, truncated.
-    QCOMPARE(pixelsToMillimetres(3405), 1000);
     QCOMPARE(pixelsToMillimetres(3404), 999);
     QCOMPARE(pixelsToMillimetres(7), 2);
 }
