@@ -13,6 +13,14 @@ packages=(
 read -r -a extra <<<"${EXTRA_PACKAGES:-}"
 packages+=("${extra[@]}")
 
+# Without dpkg there is no telling what is installed: build with what is
+# there, and say so.
+if ! command -v dpkg-query >/dev/null 2>&1; then
+  echo "No dpkg here: not checking or installing packages (${packages[*]})." >&2
+  echo "Install Qt 6 (base, widgets, print support), CMake, Ninja, libpng and a Japanese font yourself." >&2
+  exit 0
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
