@@ -1,6 +1,7 @@
 #include "app/action_list.h"
 #include "app/pimo_form.h"
 #include "editor/pixel_view.h"
+#include "support/editor_fixture.h"
 
 #include <QAction>
 #include <QStyleHints>
@@ -31,7 +32,7 @@ private slots:
 
 private:
     QWidget* im1() const { return form_->findChild<QWidget*>(QStringLiteral("Im1")); }
-    static QPoint cell(int x, int y) { return {6 * x + 3, 6 * y + 3}; }
+    static QPoint cell(int x, int y) { return cellPoint(x, y); }
     // Sends a move with the given buttons held straight to the view, so that
     // points outside it can be reported as Qt does during a grab.
     void moveWithButtons(QPoint p, Qt::MouseButtons buttons)

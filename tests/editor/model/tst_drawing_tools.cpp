@@ -1,5 +1,6 @@
 #include "editor/model/drawing_tools.h"
 #include "editor/model/tool_codes.h"
+#include "support/editor_fixture.h"
 
 #include <QtTest>
 
@@ -13,8 +14,6 @@ namespace {
 constexpr MouseState L = MouseState::Left;
 constexpr MouseState R = MouseState::Right;
 
-// The centre of document cell (x, y) in view pixels.
-Point cell(int x, int y) { return {6 * x + 3, 6 * y + 3}; }
 
 // The set of document pixels that differ from white, as "x,y" strings.
 QSet<QString> nonWhite(const PixelBuffer& document)
@@ -37,22 +36,6 @@ QSet<QString> boxOutline(int left, int top, int right, int bottom)
     return result;
 }
 
-struct Editor {
-    Canvas canvas;
-    DrawingTools tools;
-    PenColors colors;
-    int tool = ToolCode::Pen;
-
-    void press(MouseState state, Point p) { tools.mouseDown(canvas, tool, state, p, colors); }
-    void move(MouseState state, Point p) { tools.mouseMove(canvas, tool, state, p, colors); }
-    void release(MouseState state, Point p) { tools.mouseUp(canvas, tool, state, p, colors); }
-    void drag(MouseState button, Point from, Point to)
-    {
-        press(button, from);
-        move(button, to);
-        release({}, to);
-    }
-};
 
 } // namespace
 

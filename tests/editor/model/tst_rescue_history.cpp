@@ -1,6 +1,7 @@
 #include "editor/model/drawing_tools.h"
 #include "editor/model/rescue_history.h"
 #include "editor/model/tool_codes.h"
+#include "support/editor_fixture.h"
 
 #include <QtTest>
 
@@ -8,27 +9,6 @@ using namespace pimoko;
 
 Q_DECLARE_METATYPE(pimoko::MouseState)
 
-namespace {
-
-// An editor without windows: every press first stores a rescue copy, as the
-// editing view does.
-struct Editor {
-    Canvas canvas;
-    DrawingTools tools;
-    RescueHistory history;
-    PenColors colors;
-
-    void stroke(int x, int y, MouseState state = MouseState::Left, int tool = ToolCode::Pen)
-    {
-        const Point p{6 * x + 3, 6 * y + 3};
-        history.PushRescue(canvas.Im2());
-        tools.mouseDown(canvas, tool, state, p, colors);
-        tools.mouseUp(canvas, tool, {}, p, colors);
-    }
-    void rescue() { history.rescueInto(canvas); }
-};
-
-} // namespace
 
 // Rescue: the five images before the last presses, brought back newest first.
 class RescueHistoryTest : public QObject {
