@@ -2,6 +2,7 @@
 
 #include "app/glyph_list.h"
 #include "platform/bevel_panel.h"
+#include "platform/caption_label.h"
 #include "platform/interface_font.h"
 
 #include <QBitmap>
@@ -14,23 +15,11 @@ namespace pimoko {
 
 namespace {
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int pixelSize,
-                  bool bold, const QColor& color)
+QFont boxFont(int pixelSize, bool bold)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    QFont font = parent->font();
-    font.setPixelSize(pixelSize);
+    QFont font = uiFont(pixelSize);
     font.setBold(bold);
-    label->setFont(font);
-    if (color.isValid()) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, color);
-        label->setPalette(palette);
-    }
-    label->move(left, top);
-    label->adjustSize();
-    return label;
+    return font;
 }
 
 } // namespace
@@ -60,12 +49,12 @@ TAboutBox::TAboutBox(QWidget* parent)
         icon->setPixmap(picture);
     }
 
-    makeLabel(panel, "ProductName", QStringLiteral("ピモコ"), 81, 10, 27, true, QColor(0xFF, 0, 0));
-    makeLabel(panel, "Version", QStringLiteral("バージョン 1.8"), 81, 45, 16, true, QColor(0, 0, 0xFF));
-    makeLabel(panel, "Copyright", QStringLiteral("Copyright (C) ルポミ舎"), 30, 73, 12, false, QColor());
-    QLabel* comments = makeLabel(panel, "Comments",
-                                 QStringLiteral("オリジナルアイコンを沢山作ってパソコンをカスタマイズしよう！"), 30, 95, 12,
-                                 false, QColor());
+    makeCaptionLabel(panel, "ProductName", QStringLiteral("ピモコ"), 81, 10, boxFont(27, true), QColor(0xFF, 0, 0));
+    makeCaptionLabel(panel, "Version", QStringLiteral("バージョン 1.8"), 81, 45, boxFont(16, true), QColor(0, 0, 0xFF));
+    makeCaptionLabel(panel, "Copyright", QStringLiteral("Copyright (C) ルポミ舎"), 30, 73, boxFont(12, false));
+    QLabel* comments = makeCaptionLabel(panel, "Comments",
+                                        QStringLiteral("オリジナルアイコンを沢山作ってパソコンをカスタマイズしよう！"), 30,
+                                        95, boxFont(12, false));
     comments->setWordWrap(true);
     comments->setGeometry(30, 95, 162, 24);
 

@@ -7,6 +7,7 @@
 #include "editor/model/canvas.h"
 #include "editor/pixel_view.h"
 #include "platform/bevel_panel.h"
+#include "platform/caption_label.h"
 #include "platform/interface_font.h"
 #include "platform/status_panels.h"
 
@@ -27,17 +28,6 @@ namespace {
 
 constexpr int kToolButtonWidth = 23;
 constexpr int kToolButtonHeight = 22;
-
-// A label that sizes itself to its text, like an auto-sized caption.
-QLabel* makeAutoSizedLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int pixelSize)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(uiFont(pixelSize, true));
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
 
 QLineEdit* makeReadOnlyBox(QWidget* parent, const char* name, QRect geometry)
 {
@@ -238,11 +228,11 @@ void MainWindowUi::buildEditingArea(QWidget* parent, Canvas& canvas)
     Im5 = new PixelView(&canvas.Im5, IMPanel);
     Im5->setObjectName(QStringLiteral("Im5"));
     applyHint(Im5, QStringLiteral("Image|実際の表示状態です。（ Icon として保存した場合 ）"), true);
-    ANDLabel = makeAutoSizedLabel(MaskPanel, "ANDLabel", QStringLiteral("AND"), 8, 44, 12);
-    ORLabel = makeAutoSizedLabel(MaskPanel, "ORLabel", QStringLiteral(" OR"), 78, 44, 12);
-    IMLabel = makeAutoSizedLabel(MaskPanel, "IMLabel", QStringLiteral("Image"), 146, 44, 12);
-    PlusLabel = makeAutoSizedLabel(MaskPanel, "PlusLabel", QStringLiteral("+"), 47, 7, 27);
-    IcuLabel = makeAutoSizedLabel(MaskPanel, "IcuLabel", QStringLiteral("="), 117, 7, 27);
+    ANDLabel = makeCaptionLabel(MaskPanel, "ANDLabel", QStringLiteral("AND"), 8, 44, uiFont(12, true));
+    ORLabel = makeCaptionLabel(MaskPanel, "ORLabel", QStringLiteral(" OR"), 78, 44, uiFont(12, true));
+    IMLabel = makeCaptionLabel(MaskPanel, "IMLabel", QStringLiteral("Image"), 146, 44, uiFont(12, true));
+    PlusLabel = makeCaptionLabel(MaskPanel, "PlusLabel", QStringLiteral("+"), 47, 7, uiFont(27, true));
+    IcuLabel = makeCaptionLabel(MaskPanel, "IcuLabel", QStringLiteral("="), 117, 7, uiFont(27, true));
 }
 
 } // namespace pimoko

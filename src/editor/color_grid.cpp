@@ -1,5 +1,9 @@
 #include "editor/color_grid.h"
 
+#include "platform/bevel_panel.h"
+#include "platform/pixel_image.h"
+#include "raster/standard_colors.h"
+
 #include <QFont>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,37 +16,14 @@ namespace pimoko {
 
 namespace {
 
-// The classic 16 colours: entries 0 to 7 and 12 to 19 of the 20-entry
-// default system palette.
-constexpr std::array<Color, TColorGrid::kCellCount> kPaletteColors{
-    0x000000, // black
-    0x000080, // dark red
-    0x008000, // dark green
-    0x008080, // olive
-    0x800000, // navy
-    0x800080, // purple
-    0x808000, // teal
-    0xC0C0C0, // silver
-    0x808080, // grey
-    0x0000FF, // red
-    0x00FF00, // lime
-    0x00FFFF, // yellow
-    0xFF0000, // blue
-    0xFF00FF, // fuchsia
-    0xFFFF00, // aqua
-    0xFFFFFF, // white
-};
+// The palette's cells show the 16 standard colours.
+constexpr const std::array<Color, TColorGrid::kCellCount>& kPaletteColors = kStandardColors;
 
 // Classic grey bevel colours, used when the widget palette cannot draw a
 // visible sunken edge.
 constexpr Color kClassicFace = 0xC0C0C0;
 constexpr Color kClassicShadow = 0x808080;
 constexpr Color kClassicHighlight = 0xFFFFFF;
-
-QColor toQColor(Color c)
-{
-    return QColor(redOf(c), greenOf(c), blueOf(c));
-}
 
 // Each component of the mark is off where the cell's component is bright
 // (0x80 or more) and full where it is dark.
@@ -183,20 +164,10 @@ void TColorGrid::PaintCell(QPainter& painter, int index) const
         return;
     const BevelColors bevel = bevelColors();
 
-    // Lines are filled 1-pixel rectangles, so every pixel is exact whatever
-    // the painter's pen and transform hints. The top-right and bottom-left
-    // corners belong to the bottom and right edges.
-    const auto ring = [&painter](const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
-        painter.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), topLeft);
-        painter.fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), topLeft);
-        painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
-        painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), bottomRight);
-    };
-
-    ring(cell, bevel.face, bevel.face);
+    paintBevelRing(painter, cell, bevel.face, bevel.face);
     QRect inner = cell.adjusted(1, 1, -1, -1);
     for (int i = 0; i < 2 && !inner.isEmpty(); ++i) {
-        ring(inner, bevel.shadow, bevel.highlight);
+        paintBevelRing(painter, inner, bevel.shadow, bevel.highlight);
         inner.adjust(1, 1, -1, -1);
     }
     if (!inner.isEmpty())

@@ -1,5 +1,6 @@
 #include "operations/ok_bottom_dlg.h"
 
+#include "platform/caption_label.h"
 #include "platform/interface_font.h"
 
 #include <QAbstractButton>
@@ -22,15 +23,6 @@ const char* const kItemTexts[kCanvasSizeCount] = {
     "32 x 32 【現在のアイコン】",
     "64 x 64 【未来のアイコン？】 ",
 };
-
-void makeLabel(QWidget* parent, const char* name, const char* text, int left, int top, int pixelSize)
-{
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(uiFont(pixelSize, true));
-    label->move(left, top);
-    label->adjustSize();
-}
 
 // A box that only displays a number: no caret, no focus, nothing typed.
 QLineEdit* makeNumberBox(QWidget* parent, const char* name, int left, int top)
@@ -60,13 +52,13 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent)
     setFont(uiFont(12));
     setFixedSize(227, 232);
 
-    makeLabel(this, "Label1", "ピクセル", 55, 14, 12);
+    makeCaptionLabel(this, "Label1", QString::fromUtf8("ピクセル"), 55, 14, uiFont(12, true));
     Edit4 = makeNumberBox(this, "Edit4", 110, 10);
-    makeLabel(this, "Label2", "X", 150, 15, 15);
+    makeCaptionLabel(this, "Label2", QString::fromUtf8("X"), 150, 15, uiFont(15, true));
     Edit5 = makeNumberBox(this, "Edit5", 170, 10);
-    makeLabel(this, "Label4", "ミリメートル", 40, 45, 12);
+    makeCaptionLabel(this, "Label4", QString::fromUtf8("ミリメートル"), 40, 45, uiFont(12, true));
     Edit6 = makeNumberBox(this, "Edit6", 110, 40);
-    makeLabel(this, "Label3", "X", 150, 45, 15);
+    makeCaptionLabel(this, "Label3", QString::fromUtf8("X"), 150, 45, uiFont(15, true));
     Edit7 = makeNumberBox(this, "Edit7", 170, 40);
 
     auto* group = new QGroupBox(QStringLiteral("　サイズの選択　"), this);

@@ -24,6 +24,14 @@ void BevelPanel::setColor(Color c)
     update();
 }
 
+void paintBevelRing(QPainter& painter, const QRect& r, const QColor& topLeft, const QColor& bottomRight)
+{
+    painter.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), topLeft);
+    painter.fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), topLeft);
+    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
+    painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), bottomRight);
+}
+
 void BevelPanel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -36,10 +44,7 @@ void BevelPanel::paintEvent(QPaintEvent*)
         const QColor dark = palette().color(QPalette::Dark);
         const QColor& topLeft = bevel == Bevel::Raised ? light : dark;
         const QColor& bottomRight = bevel == Bevel::Raised ? dark : light;
-        painter.fillRect(ring.left(), ring.top(), ring.width(), 1, topLeft);
-        painter.fillRect(ring.left(), ring.top(), 1, ring.height(), topLeft);
-        painter.fillRect(ring.left(), ring.bottom(), ring.width(), 1, bottomRight);
-        painter.fillRect(ring.right(), ring.top(), 1, ring.height(), bottomRight);
+        paintBevelRing(painter, ring, topLeft, bottomRight);
         ring.adjust(1, 1, -1, -1);
     };
     drawRing(outer_);

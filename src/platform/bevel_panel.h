@@ -4,7 +4,16 @@
 
 #include <QWidget>
 
+class QColor;
+class QPainter;
+class QRect;
+
 namespace pimoko {
+
+// A one-pixel frame just inside r: the top and left edges in topLeft, the
+// bottom and right edges in bottomRight, which also take the top-right and
+// bottom-left corners. Filled rectangles, so every pixel is exact.
+void paintBevelRing(QPainter& painter, const QRect& r, const QColor& topLeft, const QColor& bottomRight);
 
 // A plain panel in one colour with an optional two-ring bevel, the frame the
 // editor's views and back panels sit in. Children are placed by hand.
