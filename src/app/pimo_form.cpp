@@ -112,9 +112,9 @@ void TPimoForm1::connectCommands()
 void TPimoForm1::FormCreate()
 {
     loadToolCursors();
-    canvas_.setImageSize(32, 32);
-    colorPanel_->setColors(PenColors{0xFF0000, 0x0000FF});
-    canvas_.settings.BackPanelColor = 0x008000;
+    canvas_.setImageSize(StartValues::ImageSide, StartValues::ImageSide);
+    colorPanel_->setColors(PenColors{StartValues::LeftColor, StartValues::RightColor});
+    canvas_.settings.BackPanelColor = StartValues::BackPanelColor;
     ActionList1->ActUndo->setEnabled(false);
     canvas_.document().CurrentFileName.clear();
     showCaptionFor({});
@@ -123,7 +123,7 @@ void TPimoForm1::FormCreate()
         action->setEnabled(true);
     for (QAbstractButton* button : ui_.toolGroup->buttons())
         button->setEnabled(true);
-    ResetCanvas(kBlack, kWhite);
+    ResetCanvas(StartValues::GridColor, StartValues::ImageColor);
     setAcceptDrops(true);
 }
 
@@ -194,13 +194,13 @@ void TPimoForm1::ActNewExecute()
 
 void TPimoForm1::startNewImage()
 {
-    canvas_.setImageSize(32, 32);
+    canvas_.setImageSize(StartValues::ImageSide, StartValues::ImageSide);
     rescue_.clear();
     canvas_.settings.maskPanelVisible = true;
     ActionList1->ActUndo->setEnabled(false);
     canvas_.document().CurrentFileName.clear();
     showCaptionFor({});
-    ResetCanvas(kBlack, kWhite);
+    ResetCanvas(StartValues::GridColor, StartValues::ImageColor);
 }
 
 void TPimoForm1::ActSaveExecute()

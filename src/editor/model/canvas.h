@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/model/document.h"
+#include "editor/model/start_values.h"
 #include "raster/color.h"
 #include "raster/pixel_buffer.h"
 #include "raster/point.h"
@@ -35,7 +36,7 @@ public:
 
     // What the views show around the document; not part of it.
     struct Settings {
-        Color BackPanelColor = 0x008000;
+        Color BackPanelColor = StartValues::BackPanelColor;
         // Whether the AND, OR and result previews are shown; they are
         // rebuilt only while they are.
         bool maskPanelVisible = true;

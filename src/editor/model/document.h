@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/model/start_values.h"
 #include "raster/color.h"
 #include "raster/pixel_buffer.h"
 
@@ -12,9 +13,7 @@ namespace pimoko {
 // to replace the image.
 class Document {
 public:
-    static constexpr int kNewImageSide = 32;
-
-    Document() : image_(kNewImageSide, kNewImageSide, kWhite) {}
+    Document() : image_(StartValues::ImageSide, StartValues::ImageSide, StartValues::ImageColor) {}
 
     int ImageWidth() const { return image_.width(); }
     int ImageHeight() const { return image_.height(); }

@@ -2,6 +2,7 @@
 
 #include "editor/model/canvas.h"
 #include "editor/model/mouse_state.h"
+#include "editor/model/start_values.h"
 #include "raster/color.h"
 #include "raster/point.h"
 
@@ -9,8 +10,8 @@ namespace pimoko {
 
 // The colours the two mouse buttons draw with. The colour picker changes them.
 struct PenColors {
-    Color left = 0xFF0000;
-    Color right = 0x0000FF;
+    Color left = StartValues::LeftColor;
+    Color right = StartValues::RightColor;
 };
 
 // What the seven tools do with the mouse on the magnified editing view. A
