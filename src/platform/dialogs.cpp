@@ -22,6 +22,13 @@ const QString kBitmapFilter = QStringLiteral("ビットマップ (*.bmp)");
 // One filter: the description names the kinds, the patterns follow.
 const QString kOpenFilter = QStringLiteral("アイコン (*.ico),ビットマップ (*.bmp),実行ファイル(*.exe) (*.ico *.bmp *.exe)");
 
+// The boxes' texts break lines with CR LF; a label breaks them at LF.
+QString plainLines(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
 } // namespace
 
 QString withFullStop(const QString& text)
@@ -42,11 +49,15 @@ std::optional<Color> QtDialogs::chooseColor(QWidget* parent, Color initial)
 
 SaveAnswer QtDialogs::askYesNoCancel(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Question, kQuestionTitle, text, QMessageBox::NoButton, parent);
+    QMessageBox box(QMessageBox::Question, kQuestionTitle, plainLines(text), QMessageBox::NoButton, parent);
     box.setObjectName(QStringLiteral("AskToSaveChanges"));
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    // File names are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    // One role for all three keeps them in this order, left to right, in
+    // every desktop's button layout.
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::ActionRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::ActionRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::ActionRole);
     yes->setObjectName(QStringLiteral("Yes"));
     no->setObjectName(QStringLiteral("No"));
     cancel->setObjectName(QStringLiteral("Cancel"));
@@ -62,15 +73,19 @@ SaveAnswer QtDialogs::askYesNoCancel(QWidget* parent, const QString& text)
 
 void QtDialogs::showRefusal(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, kRefusalTitle, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, kRefusalTitle, plainLines(text), QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("Refusal"));
+    // File names are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 void QtDialogs::showError(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, kErrorTitle, withFullStop(text), QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, kErrorTitle, plainLines(withFullStop(text)), QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("ErrorBox"));
+    // File names are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

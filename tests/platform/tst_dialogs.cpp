@@ -1,0 +1,161 @@
+#include "platform/dialogs.h"
+#include "platform/picture_preview.h"
+#include "support/private_home.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace pimoko;
+
+Q_DECLARE_METATYPE(pimoko::SaveAnswer)
+
+namespace {
+
+// Runs `act` on the modal dialog once it is up.
+void whenModalShows(std::function<void(QWidget*)> act)
+{
+    QTimer::singleShot(0, [act] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        act(QApplication::activeModalWidget());
+    });
+}
+
+QStringList buttonsLeftToRight(QMessageBox* box)
+{
+    QList<QAbstractButton*> buttons = box->findChild<QDialogButtonBox*>()->buttons();
+    std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+    QStringList texts;
+    for (QAbstractButton* button : buttons)
+        texts << button->text();
+    return texts;
+}
+
+} // namespace
+
+// The real boxes and file dialogs behind the Dialogs seam, driven once each.
+class DialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void questionBox_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<SaveAnswer>("answer");
+        QTest::newRow("Enter takes the default") << "enter" << SaveAnswer::Yes;
+        QTest::newRow("No button") << "no" << SaveAnswer::No;
+        QTest::newRow("Cancel button") << "cancel" << SaveAnswer::Cancel;
+        QTest::newRow("Esc") << "escape" << SaveAnswer::Cancel;
+        QTest::newRow("close box") << "close" << SaveAnswer::Cancel;
+    }
+    void questionBox()
+    {
+        QFETCH(QString, how);
+        QFETCH(SaveAnswer, answer);
+        QString title, text;
+        QStringList buttons;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        whenModalShows([&](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = buttonsLeftToRight(box);
+            QCOMPARE(box->defaultButton()->text(), QStringLiteral("はい(&Y)"));
+            if (how == QStringLiteral("enter"))
+                QTest::keyClick(box, Qt::Key_Return);
+            else if (how == QStringLiteral("escape"))
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (how == QStringLiteral("close"))
+                box->close();
+            else
+                box->findChild<QPushButton*>(how == QStringLiteral("no") ? "No" : "Cancel")->click();
+        });
+        QtDialogs dialogs;
+        QCOMPARE(dialogs.askYesNoCancel(nullptr, QStringLiteral("『 a.ico 』\r\n\r\n　保存しますか？")), answer);
+        QCOMPARE(title, QStringLiteral("確認"));
+        QCOMPARE(icon, QMessageBox::Question);
+        QCOMPARE(text, QStringLiteral("『 a.ico 』\n\n　保存しますか？"));
+        QCOMPARE(buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")}));
+    }
+
+    void refusalAndErrorBoxes()
+    {
+        QtDialogs dialogs;
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        const auto look = [&](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            box->accept();
+        };
+        whenModalShows(look);
+        dialogs.showRefusal(nullptr, QStringLiteral(" 『 64 X 64 』"));
+        QCOMPARE(title, QStringLiteral(" ピモコ "));
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        whenModalShows(look);
+        dialogs.showError(nullptr, QStringLiteral("ファイル \"<b>x</b>\". を作成できません"));
+        QCOMPARE(title, QStringLiteral("ピモコ"));
+        QCOMPARE(icon, QMessageBox::Critical);
+        QCOMPARE(text, QStringLiteral("ファイル \"<b>x</b>\". を作成できません."));
+    }
+
+    void fullStopRule_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Japanese") << "不正です" << "不正です.";
+        QTest::newRow("letter") << "abc" << "abc.";
+        QTest::newRow("full stop") << "abc." << "abc.";
+        QTest::newRow("sorts before the stop") << "abc!" << "abc!";
+        QTest::newRow("empty") << "" << "";
+    }
+    void fullStopRule()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(withFullStop(text), shown);
+    }
+
+    void saveDialogShowsThePreviewAndTellsTheKind()
+    {
+        PrivateHome home;
+        const QString preset = home.path() + QStringLiteral("/_.bmp");
+        QImage picture(20, 16, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(preset, "BMP"));
+        QString sizeShown;
+        whenModalShows([&](QWidget* widget) {
+            auto* dialog = qobject_cast<QFileDialog*>(widget);
+            QVERIFY(dialog);
+            QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+            QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            QCOMPARE(dialog->nameFilters(), (QStringList{QStringLiteral("アイコン (*.ico)"), QStringLiteral("ビットマップ (*.bmp)")}));
+            sizeShown = dialog->findChild<PicturePreview*>()->sizeText();
+            // A name typed without an extension takes the default one.
+            dialog->selectNameFilter(QStringLiteral("ビットマップ (*.bmp)"));
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("drawing"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QtDialogs dialogs;
+        const std::optional<SaveChoice> choice = dialogs.askSaveFileName(nullptr, preset, QStringLiteral("bmp"));
+        QCOMPARE(sizeShown, QStringLiteral("20 x 16"));
+        QVERIFY(choice);
+        QCOMPARE(choice->fileName, home.path() + QStringLiteral("/drawing.bmp"));
+        QCOMPARE(choice->kind, SaveKind::Bitmap);
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "tst_dialogs.moc"
