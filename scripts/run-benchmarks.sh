@@ -13,5 +13,9 @@ for bench in "$build_dir"/bench/bench_*; do
 done
 
 echo
+echo "== Other tools making an icon of a 64 x 64 picture, as whole processes (median of 21 runs)"
+"$here/measure-other-tools.sh"
+
+echo
 echo "== Start-up under Xvfb: process start to main window mapped (median of 21 runs)"
 xvfb-run -a -s "-screen 0 1024x768x24" "$here/measure-startup.sh" "$build_dir"
