@@ -42,6 +42,7 @@ fuzz:
 	cmake --build build-fuzz -j $(JOBS)
 	mkdir -p build-fuzz/corpus-icon_file && build-fuzz/fuzz/fuzz_icon_file -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus-icon_file fuzz/corpus/icon_file
 	mkdir -p build-fuzz/corpus-pe_file && build-fuzz/fuzz/fuzz_pe_file -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus-pe_file fuzz/corpus/pe_file
+	mkdir -p build-fuzz/corpus-bmp_file && build-fuzz/fuzz/fuzz_bmp_file -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus-bmp_file fuzz/corpus/bmp_file
 
 clean:
 	rm -rf $(BUILD_DIR) build-sanitize build-fuzz

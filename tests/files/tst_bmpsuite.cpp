@@ -235,18 +235,19 @@ void BmpSuiteTest::refusedFilesGiveTheBitmapError()
     QFETCH(QString, file);
     const std::vector<std::uint8_t> bytes = readBytes(suiteDir() + '/' + file);
     QVERIFY(!bytes.empty());
-    for (bool pixelsToo : {false, true}) {
+    // Damage in the pixel data shows only when decoding; the headers alone
+    // may pass, but any refusal carries the bitmap text.
+    const auto refusal = [](auto read) {
         try {
-            if (pixelsToo)
-                readBitmapFile(bytes);
-            else
-                readBitmapInfo(bytes);
-            if (pixelsToo)
-                QFAIL("read, not refused");
+            read();
         } catch (const FileError& error) {
-            QCOMPARE(QString::fromUtf8(error.what()), QString::fromUtf8(kInvalidBitmapText));
+            return QString::fromUtf8(error.what());
         }
-    }
+        return QString();
+    };
+    const QString infoRefusal = refusal([&] { readBitmapInfo(bytes); });
+    QVERIFY(infoRefusal.isEmpty() || infoRefusal == QString::fromUtf8(kInvalidBitmapText));
+    QCOMPARE(refusal([&] { readBitmapFile(bytes); }), QString::fromUtf8(kInvalidBitmapText));
 }
 
 // b/pal8badindex.bmp: a table of 101 colours and pixels up to index 255.
