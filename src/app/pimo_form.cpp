@@ -112,6 +112,8 @@ void TPimoForm1::connectCommands()
 void TPimoForm1::FormCreate()
 {
     loadToolCursors();
+    FHotSpotX = 0;
+    FHotSpotY = 0;
     canvas_.setImageSize(StartValues::ImageSide, StartValues::ImageSide);
     colorPanel_->setColors(PenColors{StartValues::LeftColor, StartValues::RightColor});
     canvas_.settings.BackPanelColor = StartValues::BackPanelColor;
@@ -151,6 +153,8 @@ void TPimoForm1::showEvent(QShowEvent* event)
 void TPimoForm1::FormShow()
 {
     // Files named on the command line are opened here, first to last.
+    for (const QString& fileName : std::as_const(filesToOpen_))
+        OpenImageFile(fileName);
     ui_.Button1->setFocus();
 }
 
@@ -213,10 +217,8 @@ void TPimoForm1::ActSaveAsExecute()
     files_->ActSaveAsExecute();
 }
 
-void TPimoForm1::ActOpenExecute() {}
 void TPimoForm1::ActPrintExecute() {}
 void TPimoForm1::ActSizeExecute() {}
-void TPimoForm1::ActMakeCursorExecute() {}
 void TPimoForm1::Act90Execute() {}
 void TPimoForm1::ActHantenRLExecute() {}
 void TPimoForm1::ActHantenTBExecute() {}

@@ -66,6 +66,11 @@ public:
     void Im1MouseMove(MouseState state, QPoint point);
     void Im1MouseUp(Qt::MouseButton button, MouseState state, QPoint point);
 
+    // Opens a picture file as the document: the question first, then the
+    // file read by its extension, refusals and read errors shown, the window
+    // as it was after any of them.
+    void OpenImageFile(const QString& fileName);
+
     const RescueHistory& rescueHistory() const { return rescue_; }
     TAboutBox* aboutBox() const { return AboutBox; }
 
@@ -94,6 +99,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Runs each command's handler when the command is triggered.
@@ -111,6 +118,11 @@ private:
     // The blank 32 x 32 image of the new-image command.
     void startNewImage();
     void showCaptionFor(const std::string& fileName);
+    // Places an opened picture as the document, at its own size.
+    void placePicture(PixelBuffer picture, const QString& fileName, bool showMasks);
+    // Runs `step`; a file error goes to the error box. False after one.
+    template <typename Step>
+    bool reportingFileErrors(Step step);
     // Moves and sizes the view widgets after the canvas changed size.
     void placeViews();
     void refreshViews();
@@ -132,6 +144,9 @@ private:
     QStringList filesToOpen_;
     std::unique_ptr<Dialogs> dialogs_;
     bool shownOnce_ = false;
+    // The hot spot handed to the cursor writer; never changed.
+    int FHotSpotX = 0;
+    int FHotSpotY = 0;
 
     ActionList* ActionList1 = nullptr;
     ColorPanel* colorPanel_ = nullptr;

@@ -8,6 +8,7 @@
 #include "files/model/file_names.h"
 #include "raster/icon_parts.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QWidget>
 #include <QFile>
@@ -159,6 +160,35 @@ void DocumentCommands::SaveCursorFile(const QString& fileName, int, int)
 {
     writeFileAtomically(fileName, iconBytes(canvas_));
     markSaved(fileName);
+}
+
+QString DocumentCommands::programCursorFile() const
+{
+    const QString program = programFilePath_.isEmpty() ? QCoreApplication::applicationFilePath() : programFilePath_;
+    return fromUtf8(withExtension(program.toStdString(), ".cur"));
+}
+
+QString DocumentCommands::saveProgramCursorFile(int hotSpotX, int hotSpotY)
+{
+    const QString beside = programCursorFile();
+    try {
+        SaveCursorFile(beside, hotSpotX, hotSpotY);
+        return beside;
+    } catch (const FileError& besideError) {
+        // An installed program's folder is not the user's to write. When the
+        // user's own folder fails too, the first failure is the one told.
+        const FileError told = besideError;
+        const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+        if (own.isEmpty() || !QDir().mkpath(own))
+            throw told;
+        const QString instead = QDir(own).filePath(QFileInfo(beside).fileName());
+        try {
+            SaveCursorFile(instead, hotSpotX, hotSpotY);
+        } catch (const FileError&) {
+            throw told;
+        }
+        return instead;
+    }
 }
 
 QString DocumentCommands::previewFolder()

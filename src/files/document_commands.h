@@ -38,6 +38,15 @@ public:
     // not stored.
     void SaveCursorFile(const QString& fileName, int hotSpotX, int hotSpotY);
 
+    // The program's cursor file: the program file's path with ".cur" for its
+    // extension. Written there when the folder takes it, else in the user's
+    // own data folder; the Part's file error only when neither does. Returns
+    // the path written.
+    QString saveProgramCursorFile(int hotSpotX, int hotSpotY);
+    QString programCursorFile() const;
+    // Where the program file is taken to lie; the running program by default.
+    void setProgramFilePath(const QString& path) { programFilePath_ = path; }
+
     // Writes the image as "<stem><extension>" in the preview folder
     // "アイコン" on the desktop, made when missing; throws FileError.
     void PrepareSavePreview(const QString& stem, const QString& extension);
@@ -69,6 +78,7 @@ private:
     QString previewFileName_;
     QString presetFileName_;
     QString defaultSuffix_ = QStringLiteral("ico");
+    QString programFilePath_;
 };
 
 } // namespace pimoko

@@ -38,6 +38,29 @@ SaveRoute saveRouteFor(const std::string& currentFileName)
     return SaveRoute::AskForName;
 }
 
+PictureKind pictureKindFor(const std::string& path)
+{
+    const std::string extension = lowerCaseExtension(path);
+    if (extension == ".bmp")
+        return PictureKind::Bitmap;
+    if (extension == ".ico")
+        return PictureKind::Icon;
+    if (extension == ".exe")
+        return PictureKind::Program;
+    if (extension == ".cur")
+        return PictureKind::Cursor;
+    return PictureKind::Unknown;
+}
+
+std::string withExtension(const std::string& path, const std::string& extension)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + extension;
+    return path.substr(0, dot) + extension;
+}
+
 std::string unsavedChangesText(const std::string& currentFileName)
 {
     const std::string name = lowerCaseExtension(currentFileName).empty() ? "新規画像" : fileNamePart(currentFileName);

@@ -1,0 +1,129 @@
+// The main window's file handlers: opening pictures from the menu, from a
+// drop and from the command line, and cursor creation mode.
+#include "app/pimo_form.h"
+
+#include "app/action_list.h"
+#include "editor/color_panel.h"
+#include "files/codec/file_error.h"
+#include "files/document_commands.h"
+#include "files/picture_files.h"
+#include "platform/dialogs.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+namespace pimoko {
+
+namespace {
+
+// The first dropped item, when it is a local file.
+QString firstDroppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return {};
+    const QUrl first = data->urls().constFirst();
+    return first.isLocalFile() ? first.toLocalFile() : QString();
+}
+
+} // namespace
+
+template <typename Step>
+bool TPimoForm1::reportingFileErrors(Step step)
+{
+    try {
+        step();
+        return true;
+    } catch (const FileError& error) {
+        dialogs_->showError(this, QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+void TPimoForm1::ActOpenExecute()
+{
+    if (const std::optional<QString> fileName = dialogs_->askOpenFileName(this))
+        OpenImageFile(*fileName);
+}
+
+void TPimoForm1::OpenImageFile(const QString& fileName)
+{
+    if (!files_->settleUnsavedChanges())
+        return;
+    std::variant<OpenedPicture, OpenRefusal> read;
+    if (!reportingFileErrors([&] { read = readPictureFile(fileName); }))
+        return;
+    if (const auto* refusal = std::get_if<OpenRefusal>(&read)) {
+        dialogs_->showRefusal(this, refusalText(*refusal));
+        return;
+    }
+    OpenedPicture& opened = std::get<OpenedPicture>(read);
+    if (opened.kind == PictureKind::Cursor) {
+        // Cursor creation mode rebuilds the canvas; a cursor file that cannot
+        // be written anywhere leaves everything as it was.
+        const Document document = canvas_.document();
+        const Canvas::Settings settings = canvas_.settings;
+        const PenColors colors = colorPanel_->colors();
+        const QString caption = windowTitle();
+        if (!reportingFileErrors([this] { ActMakeCursorExecute(); })) {
+            canvas_.settings = settings;
+            colorPanel_->setColors(colors);
+            canvas_.document() = document;
+            RefreshAfterEdit();
+            canvas_.document().ImageModified = document.ImageModified;
+            setWindowTitle(caption);
+            return;
+        }
+    }
+    placePicture(std::move(opened.picture), fileName, opened.kind != PictureKind::Bitmap);
+}
+
+void TPimoForm1::placePicture(PixelBuffer picture, const QString& fileName, bool showMasks)
+{
+    ActionList1->ActUndo->setEnabled(false);
+    canvas_.settings.maskPanelVisible = showMasks;
+    canvas_.AndMaskFillColor = kWhite;
+    canvas_.setImageSize(picture.width(), picture.height());
+    canvas_.ResetCanvas(StartValues::GridColor, StartValues::ImageColor);
+    canvas_.document().replaceImage(std::move(picture));
+    canvas_.RepaintEditView();
+    rescue_.clear();
+    canvas_.UpdateMaskPreviews();
+    canvas_.document().CurrentFileName = fileName.toStdString();
+    files_->clearPresetFileName();
+    canvasRebuilt();
+    showCaptionFor(canvas_.document().CurrentFileName);
+    ui_.Button1->setFocus();
+}
+
+void TPimoForm1::ActMakeCursorExecute()
+{
+    canvas_.setImageSize(32, 32);
+    colorPanel_->setColors(PenColors{kBlack, kWhite});
+    canvas_.settings.maskPanelVisible = true;
+    ResetCanvas(kBlack, 0xFF0000);
+    files_->saveProgramCursorFile(FHotSpotX, FHotSpotY);
+}
+
+void TPimoForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!firstDroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TPimoForm1::dropEvent(QDropEvent* event)
+{
+    // The first file only; the others are ignored without a word.
+    const QString fileName = firstDroppedFile(event->mimeData());
+    if (fileName.isEmpty())
+        return;
+    event->acceptProposedAction();
+    raise();
+    activateWindow();
+    OpenImageFile(fileName);
+}
+
+} // namespace pimoko
