@@ -25,6 +25,8 @@ namespace pimoko {
 //   buffer holds only colours its format can store.
 // - Pixels that RLE data skips (delta, early end of line or of bitmap) keep
 //   colour table entry 0.
+// - Masks with no bit for red, green or blue are refused (one bmpsuite file
+//   tries it), as the bitmap writer cannot write them.
 // - A 16- or 32-bit channel of n bits with value v reads as
 //   round(v * 255 / (2^n - 1)); wider channels are scaled down the same way.
 //   An alpha mask is checked like the others, its bits are not used: the
@@ -36,9 +38,11 @@ namespace pimoko {
 // another header size, planes other than 1, another depth or compression,
 // masks that are empty, not one run of bits, overlapping or beyond the pixel,
 // a width below 1, a height of 0, a side above kMaxBitmapSide or more than
-// kMaxBitmapPixels pixels, a stated colour table beyond the end of the file,
-// uncompressed rows beyond it, and RLE data that runs past a row, past the
-// last row or off the end of the file before its end-of-bitmap code.
+// kMaxBitmapPixels pixels, a stated colour table or image size beyond the end
+// of the file, a pixel offset inside the headers or past the end, uncompressed
+// rows beyond the end (the last row may lack its padding), and RLE data that
+// runs past a row, past the last row or off the end of its data before its
+// end-of-bitmap code.
 
 inline constexpr const char* kInvalidBitmapText = "ビットマップイメージが不正です";
 
