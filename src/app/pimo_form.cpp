@@ -112,6 +112,8 @@ void TPimoForm1::connectCommands()
 void TPimoForm1::FormCreate()
 {
     loadToolCursors();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        screenDpiY_ = int(screen->logicalDotsPerInchY());
     FHotSpotX = 0;
     FHotSpotY = 0;
     canvas_.setImageSize(StartValues::ImageSide, StartValues::ImageSide);
@@ -217,11 +219,6 @@ void TPimoForm1::ActSaveAsExecute()
     files_->ActSaveAsExecute();
 }
 
-void TPimoForm1::ActPrintExecute() {}
-void TPimoForm1::ActSizeExecute() {}
-void TPimoForm1::Act90Execute() {}
-void TPimoForm1::ActHantenRLExecute() {}
-void TPimoForm1::ActHantenTBExecute() {}
 
 void TPimoForm1::ActExitExecute()
 {

@@ -12,8 +12,11 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
+
+class QPrinter;
 
 namespace pimoko {
 
@@ -23,6 +26,7 @@ class Dialogs;
 class DocumentCommands;
 class EditViewInput;
 class TAboutBox;
+class TOKBottomDlg;
 
 // The editor's one window. A switchboard: it turns Qt events and commands
 // into the editor's handlers, each a few lines that hand the work to the
@@ -73,6 +77,9 @@ public:
 
     const RescueHistory& rescueHistory() const { return rescue_; }
     TAboutBox* aboutBox() const { return AboutBox; }
+    TOKBottomDlg* sizeDialog() const { return OKBottomDlg; }
+    // Prints on `printer` as the print command does after its dialog.
+    void printOn(QPrinter& printer);
 
 public slots:
     void ActNewExecute();
@@ -118,11 +125,14 @@ private:
     // The blank 32 x 32 image of the new-image command.
     void startNewImage();
     void showCaptionFor(const std::string& fileName);
+    // Turns or mirrors the document and refreshes as after a stroke.
+    void TransformImage(int mode);
+    // The enlarge/reduce dialog's OK: the image stretched to side x side.
+    void applyChosenSize(int side);
     // Places an opened picture as the document, at its own size.
     void placePicture(PixelBuffer picture, const QString& fileName, bool showMasks);
     // Runs `step`; a file error goes to the error box. False after one.
-    template <typename Step>
-    bool reportingFileErrors(Step step);
+    bool reportingFileErrors(const std::function<void()>& step);
     // Moves and sizes the view widgets after the canvas changed size.
     void placeViews();
     void refreshViews();
@@ -154,6 +164,9 @@ private:
     DocumentCommands* files_ = nullptr;
     // Made on first use; a child window, so that it closes with the editor.
     TAboutBox* AboutBox = nullptr;
+    TOKBottomDlg* OKBottomDlg = nullptr;
+    // The screen's logical vertical dots per inch, read at start-up.
+    int screenDpiY_ = 96;
 };
 
 } // namespace pimoko

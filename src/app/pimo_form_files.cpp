@@ -31,8 +31,7 @@ QString firstDroppedFile(const QMimeData* data)
 
 } // namespace
 
-template <typename Step>
-bool TPimoForm1::reportingFileErrors(Step step)
+bool TPimoForm1::reportingFileErrors(const std::function<void()>& step)
 {
     try {
         step();

@@ -8,6 +8,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 
 namespace pimoko {
@@ -125,6 +128,17 @@ std::optional<SaveChoice> QtDialogs::askSaveFileName(QWidget* parent, const QStr
         return std::nullopt;
     const SaveKind kind = dialog.selectedNameFilter() == kBitmapFilter ? SaveKind::Bitmap : SaveKind::Icon;
     return SaveChoice{dialog.selectedFiles().constFirst(), kind};
+}
+
+PrintAnswer QtDialogs::askToPrint(QWidget* parent, QPrinter& printer)
+{
+    if (QPrinterInfo::availablePrinterNames().isEmpty())
+        return PrintAnswer::NoPrinter;
+    QPrintDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("PrintDialog1"));
+    // The printer, its settings and the copies; no range, selection or file.
+    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);
+    return dialog.exec() == QDialog::Accepted ? PrintAnswer::Print : PrintAnswer::Cancel;
 }
 
 void QtDialogs::beep()

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace pimoko {
@@ -16,6 +17,9 @@ enum class SaveAnswer { Yes, No, Cancel };
 // The kinds a picture can be saved as, in the order of the save dialog's
 // filters.
 enum class SaveKind { Icon = 1, Bitmap = 2 };
+
+// What became of the print question.
+enum class PrintAnswer { Print, Cancel, NoPrinter };
 
 struct SaveChoice {
     QString fileName;
@@ -45,6 +49,10 @@ public:
     // without one. Nothing when cancelled.
     virtual std::optional<SaveChoice> askSaveFileName(QWidget* parent, const QString& presetFileName,
                                                       const QString& defaultSuffix) = 0;
+    // The print dialog: the printer, its settings and the copies, set into
+    // `printer` when confirmed. NoPrinter, before any dialog, when the
+    // system has no printer.
+    virtual PrintAnswer askToPrint(QWidget* parent, QPrinter& printer) = 0;
     // The system's question sound.
     virtual void beep() = 0;
 };
@@ -64,6 +72,7 @@ public:
     std::optional<QString> askOpenFileName(QWidget* parent) override;
     std::optional<SaveChoice> askSaveFileName(QWidget* parent, const QString& presetFileName,
                                               const QString& defaultSuffix) override;
+    PrintAnswer askToPrint(QWidget* parent, QPrinter& printer) override;
     void beep() override;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 
 #include <QList>
+#include <QPrinter>
 #include <QString>
 #include <QtGlobal>
 
@@ -29,7 +30,11 @@ public:
     QList<QString> refusals;
     QList<QString> errors;
     QList<SaveRequest> saveRequests;
+    std::deque<pimoko::PrintAnswer> printAnswers;
+    // Where a confirmed print goes, as a PDF file.
+    QString printFile;
     int openRequests = 0;
+    int printRequests = 0;
     int beeps = 0;
 
     std::optional<pimoko::Color> chooseColor(QWidget*, pimoko::Color initial) override
@@ -65,6 +70,17 @@ public:
         auto choice = saveChoices.front();
         saveChoices.pop_front();
         return choice;
+    }
+    pimoko::PrintAnswer askToPrint(QWidget*, QPrinter& printer) override
+    {
+        ++printRequests;
+        if (!printFile.isEmpty())
+            printer.setOutputFileName(printFile);
+        if (printAnswers.empty())
+            qFatal("unscripted print dialog");
+        const pimoko::PrintAnswer answer = printAnswers.front();
+        printAnswers.pop_front();
+        return answer;
     }
     void beep() override { ++beeps; }
 };

@@ -1,0 +1,74 @@
+// The main window's whole-image commands: rotate and mirror, the
+// enlarge/reduce dialog, and printing.
+#include "app/pimo_form.h"
+
+#include "files/codec/file_error.h"
+#include "files/print_page.h"
+#include "operations/model/stretch.h"
+#include "operations/model/transform.h"
+#include "operations/ok_bottom_dlg.h"
+#include "platform/dialogs.h"
+
+#include <QPrinter>
+#include <QPushButton>
+
+namespace pimoko {
+
+void TPimoForm1::TransformImage(int mode)
+{
+    canvas_.document().replaceImage(pimoko::TransformImage(canvas_.Im2(), TransformMode(mode)));
+    RefreshAfterEdit();
+}
+
+void TPimoForm1::Act90Execute() { TransformImage(int(TransformMode::RotateRight)); }
+void TPimoForm1::ActHantenRLExecute() { TransformImage(int(TransformMode::MirrorLeftRight)); }
+void TPimoForm1::ActHantenTBExecute() { TransformImage(int(TransformMode::MirrorTopBottom)); }
+
+void TPimoForm1::ActSizeExecute()
+{
+    // The modified flag is left alone: edits made before the dialog are
+    // still asked about.
+    if (!OKBottomDlg) {
+        OKBottomDlg = new TOKBottomDlg(this);
+        connect(OKBottomDlg, &TOKBottomDlg::sizeChosen, this, &TPimoForm1::applyChosenSize);
+    }
+    OKBottomDlg->showFor(canvas_.ImageWidth(), canvas_.ImageHeight());
+}
+
+void TPimoForm1::applyChosenSize(int side)
+{
+    PixelBuffer scaled = stretchImage(canvas_.Im2(), side, side);
+    switch (side) {
+    case 16: ActSize1Execute(); break;
+    case 20: ActSize2Execute(); break;
+    case 32: ActSize3Execute(); break;
+    case 64: ActSize4Execute(); break;
+    default: return;
+    }
+    canvas_.document().replaceImage(std::move(scaled));
+    RefreshAfterEdit();
+}
+
+void TPimoForm1::ActPrintExecute()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    switch (dialogs_->askToPrint(this, printer)) {
+    case PrintAnswer::NoPrinter:
+        dialogs_->showError(this, QStringLiteral("デフォルト プリンタが存在しません"));
+        return;
+    case PrintAnswer::Cancel:
+        break;
+    case PrintAnswer::Print:
+        if (!reportingFileErrors([&] { printOn(printer); }))
+            return;
+        break;
+    }
+    ui_.Button1->setFocus();
+}
+
+void TPimoForm1::printOn(QPrinter& printer)
+{
+    printImage(printer, canvas_.Im2(), screenDpiY_);
+}
+
+} // namespace pimoko
