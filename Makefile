@@ -4,14 +4,21 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench sanitize fuzz clean
+.PHONY: all deps configure build run test bench sanitize fuzz clean FORCE
 
 all: build
 
 deps:
 	@./scripts/install-deps.sh
 
-$(BUILD_DIR)/build.ninja:
+# The flags the build folder was configured with: a change of CMAKE_FLAGS
+# configures the existing folder again. (A flag left out keeps the value it
+# had; pass its default to undo it, or start afresh with `make clean`.)
+$(BUILD_DIR)/cmake-flags: FORCE
+	@mkdir -p $(BUILD_DIR)
+	@echo '$(CMAKE_FLAGS)' | cmp -s - $@ || echo '$(CMAKE_FLAGS)' > $@
+
+$(BUILD_DIR)/build.ninja: $(BUILD_DIR)/cmake-flags
 	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
 
 configure: deps $(BUILD_DIR)/build.ninja
