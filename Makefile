@@ -41,15 +41,22 @@ sanitize: deps
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# Runs each file-reader fuzzer for FUZZ_SECONDS (clang's libFuzzer).
+# Runs each file-reader fuzzer for FUZZ_SECONDS (clang's libFuzzer), from
+# its seed files and the inputs once found faulty; what it learns stays in
+# build-fuzz/corpus-<name>, a new fault in build-fuzz/artifacts-<name>/.
 FUZZ_SECONDS ?= 60
+FUZZERS ?= icon_file pe_file bmp_file cursor_file
 fuzz:
 	@EXTRA_PACKAGES="clang libclang-rt-14-dev" ./scripts/install-deps.sh
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DPIMOKO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus-icon_file && build-fuzz/fuzz/fuzz_icon_file -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus-icon_file fuzz/corpus/icon_file
-	mkdir -p build-fuzz/corpus-pe_file && build-fuzz/fuzz/fuzz_pe_file -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus-pe_file fuzz/corpus/pe_file
-	mkdir -p build-fuzz/corpus-bmp_file && build-fuzz/fuzz/fuzz_bmp_file -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus-bmp_file fuzz/corpus/bmp_file
+	@set -e; for f in $(FUZZERS); do \
+	  mkdir -p build-fuzz/corpus-$$f build-fuzz/artifacts-$$f fuzz/regressions/$$f; \
+	  echo "== fuzz_$$f for $(FUZZ_SECONDS) s"; \
+	  build-fuzz/fuzz/fuzz_$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=build-fuzz/artifacts-$$f/ \
+	    build-fuzz/corpus-$$f fuzz/corpus/$$f fuzz/regressions/$$f; \
+	done
 
 clean:
 	rm -rf $(BUILD_DIR) build-sanitize build-fuzz
