@@ -29,6 +29,7 @@ TAboutBox::TAboutBox(QWidget* parent)
                           | Qt::WindowSystemMenuHint)
 {
     setObjectName(QStringLiteral("AboutBox"));
+    setWindowIcon(QIcon(programPicture()));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(false);
     setFont(uiFont(12));

@@ -2,6 +2,7 @@
 
 #include "app/about_box.h"
 #include "app/action_list.h"
+#include "app/glyph_list.h"
 #include "app/hints.h"
 #include "editor/color_panel.h"
 #include "editor/edit_view.h"
@@ -38,6 +39,7 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
     , dialogs_(std::move(dialogs))
 {
     setObjectName(QStringLiteral("PimoForm1"));
+    setWindowIcon(QIcon(programPicture()));
     // Fixed size: a system menu and a minimise box, no maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -133,9 +135,8 @@ void TPimoForm1::FormCreate()
 
 void TPimoForm1::loadToolCursors()
 {
-    const QDir here = QDir::current();
     const auto load = [&](int slot, const char* file) {
-        cursorSlots_.at(std::size_t(slot)) = loadCursorFile(here.filePath(QString::fromLatin1(file)));
+        cursorSlots_.at(std::size_t(slot)) = loadCursorFile(findToolCursorFile(QString::fromLatin1(file)));
     };
     load(4, "spoid.cur");
     load(3, "pen.cur");

@@ -2,10 +2,18 @@
 
 #include "files/codec/file_error.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPixmap>
+#include <QStandardPaths>
 
 #include <algorithm>
+
+#ifndef PIMOKO_DATA_DIR
+#define PIMOKO_DATA_DIR "../share/pimoko"
+#endif
 
 namespace pimoko {
 
@@ -56,6 +64,22 @@ std::optional<QCursor> cursorFromBytes(std::span<const std::uint8_t> file)
     } catch (const FileError&) {
         return std::nullopt;
     }
+}
+
+QString findToolCursorFile(const QString& name)
+{
+    const QString here = QDir::current().filePath(name);
+    if (QFileInfo::exists(here))
+        return here;
+    const QDir program(QCoreApplication::applicationDirPath());
+    QStringList places{program.filePath(name), program.filePath(QStringLiteral(PIMOKO_DATA_DIR "/") + name)};
+    const QString installed = QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("pimoko/") + name);
+    if (!installed.isEmpty())
+        places.append(installed);
+    for (const QString& place : std::as_const(places))
+        if (QFileInfo::exists(place))
+            return QDir::cleanPath(place);
+    return here;
 }
 
 std::optional<QCursor> loadCursorFile(const QString& path)

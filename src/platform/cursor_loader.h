@@ -19,6 +19,13 @@ namespace pimoko {
 // caller then shows the default arrow. Needs a QGuiApplication.
 std::optional<QCursor> loadCursorFile(const QString& path);
 
+// Where a tool cursor file of that name is read from: the working directory
+// first, then the program's own folder, then the installed data folder (the
+// data folder beside the program's, then "pimoko" in each XDG data folder).
+// The first place that has the file wins; the working directory's path when
+// none has it, so that loading it then fails as a missing file does.
+QString findToolCursorFile(const QString& name);
+
 // The same from the bytes of a whole file.
 std::optional<QCursor> cursorFromBytes(std::span<const std::uint8_t> file);
 

@@ -1,0 +1,31 @@
+// The window side of the program, in a module of its own that the program
+// loads only when a window is to be opened: the command-line actions never
+// load Qt's GUI libraries.
+#include "app/glyph_list.h"
+#include "app/pimo_form.h"
+#include "platform/exit_when_shown.h"
+#include "platform/session_state.h"
+
+#include <QApplication>
+#include <QIcon>
+
+// argc and argv hold the program name and Qt's own options only; files are
+// the files to open in turn, as given.
+extern "C" __attribute__((visibility("default"))) int pimoko_run_window(int argc, char** argv, int fileCount,
+                                                                         const char* const* files)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ピモコ"));
+    QApplication::setWindowIcon(QIcon(pimoko::programPicture()));
+    pimoko::keepNoSettingsBetweenRuns();
+    pimoko::useJapaneseQtDialogs();
+
+    QStringList filesToOpen;
+    for (int i = 0; i < fileCount; ++i)
+        filesToOpen.append(QString::fromLocal8Bit(files[i]));
+    pimoko::TPimoForm1 PimoForm1(filesToOpen);
+    if (qEnvironmentVariableIsSet("PIMOKO_EXIT_WHEN_SHOWN"))
+        quitWhenExposed(&PimoForm1);
+    PimoForm1.show();
+    return app.exec();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "files/codec/icon_file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace pimoko {
+
+// The members of a program file's first icon group, found as findProgramIcon
+// finds it (pe_icon.h): the first icon group in stored order, its first
+// language; each member's icon resource by its number, first language.
+struct ProgramIconGroup {
+    struct Member {
+        IconDirEntry entry;        // as the group states it; offset and size of
+                                   // the member's data when `found`
+        std::uint16_t resourceId = 0;
+        bool found = false;        // whether its icon resource lies in the file
+    };
+    std::vector<Member> members;
+    std::size_t chosen = 0;        // the member chooseIconEntry picks
+};
+
+// nullopt where findProgramIcon finds no group: not a program, no icon group,
+// or a header, section, resource directory or the group itself cut off or
+// pointing outside the file. A member whose resource is missing or damaged
+// is listed with found = false.
+std::optional<ProgramIconGroup> readProgramIconGroup(std::span<const std::uint8_t> file);
+
+} // namespace pimoko
