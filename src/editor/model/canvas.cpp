@@ -1,5 +1,7 @@
 #include "editor/model/canvas.h"
 
+#include "raster/icon_parts.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -89,24 +91,17 @@ void Canvas::RefreshAfterEdit()
 void Canvas::UpdateMaskPreviews()
 {
     const PixelBuffer& image = document_.image();
-    const int width = image.width();
-    const int height = image.height();
+    makeIconParts(image, Im3, Im4);
+    // The result: the colours where the AND part is black, the back panel
+    // where it is white.
     const Color back = settings.BackPanelColor;
-    rebuild(Im3, width, height, AndMaskFillColor);
-    rebuild(Im4, width, height, kBlack);
-    rebuild(Im5, width, height, back);
-    const Color transparent = transparentColor();
-    for (int y = 0; y < height; ++y) {
+    rebuild(Im5, image.width(), image.height(), back);
+    for (int y = 0; y < image.height(); ++y) {
         const Color* source = image.row(y);
-        Color* andRow = Im3.row(y);
-        Color* orRow = Im4.row(y);
+        const Color* andRow = Im3.row(y);
         Color* resultRow = Im5.row(y);
-        for (int x = 0; x < width; ++x) {
-            const bool clear = source[x] == transparent;
-            andRow[x] = clear ? kWhite : kBlack;
-            orRow[x] = clear ? kBlack : source[x];
-            resultRow[x] = clear ? back : source[x];
-        }
+        for (int x = 0; x < image.width(); ++x)
+            resultRow[x] = andRow[x] == kWhite ? back : source[x];
     }
 }
 
