@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench sanitize fuzz clean FORCE
+.PHONY: all deps configure build run test bench sanitize fuzz clean install package FORCE
 
 all: build
 
@@ -31,6 +31,15 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Installs into PREFIX (/usr/local unless given), e.g. make install PREFIX=$HOME/.local
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A Debian package of the installed tree, written into the build folder.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	@./scripts/run-benchmarks.sh $(BUILD_DIR)

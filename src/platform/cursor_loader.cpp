@@ -68,10 +68,15 @@ std::optional<QCursor> cursorFromBytes(std::span<const std::uint8_t> file)
 
 QString findToolCursorFile(const QString& name)
 {
+    return findToolCursorFile(name, QCoreApplication::applicationDirPath());
+}
+
+QString findToolCursorFile(const QString& name, const QString& programFolder)
+{
     const QString here = QDir::current().filePath(name);
     if (QFileInfo::exists(here))
         return here;
-    const QDir program(QCoreApplication::applicationDirPath());
+    const QDir program(programFolder);
     QStringList places{program.filePath(name), program.filePath(QStringLiteral(PIMOKO_DATA_DIR "/") + name)};
     const QString installed = QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("pimoko/") + name);
     if (!installed.isEmpty())

@@ -25,6 +25,8 @@ std::optional<QCursor> loadCursorFile(const QString& path);
 // The first place that has the file wins; the working directory's path when
 // none has it, so that loading it then fails as a missing file does.
 QString findToolCursorFile(const QString& name);
+// The same for a program lying in programFolder.
+QString findToolCursorFile(const QString& name, const QString& programFolder);
 
 // The same from the bytes of a whole file.
 std::optional<QCursor> cursorFromBytes(std::span<const std::uint8_t> file);
