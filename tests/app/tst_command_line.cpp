@@ -23,6 +23,8 @@
 
 #include <random>
 
+#include <sys/stat.h>
+
 using namespace pimoko;
 
 namespace {
@@ -155,6 +157,8 @@ void CommandLineTest::initTestCase()
     cursor[2] = 2;
     writeBytes(path("standard.cur"), std::vector<std::uint8_t>(cursor.begin(), cursor.end()));
     writeBytes(path("text.bmp"), {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'});
+    // A pipe with no writer: opening it would wait for ever.
+    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.bmp")).constData(), 0600), 0);
 }
 
 void CommandLineTest::helpAndVersionPrintAndExit_data()
@@ -262,6 +266,8 @@ void CommandLineTest::refusedInputExitsOne_data()
                                   << cannotOpenText(path("missing.bmp"), QStringLiteral("No such file or directory"));
     QTest::newRow("a folder") << work_.path() + "/folder.ico"
                               << cannotOpenText(work_.path() + "/folder.ico", QStringLiteral("Not a regular file"));
+    QTest::newRow("a pipe") << path("pipe.bmp")
+                            << cannotOpenText(path("pipe.bmp"), QStringLiteral("Not a regular file"));
     QTest::newRow("not a bitmap") << path("text.bmp") << QString::fromUtf8(kInvalidBitmapText);
     QTest::newRow("cursor layout") << path("standard.cur") << QString::fromUtf8(kInvalidIconText);
 }
