@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench sanitize fuzz clean install package FORCE
+.PHONY: all deps configure build run test bench sanitize soak fuzz clean install package FORCE
 
 all: build
 
@@ -44,11 +44,23 @@ package: build
 bench: build
 	@./scripts/run-benchmarks.sh $(BUILD_DIR)
 
-# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer;
+# any finding stops the test it is in, which then fails.
 sanitize: deps
 	cmake -S . -B build-sanitize -G Ninja -DPIMOKO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-sanitize -j $(JOBS)
-	cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd build-sanitize && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# The random-event soak of the window: SOAK_EVENTS events from SOAK_SEED.
+SOAK_EVENTS ?= 100000
+SOAK_SEED ?= 1
+soak: configure
+	cmake --build $(BUILD_DIR) --target tst_soak -j $(JOBS)
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen PIMOKO_SOAK_SEED=$(SOAK_SEED) \
+	  PIMOKO_SOAK_EVENTS=$(SOAK_EVENTS) tests/tst_soak
 
 # Runs each file-reader fuzzer for FUZZ_SECONDS (clang's libFuzzer), from
 # its seed files and the inputs once found faulty; what it learns stays in
