@@ -15,8 +15,10 @@ namespace pimoko {
 
 namespace {
 
-// The bytes of a whole file, mapped where the system allows, for as long
-// as this lives.
+// The bytes of a whole file, read into memory for as long as this lives.
+// Not mapped: a file cut short by another program while mapped would end
+// the editor with SIGBUS at the first read past its new end, where a copy
+// simply holds what the file held when it was read.
 class FileBytes {
 public:
     explicit FileBytes(const QString& path) : file_(path)
@@ -26,15 +28,8 @@ public:
             fail(QStringLiteral("Not a regular file"));
         if (!file_.open(QIODevice::ReadOnly))
             fail(file_.errorString());
-        const qint64 size = file_.size();
-        if (size == 0)
-            return;
-        if (uchar* mapped = file_.map(0, size)) {
-            bytes_ = {mapped, std::size_t(size)};
-            return;
-        }
         copy_ = file_.readAll();
-        if (copy_.size() != size)
+        if (file_.error() != QFileDevice::NoError)
             fail(file_.errorString());
         bytes_ = {reinterpret_cast<const std::uint8_t*>(copy_.constData()), std::size_t(copy_.size())};
     }
