@@ -14,7 +14,7 @@ done
 
 echo
 echo "== Other tools making an icon of a 64 x 64 picture, as whole processes (median of 21 runs)"
-"$here/measure-other-tools.sh"
+"$here/measure-other-tools.sh" "$build_dir"
 
 echo
 echo "== Start-up under Xvfb: process start to main window mapped (median of 21 runs)"

@@ -437,7 +437,10 @@ void replaceFileWhole(const std::string& path, std::span<const std::uint8_t> byt
             failRemoving(written < 0 ? errno : ENOSPC);
         done += std::size_t(written);
     }
-    if (::fsync(fd.get()) != 0 || ::close(fd.release()) != 0)
+    // Not flushed to the disk before the rename, as the window's save is:
+    // readers see the old file or the new one whole either way, and a
+    // conversion then costs no more than other tools' writes.
+    if (::close(fd.release()) != 0)
         failRemoving(errno);
     if (::rename(temporary.c_str(), path.c_str()) != 0)
         failRemoving(errno);
