@@ -42,7 +42,6 @@ package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
-	@EXTRA_PACKAGES="icoutils imagemagick" ./scripts/install-deps.sh
 	@./scripts/run-benchmarks.sh $(BUILD_DIR)
 
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer;
@@ -55,13 +54,15 @@ sanitize: deps
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-# The random-event soak of the window: SOAK_EVENTS events from SOAK_SEED.
+# The random-event soak of the window: SOAK_EVENTS events from SOAK_SEED,
+# then SOAK_OPENS opens of mutated files.
 SOAK_EVENTS ?= 100000
+SOAK_OPENS ?= 20000
 SOAK_SEED ?= 1
 soak: configure
 	cmake --build $(BUILD_DIR) --target tst_soak -j $(JOBS)
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen PIMOKO_SOAK_SEED=$(SOAK_SEED) \
-	  PIMOKO_SOAK_EVENTS=$(SOAK_EVENTS) tests/tst_soak
+	  PIMOKO_SOAK_EVENTS=$(SOAK_EVENTS) PIMOKO_SOAK_OPENS=$(SOAK_OPENS) tests/tst_soak
 
 # Runs each file-reader fuzzer for FUZZ_SECONDS (clang's libFuzzer), from
 # its seed files and the inputs once found faulty; what it learns stays in

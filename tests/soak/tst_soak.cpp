@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
@@ -125,6 +126,7 @@ class SoakTest : public QObject {
 private slots:
     void initTestCase();
     void randomEvents();
+    void mutatedOpens();
 
 private:
     // Files of every kind the editor opens, good and bad, made in `folder`.
@@ -146,6 +148,11 @@ private:
     // What must hold after every event; empty when it all does.
     QString checkWindow() const;
     int pick(qsizetype n) { return int(random_() % std::uint32_t(n)); }
+    // A few random changes of the kinds that break readers: flipped and
+    // overwritten bytes, little-endian fields set to edge values, cuts,
+    // repeated and inserted runs.
+    void mutate(QByteArray& bytes);
+    QString failureText(qulonglong seed, qulonglong n, const QString& broken) const;
 
     std::optional<PrivateHome> home_;
     QTemporaryDir folder_;
@@ -273,13 +280,8 @@ void SoakTest::randomEvents()
             window_->activateWindow();
         }
         const QString broken = checkWindow();
-        if (!broken.isEmpty()) {
-            QString last;
-            for (const QString& event : recent_)
-                last += QStringLiteral("\n  ") + event;
-            QFAIL(qPrintable(QStringLiteral("seed %1, event %2: %3\nlast events:%4")
-                                 .arg(seed).arg(n).arg(broken, last)));
-        }
+        if (!broken.isEmpty())
+            QFAIL(qPrintable(failureText(seed, n, broken)));
         while (recent_.size() > 8)
             recent_.pop_front();
         if (window_->rescueHistory().canRescue())
@@ -587,6 +589,123 @@ QString SoakTest::checkWindow() const
             return QStringLiteral("the document is said to be saved but differs from %1").arg(name);
     }
     return {};
+}
+
+QString SoakTest::failureText(qulonglong seed, qulonglong n, const QString& broken) const
+{
+    QString last;
+    for (const QString& event : recent_)
+        last += QStringLiteral("\n  ") + event;
+    return QStringLiteral("seed %1, event %2: %3\nlast events:%4").arg(seed).arg(n).arg(broken, last);
+}
+
+void SoakTest::mutate(QByteArray& bytes)
+{
+    static const std::uint32_t edges[] = {0, 1, 2, 16, 32, 33, 63, 64, 65, 255, 256, 0x7FFF, 0x8000, 0xFFFF,
+                                          0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+    for (int changes = 1 + pick(6); changes > 0 && !bytes.isEmpty(); --changes) {
+        const qsizetype at = pick(bytes.size());
+        switch (pick(7)) {
+        case 0:
+            bytes[at] = char(bytes[at] ^ (1 << pick(8)));
+            break;
+        case 1:
+            bytes[at] = char(random_());
+            break;
+        case 2:
+        case 3: {
+            // A 16- or 32-bit field; headers are little-endian throughout.
+            const std::uint32_t value = edges[pick(std::size(edges))];
+            const int width = pick(2) == 0 ? 2 : 4;
+            for (int i = 0; i < width && at + i < bytes.size(); ++i)
+                bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+            break;
+        }
+        case 4:
+            bytes.truncate(at);
+            break;
+        case 5:
+            bytes.insert(at, bytes.mid(pick(bytes.size()), 1 + pick(64)));
+            break;
+        default:
+            bytes.insert(at, QByteArray(1 + pick(16), char(random_())));
+            break;
+        }
+    }
+}
+
+void SoakTest::mutatedOpens()
+{
+    // The whole open routine on hostile files: the question, the kind by
+    // extension, the size check, the readers and the placing, each file a
+    // mutation of a seed file of the fuzzers or a test icon, now and then
+    // under another kind's extension.
+    const qulonglong seed = envNumber("PIMOKO_SOAK_SEED", 1);
+    const qulonglong opens = envNumber("PIMOKO_SOAK_OPENS", 1000);
+    qInfo("opens: seed %llu, %llu mutated files (PIMOKO_SOAK_SEED, PIMOKO_SOAK_OPENS)", seed, opens);
+    random_.seed(std::uint32_t(seed));
+    QList<QPair<QByteArray, QString>> seeds;
+    for (const QString& path : std::as_const(openable_)) {
+        QFile file(path);
+        const QString extension = QFileInfo(path).suffix().toLower();
+        if (QStringList{"bmp", "ico", "cur", "exe"}.contains(extension) && file.open(QIODevice::ReadOnly))
+            seeds.append({file.readAll(), extension});
+    }
+    const QDir corpus(QStringLiteral(PIMOKO_SOURCE_DIR "/fuzz/corpus"));
+    for (const QString& harness : corpus.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QFileInfo& info : QDir(corpus.filePath(harness)).entryInfoList(QDir::Files)) {
+            QFile file(info.filePath());
+            if (file.open(QIODevice::ReadOnly))
+                seeds.append({file.readAll(), info.suffix().toLower()});
+        }
+    QVERIFY(seeds.size() > 20);
+    const QStringList kinds{"bmp", "ico", "cur", "exe"};
+    const QString folder = folder_.filePath(QStringLiteral("mutated"));
+    QVERIFY(QDir().mkpath(folder));
+
+    window_ = std::make_unique<TPimoForm1>(std::make_unique<RandomDialogs>(random_, openable_, saveFolder_,
+                                                                            [](const QString&) {}));
+    window_->documentCommands()->setProgramFilePath(saveFolder_ + QStringLiteral("/pimoko"));
+    savedName_.clear();
+    lastCaption_.clear();
+    strokeOpen_ = false;
+    held_ = {};
+    recent_.clear();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    qulonglong placed = 0;
+    for (qulonglong n = 1; n <= opens; ++n) {
+        const auto& [original, extension] = seeds.at(pick(seeds.size()));
+        QByteArray bytes = original;
+        mutate(bytes);
+        const QString name = QDir(folder).filePath(
+            QStringLiteral("m%1.%2").arg(n % 8).arg(pick(8) == 0 ? kinds.at(pick(kinds.size())) : extension));
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes), bytes.size());
+        file.close();
+        recent_.push_back(QStringLiteral("open %1 (%2 bytes, from a .%3 file)").arg(name).arg(bytes.size()).arg(extension));
+        while (recent_.size() > 8)
+            recent_.pop_front();
+        // Now and then a changed document, so that the question is asked.
+        if (pick(4) == 0) {
+            window_->canvas().document().pixels().setPixel(0, 0, Color(random_() & 0xFFFFFF));
+            window_->RefreshAfterEdit();
+        }
+        window_->OpenImageFile(name);
+        QCoreApplication::processEvents();
+        if (QString::fromStdString(window_->canvas().document().CurrentFileName) == name)
+            ++placed;
+        const QString broken = checkWindow();
+        if (!broken.isEmpty())
+            QFAIL(qPrintable(failureText(seed, n, broken)));
+        const int width = window_->canvas().ImageWidth();
+        const int height = window_->canvas().ImageHeight();
+        if (width < 1 || height < 1 || width > 64 || height > 64)
+            QFAIL(qPrintable(failureText(seed, n, QStringLiteral("a %1 x %2 document").arg(width).arg(height))));
+    }
+    qInfo("opens: %llu of %llu mutated files placed as the document, the others refused", placed, opens);
+    window_.reset();
 }
 
 QTEST_MAIN(SoakTest)
