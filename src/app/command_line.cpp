@@ -410,6 +410,10 @@ void replaceFileWhole(const std::string& path, std::span<const std::uint8_t> byt
     const bool exists = ::stat(path.c_str(), &status) == 0;
     if (exists && S_ISDIR(status.st_mode))
         fail("Is a directory");
+    // A file the user may not write is not replaced, though its folder would
+    // let the new file take its place, as the window's save refuses it.
+    if (exists && ::access(path.c_str(), W_OK) != 0)
+        fail(std::strerror(errno));
     const std::size_t slash = path.rfind('/');
     std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".pimoko-XXXXXX";
     Descriptor fd(::mkstemp(temporary.data()));
