@@ -321,7 +321,10 @@ void CommandLineTest::listMarksTheEditorsChoice_data()
                        "   2   16 x 16       0 colours  32 bits  bitmap     1128 bytes"};
     QTest::newRow("bitmap and PNG images") << QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/mixed_png.ico")
                                            << QStringList{};
-    QTest::newRow("program") << QStringLiteral(PIMOKO_TEST_DATA_DIR "/pe/pe32_icon.exe") << QStringList{};
+    QTest::newRow("program") << QStringLiteral(PIMOKO_TEST_DATA_DIR "/pe/pe64_icon.exe")
+                             << QStringList{"   0   16 x 16      16 colours   4 bits  bitmap      296 bytes",
+                                            "   1   32 x 32       0 colours   8 bits  bitmap     2216 bytes",
+                                            "*  2   32 x 32       0 colours  64 bits  PNG         187 bytes"};
 }
 
 void CommandLineTest::listMarksTheEditorsChoice()
