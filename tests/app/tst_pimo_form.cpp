@@ -267,7 +267,14 @@ void PimoFormTest::cursorsMissingGiveArrow()
 {
     QTemporaryDir empty;
     QDir::setCurrent(empty.path());
+    // Nor installed anywhere the lookup goes on to.
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_DIRS", empty.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", empty.path().toLocal8Bit());
     TPimoForm1 form;
+    qputenv("XDG_DATA_DIRS", dataDirs);
+    qputenv("XDG_DATA_HOME", dataHome);
     for (int slot : {3, 4, 5, 6})
         QVERIFY(!form.cursorSlot(slot).has_value());
     QWidget* im1 = form.findChild<QWidget*>(QStringLiteral("Im1"));
