@@ -8,6 +8,7 @@
 #include "files/codec/icon_writer.h"
 #include "files/codec/pe_icon.h"
 #include "files/model/file_names.h"
+#include "files/model/picture_reading.h"
 #include "operations/model/stretch.h"
 #include "operations/model/transform.h"
 #include "raster/icon_parts.h"
@@ -32,20 +33,6 @@
 namespace pimoko {
 
 namespace {
-
-// The open command's refusals and file texts, as the window shows them.
-constexpr const char* kFormatRefusal = " このソフトで開けるファイル形式は\r\n\r\n 『 BMP,ICO,EXE 』　だけです。";
-constexpr const char* kSizeRefusal = " このソフトで開けるサイズは\r\n\r\n 『 64 X 64 』　以下です。";
-
-std::string cannotOpen(const std::string& path, const std::string& reason)
-{
-    return "ファイル \"" + path + "\". " + reason + " は開けません";
-}
-
-std::string cannotCreate(const std::string& path, const std::string& reason)
-{
-    return "ファイル \"" + path + "\". " + reason + " を作成できません";
-}
 
 // Options of Qt's application object, passed on to it when the window opens.
 bool isQtOption(std::string_view name, bool& takesValue)
@@ -129,18 +116,18 @@ std::string imageLine(std::size_t index, bool chosen, const IconDirEntry& entry,
 
 int convert(const CommandLine& commandLine, std::ostream& err)
 {
-    std::variant<PixelBuffer, ConversionRefusal> read;
+    std::variant<OpenedPicture, OpenRefusal> read;
     try {
-        read = readPictureForConversion(commandLine.input);
+        read = readPictureFile(commandLine.input);
     } catch (const FileError& error) {
         err << error.what() << '\n';
         return ExitRefused;
     }
-    if (const auto* refusal = std::get_if<ConversionRefusal>(&read)) {
-        err << refusal->text << '\n';
+    if (const auto* refusal = std::get_if<OpenRefusal>(&read)) {
+        err << openRefusalText(*refusal) << '\n';
         return ExitRefused;
     }
-    const PixelBuffer image = applySteps(std::get<PixelBuffer>(std::move(read)), commandLine.steps);
+    const PixelBuffer image = applySteps(std::get<OpenedPicture>(std::move(read)).picture, commandLine.steps);
     try {
         replaceFileWhole(commandLine.output, savedFileBytes(image, commandLine.output));
     } catch (const FileError& error) {
@@ -309,62 +296,6 @@ int runCommandLine(const CommandLine& commandLine, std::ostream& out, std::ostre
     return ExitBadCommandLine;
 }
 
-std::vector<std::uint8_t> readWholeFile(const std::string& path)
-{
-    // Judged before opening, so that a pipe or a device is never waited on.
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
-        throw FileError(cannotOpen(path, "Not a regular file"));
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0)
-        throw FileError(cannotOpen(path, std::strerror(errno)));
-    if (!S_ISREG(status.st_mode))
-        throw FileError(cannotOpen(path, "Not a regular file"));
-    std::vector<std::uint8_t> bytes(std::size_t(status.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            throw FileError(cannotOpen(path, got < 0 ? std::strerror(errno) : "The file changed while it was read"));
-        done += std::size_t(got);
-    }
-    return bytes;
-}
-
-std::variant<PixelBuffer, ConversionRefusal> readPictureForConversion(const std::string& path)
-{
-    // The steps of the open command: the kind by the extension alone, a
-    // bitmap's size judged from its headers, every picture's size at the end.
-    const PictureKind kind = pictureKindFor(path);
-    if (kind == PictureKind::Unknown)
-        return ConversionRefusal{kFormatRefusal};
-    const std::vector<std::uint8_t> file = readWholeFile(path);
-    PixelBuffer picture;
-    switch (kind) {
-    case PictureKind::Bitmap: {
-        const BitmapInfo info = readBitmapInfo(file);
-        if (!fitsTheEditor(info.width, info.height))
-            return ConversionRefusal{kSizeRefusal};
-        picture = readBitmapFile(file);
-        break;
-    }
-    case PictureKind::Icon:
-    case PictureKind::Cursor:
-        picture = readIconPicture(file);
-        break;
-    case PictureKind::Program:
-        picture = readProgramIconPicture(file);
-        break;
-    case PictureKind::Unknown:
-        break;
-    }
-    if (!fitsTheEditor(picture.width(), picture.height()))
-        return ConversionRefusal{kSizeRefusal};
-    return picture;
-}
-
 PixelBuffer applySteps(PixelBuffer image, std::span<const ConvertStep> steps)
 {
     for (const ConvertStep& step : steps) {
@@ -405,7 +336,7 @@ std::vector<std::uint8_t> savedFileBytes(const PixelBuffer& image, const std::st
 
 void replaceFileWhole(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    const auto fail = [&path](const std::string& reason) { throw FileError(cannotCreate(path, reason)); };
+    const auto fail = [&path](const std::string& reason) { throw FileError(cannotCreateText(path, reason)); };
     struct stat status {};
     const bool exists = ::stat(path.c_str(), &status) == 0;
     if (exists && S_ISDIR(status.st_mode))

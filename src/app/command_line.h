@@ -57,17 +57,6 @@ int runCommandLine(const CommandLine& commandLine, std::ostream& out, std::ostre
 std::string helpText();
 std::string versionText();
 
-// The bytes of a whole file; throws FileError with the open command's text
-// ("ファイル "<path>". <reason> は開けません") when it cannot be read.
-std::vector<std::uint8_t> readWholeFile(const std::string& path);
-
-// What the open command reads from a file: the picture, or the refusal's
-// text (the format or the size message).
-struct ConversionRefusal {
-    std::string text;
-};
-std::variant<PixelBuffer, ConversionRefusal> readPictureForConversion(const std::string& path);
-
 // The picture after the steps, each as the window's command does it.
 PixelBuffer applySteps(PixelBuffer image, std::span<const ConvertStep> steps);
 

@@ -1,6 +1,7 @@
 #include "files/file_writer.h"
 
 #include "files/codec/file_error.h"
+#include "files/model/picture_reading.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -13,7 +14,7 @@ namespace pimoko {
 
 QString cannotCreateText(const QString& path, const QString& reason)
 {
-    return QStringLiteral("ファイル \"%1\". %2 を作成できません").arg(path, reason);
+    return QString::fromStdString(cannotCreateText(path.toStdString(), reason.toStdString()));
 }
 
 void writeFileAtomically(const QString& path, std::span<const std::uint8_t> bytes)
