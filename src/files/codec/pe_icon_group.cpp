@@ -43,8 +43,8 @@ struct Section {
     std::uint32_t rawOffset = 0;
 };
 
-// The program's sections and the resource tree's place: the same headers
-// and the same checks as the icon reader of pe_icon.cpp.
+// The program's headers: where its resources start and how its sections map
+// addresses to file offsets.
 class Program {
 public:
     explicit Program(std::span<const std::uint8_t> file) : file_(file)

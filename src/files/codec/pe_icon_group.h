@@ -10,9 +10,9 @@
 
 namespace pimoko {
 
-// The members of a program file's first icon group, found as findProgramIcon
-// finds it (pe_icon.h): the first icon group in stored order, its first
-// language; each member's icon resource by its number, first language.
+// The members of a program file's first icon group: the first icon group in
+// stored order, its first language; each member's icon resource by its
+// number, first language. findProgramIcon (pe_icon.h) takes the chosen one.
 struct ProgramIconGroup {
     struct Member {
         IconDirEntry entry;        // as the group states it; offset and size of
@@ -24,7 +24,7 @@ struct ProgramIconGroup {
     std::size_t chosen = 0;        // the member chooseIconEntry picks
 };
 
-// nullopt where findProgramIcon finds no group: not a program, no icon group,
+// nullopt where there is no group: not a program, no icon group,
 // or a header, section, resource directory or the group itself cut off or
 // pointing outside the file. A member whose resource is missing or damaged
 // is listed with found = false.
