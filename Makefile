@@ -42,6 +42,7 @@ package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
+	@EXTRA_PACKAGES="icoutils imagemagick" ./scripts/install-deps.sh
 	@./scripts/run-benchmarks.sh $(BUILD_DIR)
 
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer;
