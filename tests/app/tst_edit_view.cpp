@@ -135,12 +135,14 @@ void EditViewTest::rightPressBesideViewThenMovesOverItPaint()
     QTest::mousePress(window, Qt::RightButton, {}, at(panel, QPoint(20, 20)));
     QTest::mouseMove(window, at(im1(), cell(4, 4)));
     QTest::mouseMove(window, at(im1(), cell(5, 4)));
+    QVERIFY(form_->canvas().document().ImageModified);
     QTest::mouseRelease(window, Qt::RightButton, {}, at(im1(), cell(5, 4)));
     QCOMPARE(pixel(4, 4), Color(0x0000FF));
     QCOMPARE(pixel(5, 4), Color(0x0000FF));
     QCOMPARE(form_->statusText(1), QStringLiteral(" X 5  Y 4"));
-    // No press on the view: no rescue step.
+    // No press on the view: no rescue step, but the change is unsaved work.
     QCOMPARE(form_->rescueHistory().FRescueCount, 0);
+    QVERIFY(form_->canvas().document().ImageModified);
 }
 
 void EditViewTest::pressOutsideViewIsNotTheViews()

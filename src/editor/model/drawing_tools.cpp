@@ -106,6 +106,9 @@ Point DrawingTools::mouseMove(Canvas& canvas, int tool, MouseState state, Point 
     const std::optional<Color> k = penFor(state, colors);
     if (!k)
         return pixel;
+    // A drag that began beside the view draws here with no press on it: the
+    // document is changed all the same, and must be asked about.
+    canvas.document().ImageModified = true;
     if (tool == ToolCode::Pen) {
         paintPenCell(canvas, pixel, *k);
         return pixel;
