@@ -8,6 +8,7 @@
 #include "files/codec/icon_writer.h"
 #include "files/codec/pe_icon.h"
 #include "files/model/file_names.h"
+#include "files/model/file_descriptor.h"
 #include "files/model/picture_reading.h"
 #include "operations/model/stretch.h"
 #include "operations/model/transform.h"
@@ -60,23 +61,6 @@ CommandLine mistake(std::string text)
     return result;
 }
 
-// A file descriptor closed when this goes.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
 
 std::uint16_t u16At(std::span<const std::uint8_t> bytes, std::size_t at)
 {
@@ -347,7 +331,7 @@ void replaceFileWhole(const std::string& path, std::span<const std::uint8_t> byt
         fail(std::strerror(errno));
     const std::size_t slash = path.rfind('/');
     std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".pimoko-XXXXXX";
-    Descriptor fd(::mkstemp(temporary.data()));
+    FileDescriptor fd(::mkstemp(temporary.data()));
     if (fd.get() < 0)
         fail(std::strerror(errno));
     const auto failRemoving = [&](int error) {

@@ -1,5 +1,6 @@
 #include "files/codec/bmp_reader.h"
 
+#include "files/codec/bounded_bytes.h"
 #include "files/codec/file_error.h"
 
 #include <algorithm>
@@ -22,35 +23,7 @@ constexpr std::array<std::uint32_t, 6> kInfoHeaderSizes{40, 52, 56, kOs2HeaderSi
     throw FileError(kInvalidBitmapText);
 }
 
-// A view of the file that refuses any read beyond its end.
-class ByteReader {
-public:
-    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-
-    std::uint64_t size() const { return bytes_.size(); }
-
-    std::span<const std::uint8_t> slice(std::uint64_t offset, std::uint64_t count) const
-    {
-        if (offset > bytes_.size() || count > bytes_.size() - offset)
-            refuse();
-        return bytes_.subspan(std::size_t(offset), std::size_t(count));
-    }
-
-    std::uint16_t u16(std::uint64_t offset) const
-    {
-        const auto b = slice(offset, 2);
-        return std::uint16_t(b[0] | (b[1] << 8));
-    }
-    std::uint32_t u32(std::uint64_t offset) const
-    {
-        const auto b = slice(offset, 4);
-        return std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16)
-            | (std::uint32_t(b[3]) << 24);
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-};
+using ByteReader = BoundedBytes<refuse>;
 
 // One colour channel of a 16- or 32-bit pixel: where it lies and how its
 // value is scaled to 8 bits.
@@ -96,12 +69,6 @@ struct Layout {
     std::uint64_t pixelOffset = 0;
     std::uint64_t pixelBytes = 0;  // the image size stated, else up to the end of the file
 };
-
-// Bytes in one stored row, padded to 4.
-std::uint64_t rowStride(int width, int bits)
-{
-    return (std::uint64_t(width) * std::uint64_t(bits) + 31) / 32 * 4;
-}
 
 // Bytes of one row without its padding.
 std::uint64_t rowBytes(int width, int bits)
@@ -262,7 +229,7 @@ Layout readLayout(std::span<const std::uint8_t> bytes)
     }
     if (!rle) {
         // Every row must be present; the last one may lack its padding.
-        const std::uint64_t stride = rowStride(info.width, bits);
+        const std::uint64_t stride = bitmapRowStride(info.width, bits);
         file.slice(layout.pixelOffset, stride * std::uint64_t(info.height - 1) + rowBytes(info.width, bits));
     }
     return layout;
@@ -351,7 +318,7 @@ void readIndexRows(std::span<const std::uint8_t> bytes, const Layout& layout, st
 {
     const BitmapInfo& info = layout.info;
     const int bits = info.bitsPerPixel;
-    const std::uint64_t stride = rowStride(info.width, bits);
+    const std::uint64_t stride = bitmapRowStride(info.width, bits);
     const unsigned valueMask = (1u << bits) - 1u;
     for (int r = 0; r < info.height; ++r) {
         const std::uint8_t* in = bytes.data() + layout.pixelOffset + stride * std::uint64_t(r);
@@ -405,7 +372,7 @@ PixelBuffer readDirect(std::span<const std::uint8_t> bytes, const Layout& layout
     }
     const Channel red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]);
     PixelBuffer image(info.width, info.height, kBlack, std::move(format));
-    const std::uint64_t stride = rowStride(info.width, bits);
+    const std::uint64_t stride = bitmapRowStride(info.width, bits);
     for (int r = 0; r < info.height; ++r) {
         const std::uint8_t* in = bytes.data() + layout.pixelOffset + stride * std::uint64_t(r);
         Color* out = image.row(info.topDown ? r : info.height - 1 - r);

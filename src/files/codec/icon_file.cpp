@@ -1,5 +1,6 @@
 #include "files/codec/icon_file.h"
 
+#include "files/codec/bounded_bytes.h"
 #include "files/codec/file_error.h"
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/icon_png.h"
@@ -22,44 +23,8 @@ constexpr std::uint32_t kUncompressed = 0;  // BI_RGB
     throw FileError(kInvalidIconText);
 }
 
-// A window on part of the file that refuses any read beyond its end.
-class ByteReader {
-public:
-    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+using ByteReader = BoundedBytes<refuse>;
 
-    std::size_t size() const { return bytes_.size(); }
-
-    // The count bytes at offset; both are checked against the window first.
-    std::span<const std::uint8_t> slice(std::uint64_t offset, std::uint64_t count) const
-    {
-        if (offset > bytes_.size() || count > bytes_.size() - offset)
-            refuse();
-        return bytes_.subspan(std::size_t(offset), std::size_t(count));
-    }
-
-    std::uint8_t u8(std::uint64_t offset) const { return slice(offset, 1)[0]; }
-    std::uint16_t u16(std::uint64_t offset) const
-    {
-        const auto b = slice(offset, 2);
-        return std::uint16_t(b[0] | (b[1] << 8));
-    }
-    std::uint32_t u32(std::uint64_t offset) const
-    {
-        const auto b = slice(offset, 4);
-        return std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16)
-            | (std::uint32_t(b[3]) << 24);
-    }
-    std::int32_t i32(std::uint64_t offset) const { return std::int32_t(u32(offset)); }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-};
-
-// Bytes in one stored row of width pixels at bits per pixel, padded to 4.
-std::uint64_t rowStride(int width, int bits)
-{
-    return ((std::uint64_t(width) * std::uint64_t(bits) + 31) / 32) * 4;
-}
 
 // Value of pixel x in a stored row of 1, 4 or 8 bits per pixel; the leftmost
 // pixel sits in the high bits of the first byte.
@@ -181,8 +146,8 @@ IconImage decodeIconImage(std::span<const std::uint8_t> file, const IconDirEntry
         at += std::uint64_t(tableSize) * 4;
     }
 
-    const std::uint64_t xorStride = rowStride(image.width, bits);
-    const std::uint64_t andStride = rowStride(image.width, 1);
+    const std::uint64_t xorStride = bitmapRowStride(image.width, bits);
+    const std::uint64_t andStride = bitmapRowStride(image.width, 1);
     const std::uint64_t rows = std::uint64_t(image.height);
     const auto xorBits = data.slice(at, xorStride * rows);
     const auto andBits = data.slice(at + xorStride * rows, andStride * rows);

@@ -1,5 +1,7 @@
 #include "files/codec/pe_icon_group.h"
 
+#include "files/codec/bounded_bytes.h"
+
 #include <limits>
 #include <utility>
 
@@ -16,26 +18,13 @@ constexpr std::uint64_t kGroupEntrySize = 14;
 // Ends the walk: something on the way is missing or lies outside the bytes.
 struct Missing {};
 
-// Little-endian reads that refuse to go past the end.
-class Reader {
-public:
-    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    void require(std::uint64_t offset, std::uint64_t count) const
-    {
-        if (offset > bytes_.size() || count > bytes_.size() - offset)
-            throw Missing{};
-    }
-    std::uint16_t u16(std::uint64_t at) const
-    {
-        require(at, 2);
-        return std::uint16_t(bytes_[at] | (bytes_[at + 1] << 8));
-    }
-    std::uint32_t u32(std::uint64_t at) const { return u16(at) | (std::uint32_t(u16(at + 2)) << 16); }
-    std::span<const std::uint8_t> bytes() const { return bytes_; }
+[[noreturn]] void missing()
+{
+    throw Missing{};
+}
 
-private:
-    std::span<const std::uint8_t> bytes_;
-};
+// Little-endian reads that refuse to go past the end.
+using Reader = BoundedBytes<missing>;
 
 struct Section {
     std::uint32_t address = 0;

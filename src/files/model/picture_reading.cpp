@@ -4,36 +4,15 @@
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/pe_icon.h"
+#include "files/model/file_descriptor.h"
 
 #include <cerrno>
 #include <cstring>
-#include <utility>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace pimoko {
-
-namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-} // namespace
 
 std::string openRefusalText(OpenRefusal refusal)
 {
@@ -58,7 +37,7 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path)
     struct stat status {};
     if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
         throw FileError(cannotOpenText(path, "Not a regular file"));
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0)
         throw FileError(cannotOpenText(path, std::strerror(errno)));
     if (!S_ISREG(status.st_mode))
