@@ -1,5 +1,6 @@
 #include "files/codec/bmp_reader.h"
 #include "files/codec/file_error.h"
+#include "support/file_bytes.h"
 
 #include <QByteArray>
 #include <QTest>
@@ -11,32 +12,7 @@ using namespace pimoko;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Colors = std::vector<Color>;
-
-void put16(Bytes& out, unsigned value)
-{
-    out.push_back(std::uint8_t(value & 0xFF));
-    out.push_back(std::uint8_t((value >> 8) & 0xFF));
-}
-
-void put32(Bytes& out, std::uint32_t value)
-{
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
-void set16(Bytes& out, std::size_t at, unsigned value)
-{
-    out[at] = std::uint8_t(value & 0xFF);
-    out[at + 1] = std::uint8_t((value >> 8) & 0xFF);
-}
-
-void set32(Bytes& out, std::size_t at, std::uint32_t value)
-{
-    set16(out, at, value & 0xFFFF);
-    set16(out, at + 2, value >> 16);
-}
 
 // Distinct colours for colour tables.
 Color tableColor(int i)

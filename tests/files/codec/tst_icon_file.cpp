@@ -2,6 +2,7 @@
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_png.h"
+#include "support/file_bytes.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -18,25 +19,6 @@ using namespace pimoko;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void put16(Bytes& out, unsigned value)
-{
-    out.push_back(std::uint8_t(value & 0xFF));
-    out.push_back(std::uint8_t((value >> 8) & 0xFF));
-}
-
-void put32(Bytes& out, std::uint32_t value)
-{
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
-void set32(Bytes& out, std::size_t at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[at + std::size_t(i)] = std::uint8_t((value >> (8 * i)) & 0xFF);
-}
 
 // A picture to encode, top row first: `values` holds palette indices for 1,
 // 4 and 8 bits and 0x00BBGGRR colours for 24 and 32 bits.
@@ -185,20 +167,7 @@ void checkThrowsInvalid(const Bytes& file, bool decode)
 
 Bytes readResource(const QString& name)
 {
-    QFile file(QStringLiteral(PIMOKO_SOURCE_DIR "/resources/cursors/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray data = file.readAll();
-    return Bytes(data.begin(), data.end());
-}
-
-Bytes readDataFile(const QString& name)
-{
-    QFile file(QStringLiteral(PIMOKO_TEST_DATA_DIR "/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray data = file.readAll();
-    return Bytes(data.begin(), data.end());
+    return readFileBytes(QStringLiteral(PIMOKO_SOURCE_DIR "/resources/cursors/") + name);
 }
 
 // A 32 x 32 binary PPM as written by ImageMagick ("P6\n32 32\n255\n" then RGB).

@@ -1,5 +1,6 @@
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/pe_icon.h"
+#include "support/file_bytes.h"
 
 #include <QFile>
 #include <QTest>
@@ -13,29 +14,13 @@ using namespace pimoko;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Patch = std::function<void(Bytes&)>;
-
-Bytes readDataFile(const QString& name)
-{
-    QFile file(QStringLiteral(PIMOKO_TEST_DATA_DIR "/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray data = file.readAll();
-    return Bytes(data.begin(), data.end());
-}
 
 std::uint32_t get32(const Bytes& b, std::size_t at)
 {
     return std::uint32_t(b[at]) | (std::uint32_t(b[at + 1]) << 8) | (std::uint32_t(b[at + 2]) << 16)
         | (std::uint32_t(b[at + 3]) << 24);
 }
-void set32(Bytes& b, std::size_t at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
-}
-
 // Offsets of a few fields in a PE32+ file from our linker.
 std::size_t peHeader(const Bytes& b) { return get32(b, 0x3C); }
 std::size_t optionalHeader(const Bytes& b) { return peHeader(b) + 24; }
