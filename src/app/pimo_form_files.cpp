@@ -3,10 +3,10 @@
 #include "app/pimo_form.h"
 
 #include "app/action_list.h"
+#include "document/document_commands.h"
+#include "document/picture_files.h"
 #include "editor/color_panel.h"
 #include "files/codec/file_error.h"
-#include "files/document_commands.h"
-#include "files/picture_files.h"
 #include "platform/dialogs.h"
 
 #include <QAction>
@@ -92,7 +92,6 @@ void TPimoForm1::placePicture(PixelBuffer picture, const QString& fileName, bool
     rescue_.clear();
     canvas_.UpdateMaskPreviews();
     canvas_.document().CurrentFileName = fileName.toStdString();
-    files_->clearPresetFileName();
     canvasRebuilt();
     showCaptionFor(canvas_.document().CurrentFileName);
     ui_.Button1->setFocus();

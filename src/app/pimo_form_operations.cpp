@@ -2,8 +2,8 @@
 // enlarge/reduce dialog, and printing.
 #include "app/pimo_form.h"
 
+#include "document/print_page.h"
 #include "files/codec/file_error.h"
-#include "files/print_page.h"
 #include "operations/model/stretch.h"
 #include "operations/model/transform.h"
 #include "operations/ok_bottom_dlg.h"

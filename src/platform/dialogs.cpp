@@ -146,4 +146,20 @@ void QtDialogs::beep()
     QApplication::beep();
 }
 
+bool QtDialogs::askYesNo(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, kQuestionTitle, plainLines(text), QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("AskYesNo"));
+    // File names are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::ActionRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::ActionRole);
+    yes->setObjectName(QStringLiteral("Yes"));
+    no->setObjectName(QStringLiteral("No"));
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 } // namespace pimoko

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/model/saved_file.h"
 #include "raster/color.h"
 
 #include <QString>
@@ -14,13 +15,10 @@ namespace pimoko {
 // The answers of the unsaved-changes question.
 enum class SaveAnswer { Yes, No, Cancel };
 
-// The kinds a picture can be saved as, in the order of the save dialog's
-// filters.
-enum class SaveKind { Icon = 1, Bitmap = 2 };
-
 // What became of the print question.
 enum class PrintAnswer { Print, Cancel, NoPrinter };
 
+// The name given in the save dialog and the filter it was given under.
 struct SaveChoice {
     QString fileName;
     SaveKind kind = SaveKind::Icon;
@@ -37,6 +35,9 @@ public:
     // The question box titled "確認" with Yes, No and Cancel; Yes is the
     // default, Esc and the close box answer Cancel.
     virtual SaveAnswer askYesNoCancel(QWidget* parent, const QString& text) = 0;
+    // The question box titled "確認" with Yes and No; No is the default, Esc
+    // and the close box answer No. True for Yes.
+    virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
     // A refusal the program decides itself: title " ピモコ ", OK, no icon.
     virtual void showRefusal(QWidget* parent, const QString& text) = 0;
     // The one general error box: title "ピモコ", error icon, OK; `text` is
@@ -45,8 +46,8 @@ public:
     // The open dialog with its picture preview; nothing when cancelled.
     virtual std::optional<QString> askOpenFileName(QWidget* parent) = 0;
     // The save dialog with its picture preview, opened on `presetFileName`
-    // (its folder and name); `defaultSuffix` is added to a name typed
-    // without one. Nothing when cancelled.
+    // (its folder and name); `defaultSuffix`, unless empty, is added to a
+    // name typed without one. Nothing when cancelled.
     virtual std::optional<SaveChoice> askSaveFileName(QWidget* parent, const QString& presetFileName,
                                                       const QString& defaultSuffix) = 0;
     // The print dialog: the printer, its settings and the copies, set into
@@ -67,6 +68,7 @@ class QtDialogs : public Dialogs {
 public:
     std::optional<Color> chooseColor(QWidget* parent, Color initial) override;
     SaveAnswer askYesNoCancel(QWidget* parent, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& text) override;
     void showRefusal(QWidget* parent, const QString& text) override;
     void showError(QWidget* parent, const QString& text) override;
     std::optional<QString> askOpenFileName(QWidget* parent) override;

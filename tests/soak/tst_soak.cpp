@@ -8,10 +8,10 @@
 // the seed and the event number, so that the same run can be replayed.
 #include "app/action_list.h"
 #include "app/pimo_form.h"
+#include "document/document_commands.h"
 #include "editor/pixel_view.h"
 #include "files/codec/bmp_writer.h"
 #include "files/codec/icon_writer.h"
-#include "files/document_commands.h"
 #include "files/model/file_names.h"
 #include "platform/dialogs.h"
 #include "raster/icon_parts.h"
@@ -68,6 +68,7 @@ public:
     {
         return std::array{SaveAnswer::Yes, SaveAnswer::No, SaveAnswer::Cancel}[pick(3)];
     }
+    bool askYesNo(QWidget*, const QString&) override { return pick(2) == 0; }
     void showRefusal(QWidget*, const QString&) override {}
     void showError(QWidget*, const QString&) override {}
     std::optional<QString> askOpenFileName(QWidget*) override

@@ -23,10 +23,12 @@ public:
     std::optional<pimoko::Color> nextColor;
     QList<pimoko::Color> openedOn;
     std::deque<pimoko::SaveAnswer> saveAnswers;
+    std::deque<bool> yesNoAnswers;
     std::deque<std::optional<pimoko::SaveChoice>> saveChoices;
     std::deque<std::optional<QString>> openChoices;
 
     QList<QString> questions;
+    QList<QString> yesNoQuestions;
     QList<QString> refusals;
     QList<QString> errors;
     QList<SaveRequest> saveRequests;
@@ -49,6 +51,15 @@ public:
             qFatal("unscripted question: %s", qPrintable(text));
         const pimoko::SaveAnswer answer = saveAnswers.front();
         saveAnswers.pop_front();
+        return answer;
+    }
+    bool askYesNo(QWidget*, const QString& text) override
+    {
+        yesNoQuestions.append(text);
+        if (yesNoAnswers.empty())
+            qFatal("unscripted yes/no question: %s", qPrintable(text));
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
         return answer;
     }
     void showRefusal(QWidget*, const QString& text) override { refusals.append(text); }

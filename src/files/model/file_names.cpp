@@ -28,16 +28,6 @@ std::string lowerCaseExtension(const std::string& path)
     return extension;
 }
 
-SaveRoute saveRouteFor(const std::string& currentFileName)
-{
-    const std::string extension = lowerCaseExtension(currentFileName);
-    if (extension == ".bmp")
-        return SaveRoute::Bitmap;
-    if (extension == ".ico")
-        return SaveRoute::Icon;
-    return SaveRoute::AskForName;
-}
-
 PictureKind pictureKindFor(const std::string& path)
 {
     const std::string extension = lowerCaseExtension(path);

@@ -11,10 +11,6 @@ std::string lowerCaseExtension(const std::string& path);
 // The text after the last "/".
 std::string fileNamePart(const std::string& path);
 
-// What the save command does with the document's current file name.
-enum class SaveRoute { Bitmap, Icon, AskForName };
-SaveRoute saveRouteFor(const std::string& currentFileName);
-
 // What the open command reads a file as, by its extension alone.
 enum class PictureKind { Bitmap, Icon, Program, Cursor, Unknown };
 PictureKind pictureKindFor(const std::string& path);

@@ -1,5 +1,5 @@
+#include "document/print_page.h"
 #include "files/model/print_geometry.h"
-#include "files/print_page.h"
 
 #include <QImage>
 #include <QPageLayout>

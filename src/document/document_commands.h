@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/model/saved_file.h"
 #include "platform/dialogs.h"
 
 #include <QObject>
@@ -14,7 +15,8 @@ class Canvas;
 // The document's file commands: save, save as, the icon, cursor and bitmap
 // writers' commands, the save-as preview bitmap and the unsaved-changes
 // question. Every question and box goes through the Dialogs seam; every
-// file is written whole or not at all.
+// file is written whole or not at all (files/file_writer.h), in the bytes
+// the command line writes too (files/model/saved_file.h).
 class DocumentCommands : public QObject {
     Q_OBJECT
 public:
@@ -27,8 +29,10 @@ public:
     SaveAnswer AskToSaveChanges();
 
     // The save command: a ".bmp" or ".ico" name is written as that kind,
-    // anything else asks for a name.
+    // without a question; anything else asks for a name.
     void ActSaveExecute();
+    // Asks for a name and a filter; the name written and its kind follow
+    // saveAsFileName. Asks before it replaces a file other than the preview.
     void ActSaveAsExecute();
 
     // Write the document and then clear its modified flag; throw FileError.
@@ -40,8 +44,8 @@ public:
 
     // The program's cursor file: the program file's path with ".cur" for its
     // extension. Written there when the folder takes it, else in the user's
-    // own data folder; the Part's file error only when neither does. Returns
-    // the path written.
+    // own data folder; the error of the file that cannot be created only
+    // when neither does. Returns the path written.
     QString saveProgramCursorFile(int hotSpotX, int hotSpotY);
     QString programCursorFile() const;
     // Where the program file is taken to lie; the running program by default.
@@ -55,10 +59,6 @@ public:
     // in the home folder when there is no desktop folder.
     static QString previewFolder();
 
-    // The file name the save dialog proposes; the open command empties it.
-    void clearPresetFileName() { presetFileName_.clear(); }
-    QString defaultSuffix() const { return defaultSuffix_; }
-
 signals:
     // A file was written under this name and the document is saved.
     void saved(const QString& fileName);
@@ -68,16 +68,16 @@ private:
     // without one.
     template <typename Step>
     bool reportingErrors(Step step);
-    void saveAsFromDialog();
+    void saveAsFromDialog(const SaveChoice& choice);
+    bool mayReplace(const QString& fileName);
     void removePreviewUnless(const QString& savedFileName);
-    void markSaved(const QString& fileName);
+    void writeDocument(const QString& fileName, SaveKind kind);
 
     Canvas& canvas_;
     Dialogs& dialogs_;
     QWidget* window_;
+    // The preview this save-as wrote; empty when it could not be written.
     QString previewFileName_;
-    QString presetFileName_;
-    QString defaultSuffix_ = QStringLiteral("ico");
     QString programFilePath_;
 };
 

@@ -1,4 +1,4 @@
-#include "files/picture_files.h"
+#include "document/picture_files.h"
 
 namespace pimoko {
 

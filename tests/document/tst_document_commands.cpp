@@ -1,5 +1,6 @@
 #include "app/pimo_form.h"
-#include "files/document_commands.h"
+#include "document/document_commands.h"
+#include "document/picture_files.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
 
@@ -9,11 +10,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <unistd.h>
-
 using namespace pimoko;
 
 Q_DECLARE_METATYPE(pimoko::SaveAnswer)
+Q_DECLARE_METATYPE(pimoko::SaveKind)
+Q_DECLARE_METATYPE(pimoko::PictureKind)
 
 namespace {
 
@@ -31,6 +32,7 @@ void writeAll(const QString& path, const QByteArray& bytes)
 }
 
 const QByteArray kIconStart = QByteArray::fromHex("000001000100");
+const QString kIconSizeRefusal = QStringLiteral("ICON として保存出来るサイズは\r\n\r\n 『 32 x 32 』 だけなのです。");
 
 } // namespace
 
@@ -45,15 +47,16 @@ private slots:
     void saveAsIconOfNewImage();
     void saveCommandChoosesKindByExtension_data();
     void saveCommandChoosesKindByExtension();
-    void iconFilterRefusesOtherSizes();
-    void bitmapFilterWithIcoNameThenSaveWritesIcon();
-    void keepingThePreviewNameKeepsTheFile();
+    void saveAsNameAndKind_data();
+    void saveAsNameAndKind();
+    void replaceQuestion_data();
+    void replaceQuestion();
     void questionAnswers_data();
     void questionAnswers();
     void noQuestionWhenUnmodified();
     void failedSaveKeepsFileAndWork_data();
     void failedSaveKeepsFileAndWork();
-    void previewThatCannotBeWrittenStopsSaveAs();
+    void previewThatCannotBeWrittenStillSaves();
 
 private:
     void modify() { form_->canvas().document().pixels().setPixel(3, 4, 0x0000FF), form_->RefreshAfterEdit(); }
@@ -87,7 +90,8 @@ void DocumentCommandsTest::saveAsIconOfNewImage()
     // The dialog opened on the preview bitmap, in a folder made for it.
     QCOMPARE(dialogs_->saveRequests.size(), 1);
     QCOMPARE(dialogs_->saveRequests[0].presetFileName, previewFile());
-    QCOMPARE(dialogs_->saveRequests[0].defaultSuffix, QStringLiteral("ico"));
+    // The name's extension or the filter's decides; the dialog adds none.
+    QCOMPARE(dialogs_->saveRequests[0].defaultSuffix, QString());
     QVERIFY(previewFile().startsWith(home_->path() + QStringLiteral("/Desktop/アイコン/")));
     const QByteArray bytes = readAll(path("a.ico"));
     QCOMPARE(bytes.size(), 766);
@@ -148,47 +152,110 @@ void DocumentCommandsTest::saveCommandChoosesKindByExtension()
     QVERIFY(form_->windowTitle().endsWith(name));
 }
 
-void DocumentCommandsTest::iconFilterRefusesOtherSizes()
+void DocumentCommandsTest::saveAsNameAndKind_data()
 {
-    form_->ActSize2Execute();
-    modify();
-    dialogs_->saveChoices.push_back(SaveChoice{path("b.ico"), SaveKind::Icon});
-    form_->ActSaveAsExecute();
-    QCOMPARE(dialogs_->refusals, QList<QString>{QStringLiteral("ICON として保存出来るサイズは\r\n\r\n 『 32 x 32 』 だけなのです。")});
-    QCOMPARE(dialogs_->beeps, 1);
-    QVERIFY(!QFile::exists(path("b.ico")));
-    QVERIFY(form_->canvas().document().CurrentFileName.empty());
-    QVERIFY(form_->canvas().document().ImageModified);
-    QVERIFY(QFile::exists(previewFile()));
-    // The refusal leaves the default extension as it was.
-    dialogs_->saveChoices.push_back(std::nullopt);
-    form_->ActSaveExecute();
-    QCOMPARE(dialogs_->saveRequests.last().defaultSuffix, QStringLiteral("ico"));
+    QTest::addColumn<int>("side");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<SaveKind>("filter");
+    QTest::addColumn<QString>("written");  // empty: refused, as save-as writes icons of 32 x 32 only
+    QTest::addColumn<PictureKind>("kind");
+    const auto icon = PictureKind::Icon;
+    const auto bitmap = PictureKind::Bitmap;
+    QTest::newRow("no extension, icon filter") << 32 << "abc" << SaveKind::Icon << "abc.ico" << icon;
+    QTest::newRow("no extension, bitmap filter") << 64 << "big64" << SaveKind::Bitmap << "big64.bmp" << bitmap;
+    QTest::newRow("other extension, icon filter") << 32 << "abc.png" << SaveKind::Icon << "abc.png.ico" << icon;
+    QTest::newRow(".bmp under the icon filter") << 32 << "_.bmp" << SaveKind::Icon << "_.bmp" << bitmap;
+    QTest::newRow(".ICO under the bitmap filter") << 32 << "X.ICO" << SaveKind::Bitmap << "X.ICO" << icon;
+    QTest::newRow(".bmp at 16 x 16 under the icon filter") << 16 << "c.bmp" << SaveKind::Icon << "c.bmp" << bitmap;
+    QTest::newRow(".ico at 16 x 16 under the bitmap filter") << 16 << "c.ico" << SaveKind::Bitmap << "" << icon;
+    QTest::newRow("no extension at 16 x 16, icon filter") << 16 << "c" << SaveKind::Icon << "" << icon;
 }
 
-void DocumentCommandsTest::bitmapFilterWithIcoNameThenSaveWritesIcon()
+void DocumentCommandsTest::saveAsNameAndKind()
 {
+    QFETCH(int, side);
+    QFETCH(QString, chosen);
+    QFETCH(SaveKind, filter);
+    QFETCH(QString, written);
+    QFETCH(PictureKind, kind);
+    if (side == 16)
+        form_->ActSize1Execute();
+    else if (side == 64)
+        form_->ActSize4Execute();
     modify();
-    dialogs_->saveChoices.push_back(SaveChoice{path("c.ico"), SaveKind::Bitmap});
+    dialogs_->saveChoices.push_back(SaveChoice{path(chosen), filter});
     form_->ActSaveAsExecute();
-    QVERIFY(readAll(path("c.ico")).startsWith("BM"));
-    modify();
-    form_->ActSaveExecute();
-    QCOMPARE(readAll(path("c.ico")).size(), 766);
-    QVERIFY(readAll(path("c.ico")).startsWith(kIconStart));
-    // The bitmap filter was the last accepted one.
-    dialogs_->saveChoices.push_back(std::nullopt);
-    form_->ActSaveAsExecute();
-    QCOMPARE(dialogs_->saveRequests.last().defaultSuffix, QStringLiteral("bmp"));
-}
 
-void DocumentCommandsTest::keepingThePreviewNameKeepsTheFile()
-{
-    modify();
-    dialogs_->saveChoices.push_back(SaveChoice{previewFile(), SaveKind::Bitmap});
-    form_->ActSaveAsExecute();
-    QCOMPARE(readAll(previewFile()).size(), 4150);
+    QCOMPARE(QDir(home_->path()).entryList(QDir::Files), written.isEmpty() ? QStringList() : QStringList{written});
+    if (written.isEmpty()) {
+        QCOMPARE(dialogs_->refusals, QList<QString>{kIconSizeRefusal});
+        QCOMPARE(dialogs_->beeps, 1);
+        QVERIFY(form_->canvas().document().CurrentFileName.empty());
+        QVERIFY(form_->canvas().document().ImageModified);
+        QVERIFY(QFile::exists(previewFile()));
+        return;
+    }
+    const auto read = readPictureFile(path(written));
+    QVERIFY(std::holds_alternative<OpenedPicture>(read));
+    QCOMPARE(std::get<OpenedPicture>(read).kind, kind);
+    if (kind == PictureKind::Bitmap)
+        QCOMPARE(std::get<OpenedPicture>(read).picture.width(), side);
+    QCOMPARE(form_->windowTitle(), QStringLiteral(" ピモコ   ルポミ舎     ") + written);
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), path(written));
     QVERIFY(!form_->canvas().document().ImageModified);
+    QVERIFY(!QFile::exists(previewFile()));
+}
+
+void DocumentCommandsTest::replaceQuestion_data()
+{
+    QTest::addColumn<bool>("saveAs");    // false: the save command on the document's own name
+    QTest::addColumn<QString>("chosen"); // "preview": the preview bitmap the save-as wrote
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("save as onto another file, yes") << true << "old.bmp" << "old.bmp" << true << true;
+    QTest::newRow("save as onto another file, no") << true << "old.bmp" << "old.bmp" << true << false;
+    QTest::newRow("save as onto the name the filter completes") << true << "old" << "old.bmp" << true << true;
+    QTest::newRow("save as a new file") << true << "new.bmp" << "new.bmp" << false << true;
+    QTest::newRow("save onto the document's own file") << false << "old.bmp" << "old.bmp" << false << true;
+    QTest::newRow("save as onto the preview just written") << true << "preview" << "preview" << false << true;
+}
+
+void DocumentCommandsTest::replaceQuestion()
+{
+    QFETCH(bool, saveAs);
+    QFETCH(QString, chosen);
+    QFETCH(QString, target);
+    QFETCH(bool, asked);
+    QFETCH(bool, yes);
+    const QByteArray earlier("the earlier file");
+    writeAll(path("old.bmp"), earlier);
+    modify();
+    const auto file = [this](const QString& name) { return name == u"preview" ? previewFile() : path(name); };
+    if (asked)
+        dialogs_->yesNoAnswers.push_back(yes);
+    if (saveAs) {
+        dialogs_->saveChoices.push_back(SaveChoice{file(chosen), SaveKind::Bitmap});
+        form_->ActSaveAsExecute();
+    } else {
+        form_->canvas().document().CurrentFileName = file(chosen).toStdString();
+        form_->ActSaveExecute();
+    }
+
+    // An unscripted question would have stopped the test.
+    const QString question = QStringLiteral("ファイル \"%1\" は既に存在します。置き換えますか?").arg(file(target));
+    QCOMPARE(dialogs_->yesNoQuestions, asked ? QList<QString>{question} : QList<QString>{});
+    const QByteArray now = readAll(file(target));
+    if (!yes) {
+        QCOMPARE(now, earlier);
+        QVERIFY(form_->canvas().document().ImageModified);
+        QVERIFY(form_->canvas().document().CurrentFileName.empty());
+        return;
+    }
+    QVERIFY(now.startsWith("BM"));
+    QCOMPARE(now.size(), 4150);
+    QVERIFY(!form_->canvas().document().ImageModified);
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), file(target));
 }
 
 void DocumentCommandsTest::questionAnswers_data()
@@ -249,33 +316,22 @@ void DocumentCommandsTest::noQuestionWhenUnmodified()
     QVERIFY(dialogs_->questions.isEmpty());
 }
 
+// Read-only files and folders, which lock nothing for root, are in
+// tst_file_failures, run as nobody.
 void DocumentCommandsTest::failedSaveKeepsFileAndWork_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::addColumn<QString>("setUp");
-    QTest::newRow("target is a folder") << "folder.bmp" << "folder";
-    QTest::newRow("through a missing folder") << "missing/x.bmp" << "";
-    QTest::newRow("read-only folder") << "locked/x.bmp" << "locked folder";
-    QTest::newRow("read-only file") << "old.bmp" << "locked file";
-    QTest::newRow("folder no one can write") << "/proc/pimoko-test.bmp" << "";
+    QTest::newRow("target is a folder") << "folder.bmp";
+    QTest::newRow("through a missing folder") << "missing/x.bmp";
+    QTest::newRow("folder no one can write") << "/proc/pimoko-test.bmp";
 }
 
 void DocumentCommandsTest::failedSaveKeepsFileAndWork()
 {
     QFETCH(QString, target);
-    QFETCH(QString, setUp);
     const QString file = target.startsWith(QLatin1Char('/')) ? target : path(target);
-    const QByteArray old("the earlier file");
-    if (setUp == QStringLiteral("folder")) {
+    if (target == u"folder.bmp")
         QVERIFY(QDir().mkpath(file));
-    } else if (setUp == QStringLiteral("locked folder") || setUp == QStringLiteral("locked file")) {
-        if (geteuid() == 0)
-            QSKIP("run as root, for whom permissions lock nothing");
-        QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
-        writeAll(file, old);
-        QFile::setPermissions(setUp == QStringLiteral("locked file") ? file : QFileInfo(file).absolutePath(),
-                              QFile::ReadOwner | QFile::ExeOwner);
-    }
     const QStringList before = QDir(home_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     modify();
     form_->canvas().document().CurrentFileName = file.toStdString();
@@ -289,25 +345,25 @@ void DocumentCommandsTest::failedSaveKeepsFileAndWork()
     QVERIFY(form_->canvas().document().ImageModified);
     QCOMPARE(form_->windowTitle(), caption);
     QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), file);
-    if (!setUp.isEmpty() && setUp != QStringLiteral("folder"))
-        QCOMPARE(readAll(file), old);
     // No half-written file left beside it.
     QCOMPARE(QDir(home_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
-    if (setUp == QStringLiteral("locked folder"))
-        QCOMPARE(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files), QStringList{QStringLiteral("x.bmp")});
 }
 
-void DocumentCommandsTest::previewThatCannotBeWrittenStopsSaveAs()
+void DocumentCommandsTest::previewThatCannotBeWrittenStillSaves()
 {
     // A file where the preview folder should be.
     QVERIFY(QDir().mkpath(home_->path() + QStringLiteral("/Desktop")));
     writeAll(DocumentCommands::previewFolder(), "in the way");
     modify();
+    dialogs_->saveChoices.push_back(SaveChoice{path("a.bmp"), SaveKind::Bitmap});
     form_->ActSaveAsExecute();
-    QCOMPARE(dialogs_->errors.size(), 1);
-    QVERIFY(dialogs_->errors.first().contains(QStringLiteral("_.bmp")));
-    QVERIFY(dialogs_->saveRequests.isEmpty());
-    QVERIFY(form_->canvas().document().ImageModified);
+    // The dialog opens on no file, and nothing is said about the preview.
+    QCOMPARE(dialogs_->saveRequests.size(), 1);
+    QCOMPARE(dialogs_->saveRequests[0].presetFileName, QString());
+    QVERIFY(dialogs_->errors.isEmpty());
+    QCOMPARE(readAll(path("a.bmp")).size(), 4150);
+    QVERIFY(!form_->canvas().document().ImageModified);
+    QCOMPARE(readAll(DocumentCommands::previewFolder()), QByteArray("in the way"));
 }
 
 QTEST_MAIN(DocumentCommandsTest)

@@ -1,19 +1,16 @@
-#include "files/document_commands.h"
+#include "document/document_commands.h"
 
 #include "editor/model/canvas.h"
-#include "files/codec/bmp_writer.h"
 #include "files/codec/file_error.h"
-#include "files/codec/icon_writer.h"
 #include "files/file_writer.h"
 #include "files/model/file_names.h"
-#include "raster/icon_parts.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QWidget>
 
 namespace pimoko {
 
@@ -21,18 +18,14 @@ namespace {
 
 const QString kPreviewFolderName = QStringLiteral("アイコン");
 const QString kIconSizeRefusal = QStringLiteral("ICON として保存出来るサイズは\r\n\r\n 『 32 x 32 』 だけなのです。");
+const QString kReplaceQuestion = QStringLiteral("ファイル \"%1\" は既に存在します。置き換えますか?");
 
 QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
-// The icon's AND and OR parts: the previews while they are kept up to
-// date, else made afresh from the image by the same rule.
-std::vector<std::uint8_t> iconBytes(const Canvas& canvas)
+bool sameFile(const QString& one, const QString& other)
 {
-    if (canvas.settings.maskPanelVisible && canvas.Im3.width() == canvas.ImageWidth()
-        && canvas.Im3.height() == canvas.ImageHeight())
-        return WriteIconData(canvas.Im3, canvas.Im4);
-    const IconParts parts = makeIconParts(canvas.Im2());
-    return WriteIconData(parts.andPart, parts.orPart);
+    const QString canonical = QFileInfo(one).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath();
 }
 
 } // namespace
@@ -83,83 +76,82 @@ bool DocumentCommands::settleUnsavedChanges()
 void DocumentCommands::ActSaveExecute()
 {
     const std::string& name = canvas_.document().CurrentFileName;
-    const QString fileName = fromUtf8(name);
-    switch (saveRouteFor(name)) {
-    case SaveRoute::Bitmap:
-        reportingErrors([&] { SaveBitmapFile(fileName); });
-        break;
-    case SaveRoute::Icon:
-        reportingErrors([&] { SaveIconFile(fileName); });
-        break;
-    case SaveRoute::AskForName:
+    if (const std::optional<SaveKind> kind = savedKindFor(name))
+        reportingErrors([&] { writeDocument(fromUtf8(name), *kind); });
+    else
         ActSaveAsExecute();
-        break;
-    }
 }
 
 void DocumentCommands::ActSaveAsExecute()
 {
-    if (!reportingErrors([this] { PrepareSavePreview(QStringLiteral("_"), QStringLiteral(".bmp")); }))
-        return;
-    saveAsFromDialog();
+    // The preview only helps to choose: without it the dialog opens all
+    // the same, on no file.
+    try {
+        PrepareSavePreview(QStringLiteral("_"), QStringLiteral(".bmp"));
+    } catch (const FileError&) {
+        previewFileName_.clear();
+    }
+    // The name's own extension or the filter's decides the kind, so the
+    // dialog adds none of its own.
+    if (const std::optional<SaveChoice> choice = dialogs_.askSaveFileName(window_, previewFileName_, QString()))
+        saveAsFromDialog(*choice);
 }
 
-void DocumentCommands::saveAsFromDialog()
+void DocumentCommands::saveAsFromDialog(const SaveChoice& choice)
 {
-    const std::optional<SaveChoice> choice = dialogs_.askSaveFileName(window_, presetFileName_, defaultSuffix_);
-    if (!choice)
+    const QString fileName = fromUtf8(saveAsFileName(choice.fileName.toStdString(), choice.kind));
+    const SaveKind kind = savedKindFor(fileName.toStdString()).value_or(choice.kind);
+    if (!saveAsAccepts(kind, canvas_.ImageWidth(), canvas_.ImageHeight())) {
+        canvas_.document().CurrentFileName.clear();
+        dialogs_.beep();
+        dialogs_.showRefusal(window_, kIconSizeRefusal);
         return;
-    canvas_.document().CurrentFileName = choice->fileName.toStdString();
-    if (choice->kind == SaveKind::Icon) {
-        if (canvas_.ImageWidth() != 32 || canvas_.ImageHeight() != 32) {
-            canvas_.document().CurrentFileName.clear();
-            presetFileName_.clear();
-            dialogs_.beep();
-            dialogs_.showRefusal(window_, kIconSizeRefusal);
-            return;
-        }
-        defaultSuffix_ = QStringLiteral("ico");
-        if (reportingErrors([&] { SaveIconFile(choice->fileName); }))
-            removePreviewUnless(choice->fileName);
-    } else {
-        defaultSuffix_ = QStringLiteral("bmp");
-        if (reportingErrors([&] { SaveBitmapFile(choice->fileName); }))
-            removePreviewUnless(choice->fileName);
     }
+    if (!mayReplace(fileName))
+        return;
+    // The name is the document's from here on, also when the write fails.
+    canvas_.document().CurrentFileName = fileName.toStdString();
+    if (reportingErrors([&] { writeDocument(fileName, kind); }))
+        removePreviewUnless(fileName);
+}
+
+bool DocumentCommands::mayReplace(const QString& fileName)
+{
+    // The preview this command wrote itself is not asked about.
+    if (!QFileInfo(fileName).isFile() || sameFile(fileName, previewFileName_))
+        return true;
+    return dialogs_.askYesNo(window_, kReplaceQuestion.arg(QFileInfo(fileName).absoluteFilePath()));
 }
 
 void DocumentCommands::removePreviewUnless(const QString& savedFileName)
 {
     // The user may have kept the proposed name: then the preview is the
     // file just saved.
-    const QString preview = QFileInfo(previewFileName_).canonicalFilePath();
-    if (preview.isEmpty() || preview == QFileInfo(savedFileName).canonicalFilePath())
+    if (previewFileName_.isEmpty() || sameFile(previewFileName_, savedFileName))
         return;
-    QFile::remove(preview);
+    QFile::remove(previewFileName_);
 }
 
-void DocumentCommands::markSaved(const QString& fileName)
+void DocumentCommands::writeDocument(const QString& fileName, SaveKind kind)
 {
+    writeFileWhole(fileName.toStdString(), savedFileBytes(canvas_.Im2(), kind));
     canvas_.document().ImageModified = false;
     emit saved(fileName);
 }
 
 void DocumentCommands::SaveBitmapFile(const QString& fileName)
 {
-    writeFileAtomically(fileName, writeBitmapFile(canvas_.Im2()));
-    markSaved(fileName);
+    writeDocument(fileName, SaveKind::Bitmap);
 }
 
 void DocumentCommands::SaveIconFile(const QString& fileName)
 {
-    writeFileAtomically(fileName, iconBytes(canvas_));
-    markSaved(fileName);
+    writeDocument(fileName, SaveKind::Icon);
 }
 
 void DocumentCommands::SaveCursorFile(const QString& fileName, int, int)
 {
-    writeFileAtomically(fileName, iconBytes(canvas_));
-    markSaved(fileName);
+    writeDocument(fileName, SaveKind::Icon);
 }
 
 QString DocumentCommands::programCursorFile() const
@@ -205,8 +197,7 @@ void DocumentCommands::PrepareSavePreview(const QString& stem, const QString& ex
     // A folder that cannot be made shows as the preview file's error.
     QDir().mkpath(folder);
     previewFileName_ = QDir(folder).filePath(stem + extension);
-    writeFileAtomically(previewFileName_, writeBitmapFile(canvas_.Im2()));
-    presetFileName_ = previewFileName_;
+    writeFileWhole(previewFileName_.toStdString(), savedFileBytes(canvas_.Im2(), SaveKind::Bitmap));
 }
 
 } // namespace pimoko

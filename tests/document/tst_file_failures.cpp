@@ -9,6 +9,7 @@
 // tmpfs (unshare), and are skipped with the reason where neither is allowed.
 #include "app/pimo_form.h"
 #include "files/codec/bmp_writer.h"
+#include "files/model/system_reason.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
 
@@ -205,7 +206,8 @@ void FileFailuresTest::saveRefused()
     const QString text = dialogs_->errors.first();
     QVERIFY2(text.startsWith(QStringLiteral("ファイル \"%1\". ").arg(file)) && text.endsWith(QStringLiteral(" を作成できません")),
              qPrintable(text));
-    QVERIFY2(text.contains(systemText(error)), qPrintable(text + QStringLiteral(" (expected the reason: ") + systemText(error) + u')'));
+    const QString reason = QString::fromStdString(systemReasonText(error));
+    QVERIFY2(text.contains(reason), qPrintable(text + QStringLiteral(" (expected the reason: ") + reason + u')'));
     QCOMPARE(readAll(file), earlier);
     QCOMPARE(entriesOf(folder), entries);
     QVERIFY(form_->canvas().Im2() == before);

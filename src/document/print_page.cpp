@@ -1,4 +1,4 @@
-#include "files/print_page.h"
+#include "document/print_page.h"
 
 #include "files/codec/file_error.h"
 #include "files/model/print_geometry.h"
