@@ -156,7 +156,8 @@ private slots:
     void unwrittenStandardOutputExitsThree();
     void windowWithoutDisplayExitsOne_data();
     void windowWithoutDisplayExitsOne();
-    void windowModuleIsNeverTakenFromTheWorkingFolder();
+    void nothingIsTakenFromTheWorkingFolder_data();
+    void nothingIsTakenFromTheWorkingFolder();
     void windowSystemPrefersX11_data();
     void windowSystemPrefersX11();
 
@@ -471,36 +472,65 @@ void CommandLineTest::windowWithoutDisplayExitsOne()
     QCOMPARE(run.status, 1);
 }
 
-// The program copied to a folder whose path is longer than the system
-// reads back for a running program (/proc/self/exe), reached through a
-// link: it cannot tell its own folder. A window module in the working
-// folder must not be what it runs.
-void CommandLineTest::windowModuleIsNeverTakenFromTheWorkingFolder()
+// Nothing the program runs comes from its working folder: neither the
+// window module nor a library. A file named "pimoko-window.so" is a copy
+// of the real module; any other is not a library at all. "without its
+// folder" runs a copy of the program at a path longer than the system
+// reads back for a running program (/proc/self/exe), through a link.
+void CommandLineTest::nothingIsTakenFromTheWorkingFolder_data()
 {
-    const QString level(200, u'd');
-    QStringList levels;
-    for (int i = 0; i < 12; ++i)
-        levels.append(level);
-    const QString half = levels.join(u'/');
-    const QString base = work_.filePath(QStringLiteral("deep"));
-    QVERIFY(QDir().mkpath(base + '/' + half));
-    QVERIFY(QFile::link(half, base + "/link"));
-    QVERIFY(QDir().mkpath(base + "/link/" + half));
-    const QString copy = base + "/link/" + half + "/pimoko";
-    QVERIFY(QFile::copy(program(), copy));
-    const QString here = work_.filePath(QStringLiteral("here"));
-    QVERIFY(QDir().mkpath(here));
-    QVERIFY(QFile::copy(QFileInfo(program()).dir().filePath(QStringLiteral("pimoko-window.so")),
-                        here + "/pimoko-window.so"));
-    const Run run = runProgram({}, [&](QProcess& process) {
-        process.setWorkingDirectory(here);
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("withoutItsFolder");
+    QTest::addColumn<QStringList>("planted");
+    QTest::addColumn<int>("status");
+    const QStringList libraries{"libc.so.6", "libm.so.6", "libpng16.so.16", "libz.so.1", "libQt6Core.so.6",
+                                "libQt6Gui.so.6", "libQt6Widgets.so.6"};
+    QTest::newRow("module, program without its folder") << QStringList{} << true
+                                                        << QStringList{"pimoko-window.so"} << 1;
+    QTest::newRow("libraries, window") << QStringList{} << false << libraries << 0;
+    QTest::newRow("libraries, PNG icon converted")
+        << QStringList{"--convert", path("png.ico"), QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/png_gray16.ico")}
+        << false << libraries << 0;
+}
+
+void CommandLineTest::nothingIsTakenFromTheWorkingFolder()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, withoutItsFolder);
+    QFETCH(QStringList, planted);
+    QFETCH(int, status);
+    QString programFile = program();
+    if (withoutItsFolder) {
+        const QString level(200, u'd');
+        QStringList levels;
+        for (int i = 0; i < 12; ++i)
+            levels.append(level);
+        const QString half = levels.join(u'/');
+        const QString base = work_.filePath(QStringLiteral("deep"));
+        programFile = base + "/link/" + half + "/pimoko";
+        QVERIFY(QDir().mkpath(base + '/' + half));
+        QVERIFY(QFile::link(half, base + "/link"));
+        QVERIFY(QDir().mkpath(base + "/link/" + half));
+        QVERIFY(QFile::copy(program(), programFile));
+    }
+    QTemporaryDir here(work_.filePath(QStringLiteral("here-XXXXXX")));
+    for (const QString& name : planted) {
+        if (name == u"pimoko-window.so")
+            QVERIFY(QFile::copy(QFileInfo(program()).dir().filePath(name), here.filePath(name)));
+        else
+            writeBytes(here.filePath(name), {'n', 'o', 't', ' ', 'E', 'L', 'F'});
+    }
+    const Run run = runProgram(arguments, [&](QProcess& process) {
+        process.setWorkingDirectory(here.path());
         QProcessEnvironment environment = process.processEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("PIMOKO_EXIT_WHEN_SHOWN"), QStringLiteral("1"));
         process.setProcessEnvironment(environment);
-    }, copy);
-    QVERIFY2(run.err.startsWith(u"pimoko: cannot load the window: ") && run.err.count(u'\n') == 1, qPrintable(run.err));
-    QCOMPARE(run.status, 1);
+    }, programFile);
+    QCOMPARE(run.status, status);
+    if (status != 0)
+        QVERIFY2(run.err.startsWith(u"pimoko: cannot load the window: ") && run.err.count(u'\n') == 1,
+                 qPrintable(run.err));
 }
 
 void CommandLineTest::windowSystemPrefersX11_data()
