@@ -176,13 +176,24 @@ CommandLine mistake(std::string text)
     return result;
 }
 
-// The mistake an option's placement makes with the verb chosen, if any.
+bool takes(std::string_view verb, const Option& option)
+{
+    return option.verbs.empty() ? verb.empty() : namesVerb(option.verbs, verb);
+}
+
+// The verb whose help lists the option; empty for the window's.
+std::string_view firstVerb(const Option& option)
+{
+    return option.verbs.substr(0, option.verbs.find(' '));
+}
+
+// The mistake an option given with the verb chosen makes, if any.
 std::string misplaced(const Option& option, std::string_view verb)
 {
-    if (option.verbs.empty())
-        return verb.empty() ? std::string() : "'" + std::string(option.name) + "' is for the window, not for " + std::string(verb);
-    if (namesVerb(option.verbs, verb))
+    if (takes(verb, option))
         return {};
+    if (option.verbs.empty())
+        return "'" + std::string(option.name) + "' is for the window, not for " + std::string(verb);
     return std::string(option.name) + " goes with " + spaced(option.verbs, " or ");
 }
 
@@ -299,27 +310,28 @@ std::string helpText()
             if (!verb.name.empty())
                 usage += ' ' + withValue(verb.name, verb.value);
             for (const Option& option : kOptions)
-                if (!option.help.empty() && option.verbs.substr(0, option.verbs.find(' ')) == verb.name)
+                if (!option.help.empty() && takes(verb.name, option))
                     usage += " [" + withValue(option.name, option.value) + ']';
             usage += ' ' + std::string(verb.operands) + '\n';
         }
-        if (!verb.name.empty())
-            appendHelpLine(options,
-                           (verb.alias.empty() ? std::string() : std::string(verb.alias) + ", ") +
-                               withValue(verb.name, verb.value.empty() ? verb.operands : verb.value),
-                           verb.help);
-        // Each option after the first verb that takes it.
+        if (verb.name.empty())
+            continue;
+        appendHelpLine(options,
+                       (verb.alias.empty() ? std::string() : std::string(verb.alias) + ", ") +
+                           withValue(verb.name, verb.value.empty() ? verb.operands : verb.value),
+                       verb.help);
         for (const Option& option : kOptions)
-            if (option.verbs.substr(0, option.verbs.find(' ')) == verb.name && !verb.name.empty())
+            if (!option.verbs.empty() && firstVerb(option) == verb.name)
                 appendHelpLine(options, withValue(option.name, option.value), option.help);
     }
+    // The window's options last.
     for (const Option& option : kOptions)
         if (option.verbs.empty())
             appendHelpLine(options, withValue(option.name, option.value), option.help);
     return usage + "       pimoko " + immediate + "\n\n" + std::string(kVerbs[0].help) + "\n\n" + options +
            "\n"
-           "Exit status: 0 done, 1 input refused or unreadable, 2 bad command line,\n"
-           "3 output cannot be written.\n";
+           "Exit status: 0 done, 1 input refused or unreadable (or no display for the\n"
+           "window), 2 bad command line, 3 output cannot be written.\n";
 }
 
 std::string versionText()
