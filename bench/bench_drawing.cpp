@@ -25,7 +25,7 @@ int main()
            }));
     tools.mouseUp(canvas, ToolCode::Rectangle, {}, {200, 300}, colors);
 
-    for (int tool : {ToolCode::Ellipse, ToolCode::RoundRectangle, ToolCode::Line}) {
+    for (ToolCode tool : {ToolCode::Ellipse, ToolCode::RoundRectangle, ToolCode::Line}) {
         tools.mouseDown(canvas, tool, MouseState::Left, {3, 3}, colors);
         const char* name = tool == ToolCode::Ellipse ? "ellipse tool, one mouse move, 64 x 64"
                            : tool == ToolCode::Line  ? "line tool, one mouse move, 64 x 64"

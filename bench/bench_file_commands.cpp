@@ -35,7 +35,7 @@ int main(int argc, char* argv[])
         form.canvas().document().CurrentFileName = folder.filePath(QString::fromLatin1(name)).toStdString();
         const std::string what = std::string("save command, 64 x 64, to ") + name;
         report(what.c_str(), medianMicroseconds(200, [&] {
-                   form.canvas().document().ImageModified = true;
+                   form.canvas().document().markModified();
                    form.ActSaveExecute();
                    form.repaint();
                }));

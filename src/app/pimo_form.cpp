@@ -47,8 +47,6 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
     ActionList1 = new ActionList(this);
     ui_.setupUi(this, *ActionList1, canvas_);
     colorPanel_ = new ColorPanel(ui_.LColor, ui_.RColor, ui_.ColorGrid1, this);
-    connect(colorPanel_, &ColorPanel::paletteMouseDown, this, &TPimoForm1::ColorGrid1MouseDown);
-    connect(colorPanel_, &ColorPanel::paletteMouseUp, this, &TPimoForm1::ColorGrid1MouseUp);
     editInput_ = new EditViewInput(ui_.Im1, {
         [this](Qt::MouseButton button, MouseState state, QPoint p) { Im1MouseDown(button, state, p); },
         [this](MouseState state, QPoint p) { Im1MouseMove(state, p); },
@@ -121,7 +119,7 @@ void TPimoForm1::FormCreate()
     canvas_.setImageSize(StartValues::ImageSide, StartValues::ImageSide);
     colorPanel_->setColors(PenColors{StartValues::LeftColor, StartValues::RightColor});
     canvas_.settings.BackPanelColor = StartValues::BackPanelColor;
-    ActionList1->ActUndo->setEnabled(false);
+    updateRescueCommand();
     canvas_.document().CurrentFileName.clear();
     showCaptionFor({});
     ApplyBackPanelColor();
@@ -201,13 +199,11 @@ void TPimoForm1::ActNewExecute()
 
 void TPimoForm1::startNewImage()
 {
-    canvas_.setImageSize(StartValues::ImageSide, StartValues::ImageSide);
     rescue_.clear();
-    canvas_.settings.maskPanelVisible = true;
-    ActionList1->ActUndo->setEnabled(false);
+    updateRescueCommand();
     canvas_.document().CurrentFileName.clear();
     showCaptionFor({});
-    ResetCanvas(StartValues::GridColor, StartValues::ImageColor);
+    setSize(StartValues::ImageSide);
 }
 
 void TPimoForm1::ActSaveExecute()
@@ -266,15 +262,8 @@ Color TPimoForm1::leftColor() const { return colorPanel_->colors().left; }
 Color TPimoForm1::rightColor() const { return colorPanel_->colors().right; }
 void TPimoForm1::setLeftColor(Color c) { colorPanel_->setLeftColor(c); }
 
-void TPimoForm1::ColorGrid1MouseDown(Qt::MouseButton button)
-{
-    colorPanel_->takePaletteColor(button);
-}
-
-void TPimoForm1::ColorGrid1MouseUp(Qt::MouseButton button)
-{
-    colorPanel_->takePaletteColor(button);
-}
+void TPimoForm1::ColorGrid1MouseDown(Qt::MouseButton button) { colorPanel_->takePaletteColor(button); }
+void TPimoForm1::ColorGrid1MouseUp(Qt::MouseButton button) { colorPanel_->takePaletteColor(button); }
 
 void TPimoForm1::ActBCExecute()
 {
@@ -289,7 +278,7 @@ void TPimoForm1::ActBCExecute()
 void TPimoForm1::PushRescue()
 {
     rescue_.PushRescue(canvas_.Im2());
-    ActionList1->ActUndo->setEnabled(true);
+    updateRescueCommand();
 }
 
 void TPimoForm1::ActUndoExecute()
@@ -298,20 +287,23 @@ void TPimoForm1::ActUndoExecute()
         return;
     rescue_.rescueInto(canvas_);
     canvasRebuilt();
-    if (!rescue_.canRescue())
-        ActionList1->ActUndo->setEnabled(false);
+    updateRescueCommand();
 }
 
-void TPimoForm1::setSize(int newSize, bool showMasks)
+void TPimoForm1::updateRescueCommand()
 {
-    canvas_.setImageSize(newSize, newSize);
-    canvas_.settings.maskPanelVisible = showMasks;
-    ResetCanvas(kBlack, kWhite);
+    ActionList1->ActUndo->setEnabled(rescue_.canRescue());
 }
 
-void TPimoForm1::ActSize1Execute() { setSize(16, false); }
-void TPimoForm1::ActSize2Execute() { setSize(20, false); }
-void TPimoForm1::ActSize3Execute() { setSize(32, true); }
-void TPimoForm1::ActSize4Execute() { setSize(64, false); }
+void TPimoForm1::setSize(int side)
+{
+    adoptSquarePicture(PixelBuffer(side, side, StartValues::ImageColor));
+    canvas_.document().markSaved();
+}
+
+void TPimoForm1::ActSize1Execute() { setSize(16); }
+void TPimoForm1::ActSize2Execute() { setSize(20); }
+void TPimoForm1::ActSize3Execute() { setSize(32); }
+void TPimoForm1::ActSize4Execute() { setSize(64); }
 
 } // namespace pimoko

@@ -20,6 +20,8 @@ class QPrinter;
 
 namespace pimoko {
 
+enum class TransformMode;
+
 class ActionList;
 class ColorPanel;
 class Dialogs;
@@ -46,7 +48,7 @@ public:
     // Editor state and pictures.
     Canvas& canvas() { return canvas_; }
     const Canvas& canvas() const { return canvas_; }
-    int tool() const { return FTool; }
+    ToolCode tool() const { return FTool; }
     Color leftColor() const;
     Color rightColor() const;
     void setLeftColor(Color c);
@@ -69,6 +71,10 @@ public:
     void Im1MouseDown(Qt::MouseButton button, MouseState state, QPoint point);
     void Im1MouseMove(MouseState state, QPoint point);
     void Im1MouseUp(Qt::MouseButton button, MouseState state, QPoint point);
+    // The palette's mouse handlers; the colour panel runs the same for the
+    // palette's own presses and releases.
+    void ColorGrid1MouseDown(Qt::MouseButton button);
+    void ColorGrid1MouseUp(Qt::MouseButton button);
 
     // Opens a picture file as the document: the question first, then the
     // file read by its extension, refusals and read errors shown, the window
@@ -121,12 +127,16 @@ private:
     void FormDestroy();
     void loadToolCursors();
     void centreOnScreen();
-    void setSize(int size, bool showMasks);
+    // The size commands' blank white canvas of side x side.
+    void setSize(int side);
+    // A square picture as the document, the previews shown as the size
+    // commands show them: at 32 x 32 only.
+    void adoptSquarePicture(PixelBuffer picture);
     // The blank 32 x 32 image of the new-image command.
     void startNewImage();
     void showCaptionFor(const std::string& fileName);
     // Turns or mirrors the document and refreshes as after a stroke.
-    void TransformImage(int mode);
+    void transformDocument(TransformMode mode);
     // The enlarge/reduce dialog's OK: the image stretched to side x side.
     void applyChosenSize(int side);
     // Places an opened picture as the document, at its own size.
@@ -138,16 +148,19 @@ private:
     void refreshViews();
     // Brings the widgets along after the canvas model was rebuilt.
     void canvasRebuilt();
+    // `picture` as the document at its own size, every view rebuilt.
+    void adoptPicture(PixelBuffer picture);
     // Called first by every press on the editing view, before the tool acts:
     // the place where the rescue history keeps a copy of the image.
     void PushRescue();
+    // The rescue command is enabled while the history has a step; called
+    // after everything that changes the history.
+    void updateRescueCommand();
     void showPixelPosition(Point pixel);
-    void ColorGrid1MouseDown(Qt::MouseButton button);
-    void ColorGrid1MouseUp(Qt::MouseButton button);
 
     Canvas canvas_;
     MainWindowUi ui_;
-    int FTool = ToolCode::Pen;
+    ToolCode FTool = ToolCode::Pen;
     DrawingTools drawingTools_;
     RescueHistory rescue_;
     std::array<std::optional<QCursor>, 7> cursorSlots_;

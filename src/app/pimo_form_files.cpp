@@ -72,7 +72,6 @@ void TPimoForm1::OpenImageFile(const QString& fileName)
             colorPanel_->setColors(colors);
             canvas_.document() = document;
             RefreshAfterEdit();
-            canvas_.document().ImageModified = document.ImageModified;
             setWindowTitle(caption);
             return;
         }
@@ -82,17 +81,12 @@ void TPimoForm1::OpenImageFile(const QString& fileName)
 
 void TPimoForm1::placePicture(PixelBuffer picture, const QString& fileName, bool showMasks)
 {
-    ActionList1->ActUndo->setEnabled(false);
-    canvas_.settings.maskPanelVisible = showMasks;
-    canvas_.AndMaskFillColor = kWhite;
-    canvas_.setImageSize(picture.width(), picture.height());
-    canvas_.ResetCanvas(StartValues::GridColor, StartValues::ImageColor);
-    canvas_.document().replaceImage(std::move(picture));
-    canvas_.RepaintEditView();
     rescue_.clear();
-    canvas_.UpdateMaskPreviews();
+    updateRescueCommand();
+    canvas_.settings.maskPanelVisible = showMasks;
     canvas_.document().CurrentFileName = fileName.toStdString();
-    canvasRebuilt();
+    canvas_.document().markSaved();
+    adoptPicture(std::move(picture));
     showCaptionFor(canvas_.document().CurrentFileName);
     ui_.Button1->setFocus();
 }
@@ -103,6 +97,7 @@ void TPimoForm1::ActMakeCursorExecute()
     colorPanel_->setColors(PenColors{kBlack, kWhite});
     canvas_.settings.maskPanelVisible = true;
     ResetCanvas(kBlack, 0xFF0000);
+    canvas_.document().markSaved();
     files_->saveProgramCursorFile(FHotSpotX, FHotSpotY);
 }
 

@@ -14,15 +14,15 @@
 
 namespace pimoko {
 
-void TPimoForm1::TransformImage(int mode)
+void TPimoForm1::transformDocument(TransformMode mode)
 {
-    canvas_.document().replaceImage(pimoko::TransformImage(canvas_.Im2(), TransformMode(mode)));
-    RefreshAfterEdit();
+    adoptPicture(TransformImage(canvas_.Im2(), mode));
+    canvas_.document().markModified();
 }
 
-void TPimoForm1::Act90Execute() { TransformImage(int(TransformMode::RotateRight)); }
-void TPimoForm1::ActHantenRLExecute() { TransformImage(int(TransformMode::MirrorLeftRight)); }
-void TPimoForm1::ActHantenTBExecute() { TransformImage(int(TransformMode::MirrorTopBottom)); }
+void TPimoForm1::Act90Execute() { transformDocument(TransformMode::RotateRight); }
+void TPimoForm1::ActHantenRLExecute() { transformDocument(TransformMode::MirrorLeftRight); }
+void TPimoForm1::ActHantenTBExecute() { transformDocument(TransformMode::MirrorTopBottom); }
 
 void TPimoForm1::ActSizeExecute()
 {
@@ -37,16 +37,10 @@ void TPimoForm1::ActSizeExecute()
 
 void TPimoForm1::applyChosenSize(int side)
 {
-    PixelBuffer scaled = stretchImage(canvas_.Im2(), side, side);
-    switch (side) {
-    case 16: ActSize1Execute(); break;
-    case 20: ActSize2Execute(); break;
-    case 32: ActSize3Execute(); break;
-    case 64: ActSize4Execute(); break;
-    default: return;
-    }
-    canvas_.document().replaceImage(std::move(scaled));
-    RefreshAfterEdit();
+    // The size command's canvas, holding the stretched image instead of a
+    // blank one.
+    adoptSquarePicture(stretchImage(canvas_.Im2(), side, side));
+    canvas_.document().markModified();
 }
 
 void TPimoForm1::ActPrintExecute()

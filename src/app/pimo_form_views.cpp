@@ -38,7 +38,7 @@ void TPimoForm1::SelectTool()
 {
     struct ToolChoice {
         QToolButton* button;
-        int code;
+        ToolCode code;
         int cursorSlot;  // 0: the cross-hair
     };
     const ToolChoice choices[] = {
@@ -125,6 +125,18 @@ void TPimoForm1::RefreshAfterEdit()
 {
     canvas_.RefreshAfterEdit();
     canvasRebuilt();
+}
+
+void TPimoForm1::adoptPicture(PixelBuffer picture)
+{
+    canvas_.adoptPicture(std::move(picture));
+    canvasRebuilt();
+}
+
+void TPimoForm1::adoptSquarePicture(PixelBuffer picture)
+{
+    canvas_.settings.maskPanelVisible = picture.width() == 32;
+    adoptPicture(std::move(picture));
 }
 
 void TPimoForm1::UpdateMaskPreviews()

@@ -135,7 +135,7 @@ void DocumentCommands::removePreviewUnless(const QString& savedFileName)
 void DocumentCommands::writeDocument(const QString& fileName, SaveKind kind)
 {
     writeFileWhole(fileName.toStdString(), savedFileBytes(canvas_.Im2(), kind));
-    canvas_.document().ImageModified = false;
+    canvas_.document().markSaved();
     emit saved(fileName);
 }
 

@@ -21,8 +21,8 @@ ColorPanel::ColorPanel(QLineEdit* leftBox, QLineEdit* rightBox, TColorGrid* pale
     , rightBox_(rightBox)
     , palette_(palette)
 {
-    connect(palette_, &TColorGrid::mouseDown, this, [this](Qt::MouseButton button) { emit paletteMouseDown(button); });
-    connect(palette_, &TColorGrid::mouseUp, this, [this](Qt::MouseButton button) { emit paletteMouseUp(button); });
+    connect(palette_, &TColorGrid::mouseDown, this, &ColorPanel::takePaletteColor);
+    connect(palette_, &TColorGrid::mouseUp, this, &ColorPanel::takePaletteColor);
     setBoxColor(leftBox_, colors_.left);
     setBoxColor(rightBox_, colors_.right);
 }

@@ -17,7 +17,9 @@ class TColorGrid;
 
 // The colour controls of the side panel: the left and right pen colours
 // shown in their two boxes, taken from the palette, and the back-panel
-// colour chosen through the colour dialog.
+// colour chosen through the colour dialog. A press and a release on the
+// palette each give the button's box the colour of that button's mark, as
+// it is before the palette moves the mark.
 class ColorPanel : public QObject {
     Q_OBJECT
 public:
@@ -29,17 +31,13 @@ public:
     // Takes both colours, updating only the boxes that change.
     void setColors(const PenColors& colors);
 
-    // The colour box of `button` takes the colour of its palette mark.
+    // The colour box of `button` takes the colour of its palette mark; other
+    // buttons change nothing.
     void takePaletteColor(Qt::MouseButton button);
 
     // Asks for a back-panel colour, opening on the one chosen last (black
     // the first time); nothing when the dialog is cancelled.
     std::optional<Color> chooseBackPanelColor(Dialogs& dialogs, QWidget* parent);
-
-signals:
-    // A press or release on the palette, before the palette handles it.
-    void paletteMouseDown(Qt::MouseButton button);
-    void paletteMouseUp(Qt::MouseButton button);
 
 private:
     QLineEdit* leftBox_;

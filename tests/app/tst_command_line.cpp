@@ -1,6 +1,10 @@
 // The program's command line, run as a process: help and version, each
 // conversion against the window's own file for the same picture and
-// commands, every exit status with its message, and --list.
+// commands, every exit status with its message, --list, and what the
+// program does before it opens the window; the reading of arguments and
+// the choice of the window system as functions.
+#include "app/cli/command_line.h"
+#include "app/cli/window_platform.h"
 #include "app/pimo_form.h"
 #include "document/document_commands.h"
 #include "document/picture_files.h"
@@ -10,6 +14,7 @@
 #include "files/codec/icon_file.h"
 #include "files/codec/pe_icon.h"
 #include "files/file_writer.h"
+#include "files/model/system_reason.h"
 #include "operations/ok_bottom_dlg.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
@@ -21,6 +26,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <functional>
 #include <random>
 
 #include <sys/stat.h>
@@ -41,15 +48,19 @@ QString program()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../pimoko"));
 }
 
-Run runProgram(const QStringList& arguments)
+// Runs the program without any display (a conversion must not need one);
+// `setUp` changes the process before it starts.
+Run runProgram(const QStringList& arguments, const std::function<void(QProcess&)>& setUp = {},
+               const QString& programFile = program())
 {
     QProcess process;
-    // No display at all: a conversion must not need one.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(environment);
-    process.start(program(), arguments);
+    if (setUp)
+        setUp(process);
+    process.start(programFile, arguments);
     if (!process.waitForFinished(20000)) {
         process.kill();
         process.waitForFinished();
@@ -127,6 +138,8 @@ private slots:
     void initTestCase();
     void helpAndVersionPrintAndExit_data();
     void helpAndVersionPrintAndExit();
+    void argumentsAreReadAsGiven_data();
+    void argumentsAreReadAsGiven();
     void badCommandLinesExitTwo_data();
     void badCommandLinesExitTwo();
     void conversionEqualsTheWindow_data();
@@ -136,6 +149,14 @@ private slots:
     void unwritableOutputExitsThree();
     void listMarksTheEditorsChoice_data();
     void listMarksTheEditorsChoice();
+    void unwrittenStandardOutputExitsThree_data();
+    void unwrittenStandardOutputExitsThree();
+    void windowWithoutDisplayExitsOne_data();
+    void windowWithoutDisplayExitsOne();
+    void nothingIsTakenFromTheWorkingFolder_data();
+    void nothingIsTakenFromTheWorkingFolder();
+    void windowSystemPrefersX11_data();
+    void windowSystemPrefersX11();
 
 private:
     PrivateHome home_;
@@ -162,7 +183,7 @@ void CommandLineTest::helpAndVersionPrintAndExit_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("pattern");
-    const QString usage = QStringLiteral("^Usage: pimoko \\[FILE\\.\\.\\.\\]\n(.*\n)+Exit status: .*\n.*\n$");
+    const QString usage = QStringLiteral("^Usage: pimoko .*\\[FILE\\.\\.\\.\\]\n(.*\n)+Exit status: .*\n.*\n$");
     QTest::newRow("--help") << QStringList{"--help"} << usage;
     QTest::newRow("-h with a file") << QStringList{"some.bmp", "-h"} << usage;
     QTest::newRow("--version") << QStringList{"--version"} << QStringLiteral("^pimoko \\(ピモコ\\) \\d+\\.\\d+\n$");
@@ -178,6 +199,45 @@ void CommandLineTest::helpAndVersionPrintAndExit()
     QCOMPARE(run.err, QString());
 }
 
+void CommandLineTest::argumentsAreReadAsGiven_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("verb");
+    QTest::addColumn<QStringList>("operands");
+    QTest::addColumn<QStringList>("qtArguments");
+    QTest::newRow("a file after --") << QStringList{"--convert", "o.bmp", "--", "-odd.bmp"} << "--convert"
+                                     << QStringList{"-odd.bmp"} << QStringList{};
+    QTest::newRow("-h after --") << QStringList{"--", "-h"} << "" << QStringList{"-h"} << QStringList{};
+    QTest::newRow("Qt option with =") << QStringList{"-style=fusion", "a.bmp"} << "" << QStringList{"a.bmp"}
+                                      << QStringList{"-style", "fusion"};
+    QTest::newRow("Qt option, two dashes") << QStringList{"--platform", "xcb", "a.bmp"} << ""
+                                           << QStringList{"a.bmp"} << QStringList{"-platform", "xcb"};
+    QTest::newRow("verb after its options") << QStringList{"--rotate", "in.bmp", "--convert=o.ico"} << "--convert"
+                                            << QStringList{"in.bmp"} << QStringList{};
+}
+
+void CommandLineTest::argumentsAreReadAsGiven()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, verb);
+    QFETCH(QStringList, operands);
+    QFETCH(QStringList, qtArguments);
+    std::vector<std::string> given;
+    for (const QString& argument : arguments)
+        given.push_back(argument.toStdString());
+    const CommandLine line = parseCommandLine(given);
+    const auto strings = [](const std::vector<std::string>& list) {
+        QStringList result;
+        for (const std::string& item : list)
+            result.append(QString::fromStdString(item));
+        return result;
+    };
+    QCOMPARE(QString::fromStdString(line.mistake), QString());
+    QCOMPARE(QString::fromStdString(std::string(line.verb)), verb);
+    QCOMPARE(strings(line.operands), operands);
+    QCOMPARE(strings(line.qtArguments), qtArguments);
+}
+
 void CommandLineTest::badCommandLinesExitTwo_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -188,18 +248,22 @@ void CommandLineTest::badCommandLinesExitTwo_data()
     QTest::newRow("size not offered") << QStringList{"--convert", path("a.ico"), "--size", "48", in}
                                       << "--size takes 16, 20, 32 or 64";
     QTest::newRow("size without value") << QStringList{"--convert", path("a.ico"), in, "--size"}
-                                        << "--size takes 16, 20, 32 or 64";
-    QTest::newRow("no output") << QStringList{"--convert"} << "--convert needs the output file";
+                                        << "--size needs N";
+    QTest::newRow("flag with a value") << QStringList{"--convert", path("a.ico"), "--rotate=2", in}
+                                       << "--rotate takes no value";
+    QTest::newRow("no output") << QStringList{"--convert"} << "--convert needs OUTPUT";
+    QTest::newRow("verb twice") << QStringList{"--list", in, "--list"} << "--list is given twice";
     QTest::newRow("no input") << QStringList{"--convert", path("a.ico")} << "no input file";
     QTest::newRow("two inputs") << QStringList{"--convert", path("a.ico"), in, in} << "more than one input file";
     QTest::newRow("output of no kind") << QStringList{"--convert", path("a.png"), in}
                                        << "the output file's name must end in .ico or .bmp";
     QTest::newRow("operation without --convert") << QStringList{"--mirror-lr", in}
-                                                 << "--rotate, --mirror-lr, --mirror-tb and --size go with --convert";
+                                                 << "--mirror-lr goes with --convert";
+    QTest::newRow("operation with --list") << QStringList{"--list", "--size", "16", in} << "--size goes with --convert";
     QTest::newRow("convert and list") << QStringList{"--list", "--convert", path("a.ico"), in}
-                                      << "--convert and --list do not go together";
+                                      << "--list and --convert do not go together";
     QTest::newRow("window option with convert") << QStringList{"-platform", "xcb", "--convert", path("a.ico"), in}
-                                                << "'-platform' is for the window, not for --convert or --list";
+                                                << "'-platform' is for the window, not for --convert";
 }
 
 void CommandLineTest::badCommandLinesExitTwo()
@@ -311,29 +375,43 @@ void CommandLineTest::listMarksTheEditorsChoice_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("refusal");
+    // The colour count is the one the bits per pixel hold, none above 8 bits.
     QTest::newRow("three sizes, the 32 chosen")
         << QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/imagemagick_sizes.ico")
-        << QStringList{"   0   24 x 24       0 colours  32 bits  bitmap     2440 bytes",
-                       "*  1   32 x 32       0 colours  32 bits  bitmap     4264 bytes",
-                       "   2   16 x 16       0 colours  32 bits  bitmap     1128 bytes"};
+        << QStringList{"   0   24 x 24       — colours  32 bits  bitmap     2440 bytes",
+                       "*  1   32 x 32       — colours  32 bits  bitmap     4264 bytes",
+                       "   2   16 x 16       — colours  32 bits  bitmap     1128 bytes"}
+        << QString();
     QTest::newRow("bitmap and PNG images") << QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/mixed_png.ico")
-                                           << QStringList{};
+                                           << QStringList{} << QString();
     QTest::newRow("program") << QStringLiteral(PIMOKO_TEST_DATA_DIR "/pe/pe64_icon.exe")
                              << QStringList{"   0   16 x 16      16 colours   4 bits  bitmap      296 bytes",
-                                            "   1   32 x 32       0 colours   8 bits  bitmap     2216 bytes",
-                                            "*  2   32 x 32       0 colours  64 bits  PNG         187 bytes"};
+                                            "   1   32 x 32     256 colours   8 bits  bitmap     2216 bytes",
+                                            "*  2   32 x 32       — colours  64 bits  PNG         187 bytes"}
+                             << QString();
+    // Listed, and said not to be opened.
+    QTest::newRow("cursor layout") << path("standard.cur")
+                                   << QStringList{"   0   32 x 32       2 colours   1 bits  bitmap      304 bytes"}
+                                   << QString::fromUtf8(kInvalidIconText);
 }
 
 void CommandLineTest::listMarksTheEditorsChoice()
 {
     QFETCH(QString, file);
     QFETCH(QStringList, lines);
+    QFETCH(QString, refusal);
     const Run run = runProgram({"--list", file});
-    QCOMPARE(run.status, 0);
-    QCOMPARE(run.err, QString());
     const QStringList printed = run.out.split('\n', Qt::SkipEmptyParts);
     if (!lines.isEmpty())
         QCOMPARE(printed, lines);
+    if (!refusal.isEmpty()) {
+        QCOMPARE(run.err, "pimoko: the editor does not open this file: " + refusal + '\n');
+        QCOMPARE(run.status, 1);
+        return;
+    }
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.status, 0);
     // The marked line is the image the editor reads.
     const QByteArray bytes = readAll(file);
     const std::span<const std::uint8_t> span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
@@ -358,6 +436,128 @@ void CommandLineTest::listMarksTheEditorsChoice()
         QCOMPARE(std::size_t(printed.size()), count);
     if (file.endsWith(u"mixed_png.ico"))
         QVERIFY(printed.filter(QRegularExpression(" PNG +\\d+ bytes$")).size() >= 1);
+}
+
+void CommandLineTest::unwrittenStandardOutputExitsThree_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("--help") << QStringList{"--help"};
+    QTest::newRow("--list") << QStringList{"--list", QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/mixed_png.ico")};
+}
+
+void CommandLineTest::unwrittenStandardOutputExitsThree()
+{
+    QFETCH(QStringList, arguments);
+    const Run run = runProgram(arguments, [](QProcess& process) { process.setStandardOutputFile("/dev/full"); });
+    QCOMPARE(run.err, QString::fromStdString("pimoko: cannot write to standard output: " + systemReasonText(ENOSPC) + '\n'));
+    QCOMPARE(run.status, 3);
+}
+
+void CommandLineTest::windowWithoutDisplayExitsOne_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no file") << QStringList{};
+    QTest::newRow("a file and a Qt option") << QStringList{"-style", "fusion", path("odd.bmp")};
+}
+
+void CommandLineTest::windowWithoutDisplayExitsOne()
+{
+    QFETCH(QStringList, arguments);
+    const Run run = runProgram(arguments);
+    QCOMPARE(run.err, QStringLiteral("pimoko: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
+                                     "is set); --convert and --list work without one\n"));
+    QCOMPARE(run.status, 1);
+}
+
+// Nothing the program runs comes from its working folder: neither the
+// window module nor a library. A file named "pimoko-window.so" is a copy
+// of the real module; any other is not a library at all. "without its
+// folder" runs a copy of the program at a path longer than the system
+// reads back for a running program (/proc/self/exe), through a link.
+void CommandLineTest::nothingIsTakenFromTheWorkingFolder_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("withoutItsFolder");
+    QTest::addColumn<QStringList>("planted");
+    QTest::addColumn<int>("status");
+    const QStringList libraries{"libc.so.6", "libm.so.6", "libpng16.so.16", "libz.so.1", "libQt6Core.so.6",
+                                "libQt6Gui.so.6", "libQt6Widgets.so.6"};
+    QTest::newRow("module, program without its folder") << QStringList{} << true
+                                                        << QStringList{"pimoko-window.so"} << 1;
+    QTest::newRow("libraries, window") << QStringList{} << false << libraries << 0;
+    QTest::newRow("libraries, PNG icon converted")
+        << QStringList{"--convert", path("png.ico"), QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/png_gray16.ico")}
+        << false << libraries << 0;
+}
+
+void CommandLineTest::nothingIsTakenFromTheWorkingFolder()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, withoutItsFolder);
+    QFETCH(QStringList, planted);
+    QFETCH(int, status);
+    QString programFile = program();
+    if (withoutItsFolder) {
+        const QString level(200, u'd');
+        QStringList levels;
+        for (int i = 0; i < 12; ++i)
+            levels.append(level);
+        const QString half = levels.join(u'/');
+        const QString base = work_.filePath(QStringLiteral("deep"));
+        programFile = base + "/link/" + half + "/pimoko";
+        QVERIFY(QDir().mkpath(base + '/' + half));
+        QVERIFY(QFile::link(half, base + "/link"));
+        QVERIFY(QDir().mkpath(base + "/link/" + half));
+        QVERIFY(QFile::copy(program(), programFile));
+    }
+    QTemporaryDir here(work_.filePath(QStringLiteral("here-XXXXXX")));
+    for (const QString& name : planted) {
+        if (name == u"pimoko-window.so")
+            QVERIFY(QFile::copy(QFileInfo(program()).dir().filePath(name), here.filePath(name)));
+        else
+            writeBytes(here.filePath(name), {'n', 'o', 't', ' ', 'E', 'L', 'F'});
+    }
+    const Run run = runProgram(arguments, [&](QProcess& process) {
+        process.setWorkingDirectory(here.path());
+        QProcessEnvironment environment = process.processEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("PIMOKO_EXIT_WHEN_SHOWN"), QStringLiteral("1"));
+        process.setProcessEnvironment(environment);
+    }, programFile);
+    QCOMPARE(run.status, status);
+    if (status != 0)
+        QVERIFY2(run.err.startsWith(u"pimoko: cannot load the window: ") && run.err.count(u'\n') == 1,
+                 qPrintable(run.err));
+}
+
+void CommandLineTest::windowSystemPrefersX11_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("waylandDisplay");
+    QTest::addColumn<QString>("qtPlatform");
+    QTest::addColumn<QStringList>("qtArguments");
+    QTest::addColumn<QString>("plugin");  // "" the user's own; "-" no display at all
+    QTest::newRow("X11 session") << ":0" << "" << "" << QStringList{} << "xcb";
+    QTest::newRow("Wayland session with XWayland") << ":0" << "wayland-0" << "" << QStringList{} << "xcb;wayland";
+    QTest::newRow("Wayland alone") << "" << "wayland-0" << "" << QStringList{} << "wayland";
+    QTest::newRow("no display") << "" << "" << "" << QStringList{} << "-";
+    QTest::newRow("the user's QT_QPA_PLATFORM") << ":0" << "wayland-0" << "wayland" << QStringList{} << "";
+    QTest::newRow("the user's -platform, no display") << "" << "" << "" << QStringList{"-platform", "vnc"} << "";
+}
+
+void CommandLineTest::windowSystemPrefersX11()
+{
+    QFETCH(QString, display);
+    QFETCH(QString, waylandDisplay);
+    QFETCH(QString, qtPlatform);
+    QFETCH(QStringList, qtArguments);
+    QFETCH(QString, plugin);
+    std::vector<std::string> arguments;
+    for (const QString& argument : qtArguments)
+        arguments.push_back(argument.toStdString());
+    const std::optional<std::string> chosen = chooseWindowPlatform(
+        {display.toStdString(), waylandDisplay.toStdString(), qtPlatform.toStdString()}, arguments);
+    QCOMPARE(chosen ? QString::fromStdString(*chosen) : QStringLiteral("-"), plugin);
 }
 
 QTEST_MAIN(CommandLineTest)

@@ -59,6 +59,7 @@ private slots:
     void toolbarColumnOrder();
     void cursorCommandNeverShown();
     void undoGreyedWhileDisabled();
+    void newImageEmptiesHistoryUnmodified();
     void shortcutRunsSameHandlerAsMenu();
     void shortcutsWorkWhileAboutBoxHasFocus();
     void shortcutsBlockedByModalDialog();
@@ -208,6 +209,16 @@ void CommandsTest::undoGreyedWhileDisabled()
     QTest::mouseClick(child("ToolButton5"), Qt::LeftButton);
     QCOMPARE(form_->canvas().Im2().pixel(0, 0), kWhite);
     QVERIFY(!child("ToolButton5")->isEnabled());
+}
+
+void CommandsTest::newImageEmptiesHistoryUnmodified()
+{
+    QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, QPoint(3, 3));
+    dialogs_->saveAnswers.push_back(SaveAnswer::No);
+    form_->actions()->ActNew->trigger();
+    QVERIFY(!form_->rescueHistory().canRescue());
+    QVERIFY(!form_->actions()->ActUndo->isEnabled());
+    QVERIFY(!form_->canvas().document().ImageModified);
 }
 
 void CommandsTest::shortcutRunsSameHandlerAsMenu()

@@ -84,7 +84,7 @@ void OperationCommandsTest::rotatingANonSquareImageTurnsTheViews()
 void OperationCommandsTest::transformsMarkModifiedAndStoreNoRescue()
 {
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, cellPoint(0, 0));
-    form_->canvas().document().ImageModified = false;
+    form_->canvas().document().markSaved();
     for (QAction* action : {form_->actions()->ActHantenRL, form_->actions()->ActHantenTB, form_->actions()->Act90}) {
         action->trigger();
         QVERIFY(form_->canvas().document().ImageModified);
@@ -119,6 +119,7 @@ void OperationCommandsTest::sizeDialogScalesTheImageOnOk()
     image.setPixel(2, 2, 0x0000FF);
     image.setPixel(4, 4, 0xFF0000);
     image.setPixel(5, 4, 0x0000FF);
+    form_->canvas().document().markModified();
     form_->RefreshAfterEdit();
     const int rescueSteps = form_->rescueHistory().FRescueCount;
     form_->actions()->ActSize->trigger();

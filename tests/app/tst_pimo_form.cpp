@@ -190,6 +190,7 @@ void PimoFormTest::sizeCommandOnModifiedNamedDocument()
     canvas.document().CurrentFileName = "/tmp/named.ico";
     form_->setWindowTitle(QStringLiteral(" ピモコ   ルポミ舎     named.ico"));
     canvas.document().pixels().setPixel(3, 3, kBlack);
+    canvas.document().markModified();
     form_->RefreshAfterEdit();
     QVERIFY(canvas.document().ImageModified);
 
@@ -245,7 +246,7 @@ void PimoFormTest::toolButtonSelectsToolAndCursor()
                  {"RRect1", 70}, {"Spoide1", 50}, {"Paint1", 55}};
     for (const auto& tool : tools) {
         QTest::mouseClick(child(tool.button), Qt::LeftButton);
-        QCOMPARE(form_->tool(), tool.code);
+        QCOMPARE(int(form_->tool()), tool.code);
         int down = 0;
         for (const auto& other : tools)
             down += child<QToolButton>(other.button)->isChecked() ? 1 : 0;

@@ -59,7 +59,12 @@ private slots:
     void previewThatCannotBeWrittenStillSaves();
 
 private:
-    void modify() { form_->canvas().document().pixels().setPixel(3, 4, 0x0000FF), form_->RefreshAfterEdit(); }
+    void modify()
+    {
+        form_->canvas().document().pixels().setPixel(3, 4, 0x0000FF);
+        form_->canvas().document().markModified();
+        form_->RefreshAfterEdit();
+    }
     QString path(const QString& name) const { return home_->path() + QLatin1Char('/') + name; }
     QString previewFile() const { return DocumentCommands::previewFolder() + QStringLiteral("/_.bmp"); }
 

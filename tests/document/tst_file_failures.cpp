@@ -87,6 +87,7 @@ private:
     void modify()
     {
         form_->canvas().document().pixels().setPixel(3, 4, 0x0000FF);
+        form_->canvas().document().markModified();
         form_->RefreshAfterEdit();
     }
 

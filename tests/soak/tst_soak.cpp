@@ -352,7 +352,7 @@ void SoakTest::send(QWidget* receiver, QEvent::Type type, QPoint global, Qt::Mou
     const QPoint at = receiver->mapFromGlobal(global);
     recent_.push_back(QStringLiteral("mouse %1 on %2 at (%3, %4) button %5 buttons %6 modifiers %7, tool %8")
                           .arg(int(type)).arg(receiver->objectName().isEmpty() ? receiver->metaObject()->className() : receiver->objectName())
-                          .arg(at.x()).arg(at.y()).arg(int(button)).arg(int(buttons)).arg(int(modifiers)).arg(window_->tool()));
+                          .arg(at.x()).arg(at.y()).arg(int(button)).arg(int(buttons)).arg(int(modifiers)).arg(int(window_->tool())));
     QMouseEvent event(type, at, global, button, buttons, modifiers);
     QApplication::sendEvent(receiver, &event);
 }
@@ -691,6 +691,7 @@ void SoakTest::mutatedOpens()
         // Now and then a changed document, so that the question is asked.
         if (pick(4) == 0) {
             window_->canvas().document().pixels().setPixel(0, 0, Color(random_() & 0xFFFFFF));
+            window_->canvas().document().markModified();
             window_->RefreshAfterEdit();
         }
         window_->OpenImageFile(name);

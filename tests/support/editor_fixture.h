@@ -18,7 +18,7 @@ struct Editor {
     pimoko::DrawingTools tools;
     pimoko::RescueHistory history;
     pimoko::PenColors colors;
-    int tool = pimoko::ToolCode::Pen;
+    pimoko::ToolCode tool = pimoko::ToolCode::Pen;
 
     void press(pimoko::MouseState state, pimoko::Point p) { tools.mouseDown(canvas, tool, state, p, colors); }
     void move(pimoko::MouseState state, pimoko::Point p) { tools.mouseMove(canvas, tool, state, p, colors); }
@@ -30,7 +30,7 @@ struct Editor {
         release({}, to);
     }
     // A press and release on cell (x, y) with a rescue copy first.
-    void stroke(int x, int y, pimoko::MouseState state = pimoko::MouseState::Left, int strokeTool = pimoko::ToolCode::Pen)
+    void stroke(int x, int y, pimoko::MouseState state = pimoko::MouseState::Left, pimoko::ToolCode strokeTool = pimoko::ToolCode::Pen)
     {
         const pimoko::Point p = cell(x, y);
         history.PushRescue(canvas.Im2());

@@ -34,25 +34,29 @@ void Canvas::setImageSize(int width, int height)
 
 void Canvas::ResetCanvas(Color GridColor, Color BackColor)
 {
+    rebuild(document_.pixels(), ImageWidth(), ImageHeight(), BackColor);
+    rebuildViews(GridColor);
+}
+
+void Canvas::adoptPicture(PixelBuffer picture)
+{
+    document_.replaceImage(std::move(picture));
+    rebuildViews(kBlack);
+}
+
+void Canvas::RefreshAfterEdit()
+{
+    rebuildViews(kBlack);
+}
+
+void Canvas::rebuildViews(Color GridColor)
+{
     AndMaskFillColor = kWhite;
-    const int ImageWidth = document_.ImageWidth();
-    const int ImageHeight = document_.ImageHeight();
-    const int viewWidth = CellSize * ImageWidth;
-    const int viewHeight = CellSize * ImageHeight;
-    rebuild(Im1, viewWidth, viewHeight, BackColor);
-    rebuild(document_.pixels(), ImageWidth, ImageHeight, BackColor);
-    if (settings.maskPanelVisible) {
-        rebuild(Im3, ImageWidth, ImageHeight, AndMaskFillColor);
-        rebuild(Im4, ImageWidth, ImageHeight, kBlack);
-        rebuild(Im5, ImageWidth, ImageHeight, settings.BackPanelColor);
-    }
-    // Grid rows and columns on every sixth line; the last ones, at the
-    // right and bottom edge, fall outside the view.
-    for (int k = 0; k <= ImageHeight; ++k)
-        Im1.fillRect(0, CellSize * k, viewWidth, CellSize * k + 1, GridColor);
-    for (int k = 0; k <= ImageWidth; ++k)
-        Im1.fillRect(CellSize * k, 0, CellSize * k + 1, viewHeight, GridColor);
-    document_.ImageModified = false;
+    // Every view pixel off a cell lies on a grid row or column (every sixth;
+    // the last ones, at the right and bottom edge, fall outside the view).
+    rebuild(Im1, CellSize * ImageWidth(), CellSize * ImageHeight(), GridColor);
+    RepaintEditView();
+    UpdateMaskPreviews();
 }
 
 void Canvas::paintEditCell(int x, int y, Color c)
@@ -70,22 +74,6 @@ void Canvas::RepaintEditView()
         for (int x = 0; x < width; ++x)
             paintEditCell(x, y, source[x]);
     }
-}
-
-void Canvas::RefreshAfterEdit()
-{
-    // The document is kept aside while the canvas is rebuilt blank; the
-    // spare buffer takes the blank document's storage for the next time.
-    // The spare takes the document's place at the document's size.
-    if (spare_.width() != ImageWidth() || spare_.height() != ImageHeight())
-        spare_ = PixelBuffer(ImageWidth(), ImageHeight(), kWhite);
-    std::swap(spare_, document_.pixels());
-    ResetCanvas(kBlack, kWhite);
-    document_.ImageModified = true;
-    std::swap(spare_, document_.pixels());
-    RepaintEditView();
-    if (settings.maskPanelVisible)
-        UpdateMaskPreviews();
 }
 
 void Canvas::UpdateMaskPreviews()

@@ -37,8 +37,7 @@ public:
     // What the views show around the document; not part of it.
     struct Settings {
         Color BackPanelColor = StartValues::BackPanelColor;
-        // Whether the AND, OR and result previews are shown; they are
-        // rebuilt only while they are.
+        // Whether the AND, OR and result previews are shown.
         bool maskPanelVisible = true;
     };
     Settings settings;
@@ -62,16 +61,22 @@ public:
 
     Color transparentColor() const { return document_.transparentColor(); }
 
+    // None of the rebuilds below touches the modified flag: the commands
+    // that change, open or save the document say so themselves.
+
     // A blank canvas of the document's size in BackColor with the grid
-    // drawn in GridColor; discards the document's pixels and clears the
-    // modified flag.
+    // drawn in GridColor; discards the document's pixels.
     void ResetCanvas(Color GridColor, Color BackColor);
+    // Takes `picture` as the document, at its own size and format, and
+    // rebuilds every view around it as RefreshAfterEdit does.
+    void adoptPicture(PixelBuffer picture);
+    // Rebuilds every view from the document as it is: the magnified view at
+    // its size with a black grid and every cell painted, and the previews,
+    // which are kept up to date also while they are hidden.
+    void RefreshAfterEdit();
     // Paints every cell of the magnified view from the document; the grid
     // lines are left as they are.
     void RepaintEditView();
-    // Keeps the document across a rebuild of the canvas and brings every
-    // view up to date; marks the document modified.
-    void RefreshAfterEdit();
     // Rebuilds the AND, OR and result previews from the document.
     void UpdateMaskPreviews();
 
@@ -82,8 +87,10 @@ public:
     std::string sizeText() const;
 
 private:
+    // The views rebuilt around the document, the grid in GridColor.
+    void rebuildViews(Color GridColor);
+
     Document document_;
-    PixelBuffer spare_;  // storage reused for the copy kept across a rebuild
 };
 
 } // namespace pimoko

@@ -8,6 +8,30 @@
 
 namespace pimoko {
 
+class Document;
+
+// Whether the document has changes that are not saved. Reads as a bool;
+// only the document's markModified() and markSaved() change it.
+class ModifiedFlag {
+public:
+    constexpr operator bool() const { return set_; }
+    // Kept while the save commands still assign the flag; they are to call
+    // Document::markSaved() instead.
+    [[deprecated("use Document::markModified() or Document::markSaved()")]] ModifiedFlag& operator=(bool set)
+    {
+        set_ = set;
+        return *this;
+    }
+
+private:
+    friend class Document;
+    ModifiedFlag() = default;
+    ModifiedFlag(const ModifiedFlag&) = default;
+    ModifiedFlag& operator=(const ModifiedFlag&) = default;
+
+    bool set_ = false;
+};
+
 // The image being edited, with its file name and modified flag. Its width
 // and height are always the image's own: the only way to another size is
 // to replace the image.
@@ -26,7 +50,14 @@ public:
     // The transparent colour: whatever the top-left pixel holds.
     Color transparentColor() const { return image_.isEmpty() ? kWhite : image_.pixel(0, 0); }
 
-    bool ImageModified = false;
+    ModifiedFlag ImageModified;
+    // Called by the commands that change the image: it has changes to ask
+    // about before they are thrown away.
+    void markModified() { ImageModified.set_ = true; }
+    // Called by the commands that save it, open it or start it afresh:
+    // nothing in it is left unsaved.
+    void markSaved() { ImageModified.set_ = false; }
+
     // The path the document was opened from or saved to, as given; empty
     // for a new image.
     std::string CurrentFileName;

@@ -1,6 +1,5 @@
 #include "editor/model/drawing_tools.h"
 
-#include "editor/model/tool_codes.h"
 #include "raster/flood_fill.h"
 #include "raster/shapes.h"
 
@@ -20,7 +19,7 @@ std::optional<Color> penFor(MouseState state, const PenColors& colors)
     return std::nullopt;
 }
 
-void drawOne(PixelBuffer& target, int tool, Point a, Point b, int cornerWidth, int cornerHeight, Color k,
+void drawOne(PixelBuffer& target, ToolCode tool, Point a, Point b, int cornerWidth, int cornerHeight, Color k,
              RasterOp mode)
 {
     switch (tool) {
@@ -60,7 +59,7 @@ std::string DrawingTools::statusText(Point pixel)
     return " X " + std::to_string(pixel.x) + "  Y " + std::to_string(pixel.y);
 }
 
-void DrawingTools::DrawShape(Canvas& canvas, int tool, Point a, Point b, Color k, RasterOp mode)
+void DrawingTools::DrawShape(Canvas& canvas, ToolCode tool, Point a, Point b, Color k, RasterOp mode)
 {
     drawOne(canvas.document().pixels(), tool, a, b, (a.x - b.x) / 2, (a.y - b.y) / 2, k, mode);
     const Point viewA{CellSize * a.x, CellSize * a.y};
@@ -68,9 +67,9 @@ void DrawingTools::DrawShape(Canvas& canvas, int tool, Point a, Point b, Color k
     drawOne(canvas.Im1, tool, viewA, viewB, (viewA.x - viewB.x) / 2, (viewA.y - viewB.y) / 2, k, mode);
 }
 
-Point DrawingTools::mouseDown(Canvas& canvas, int tool, MouseState state, Point viewPoint, PenColors& colors)
+Point DrawingTools::mouseDown(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, PenColors& colors)
 {
-    canvas.document().ImageModified = true;
+    canvas.document().markModified();
     const Point pixel = documentPixelAt(viewPoint);
     const std::optional<Color> k = penFor(state, colors);
     if (!k)
@@ -100,7 +99,7 @@ Point DrawingTools::mouseDown(Canvas& canvas, int tool, MouseState state, Point 
     return pixel;
 }
 
-Point DrawingTools::mouseMove(Canvas& canvas, int tool, MouseState state, Point viewPoint, const PenColors& colors)
+Point DrawingTools::mouseMove(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, const PenColors& colors)
 {
     const Point pixel = documentPixelAt(viewPoint);
     const std::optional<Color> k = penFor(state, colors);
@@ -108,7 +107,7 @@ Point DrawingTools::mouseMove(Canvas& canvas, int tool, MouseState state, Point 
         return pixel;
     // A drag that began beside the view draws here with no press on it: the
     // document is changed all the same, and must be asked about.
-    canvas.document().ImageModified = true;
+    canvas.document().markModified();
     if (tool == ToolCode::Pen) {
         paintPenCell(canvas, pixel, *k);
         return pixel;
@@ -119,13 +118,14 @@ Point DrawingTools::mouseMove(Canvas& canvas, int tool, MouseState state, Point 
     return pixel;
 }
 
-void DrawingTools::mouseUp(Canvas& canvas, int tool, MouseState state, Point viewPoint, const PenColors& colors)
+void DrawingTools::mouseUp(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, const PenColors& colors)
 {
     const Point pixel = documentPixelAt(viewPoint);
     // The released button is not in the state: this draws only when the
     // other button is still held.
     if (const std::optional<Color> k = penFor(state, colors))
         DrawShape(canvas, tool, FStartPoint, pixel, *k, RasterOp::Copy);
+    canvas.document().markModified();
     canvas.RefreshAfterEdit();
 }
 

@@ -3,6 +3,7 @@
 #include "editor/model/canvas.h"
 #include "editor/model/mouse_state.h"
 #include "editor/model/start_values.h"
+#include "editor/model/tool_codes.h"
 #include "raster/color.h"
 #include "raster/point.h"
 
@@ -28,15 +29,16 @@ public:
 
     // Each returns the document pixel under the view point, for the status text.
     // The press marks the document modified before anything else; it
-    // changes `colors` when the colour picker reads the view.
-    Point mouseDown(Canvas& canvas, int tool, MouseState state, Point viewPoint, PenColors& colors);
-    Point mouseMove(Canvas& canvas, int tool, MouseState state, Point viewPoint, const PenColors& colors);
-    void mouseUp(Canvas& canvas, int tool, MouseState state, Point viewPoint, const PenColors& colors);
+    // changes `colors` when the colour picker reads the view. The release
+    // marks it modified and rebuilds every view.
+    Point mouseDown(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, PenColors& colors);
+    Point mouseMove(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, const PenColors& colors);
+    void mouseUp(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, const PenColors& colors);
 
     // Draws the tool's shape between document pixels a and b into the
     // document and, at six times the coordinates, as a thin outline into the
     // magnified view. Tools without a shape draw nothing.
-    static void DrawShape(Canvas& canvas, int tool, Point a, Point b, Color k, RasterOp mode);
+    static void DrawShape(Canvas& canvas, ToolCode tool, Point a, Point b, Color k, RasterOp mode);
 
     // The text of the position panel: " X 3  Y -1".
     static std::string statusText(Point pixel);

@@ -21,14 +21,10 @@ void RescueHistory::rescueInto(Canvas& canvas)
     const PixelBuffer& copy = FRescue[std::size_t(FRescueIndex)];
     // A copy from before a size change brings its size back with it, so
     // that the views always match the document.
-    canvas.setImageSize(copy.width(), copy.height());
-    canvas.ResetCanvas(kBlack, kWhite);
-    canvas.document().replaceImage(copy);
-    canvas.RepaintEditView();
+    canvas.adoptPicture(copy);
+    canvas.document().markModified();
     FRescueIndex = std::min(FRescueIndex + 1, SlotCount - 1);
     FRescueCount -= 1;
-    canvas.UpdateMaskPreviews();
-    canvas.document().ImageModified = true;
 }
 
 } // namespace pimoko

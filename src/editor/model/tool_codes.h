@@ -2,15 +2,15 @@
 
 namespace pimoko {
 
-// The codes of the seven drawing tools.
-namespace ToolCode {
-constexpr int Line = 10;
-constexpr int Rectangle = 30;
-constexpr int Ellipse = 35;
-constexpr int ColorPicker = 50;
-constexpr int Fill = 55;
-constexpr int Pen = 60;
-constexpr int RoundRectangle = 70;
-} // namespace ToolCode
+// The seven drawing tools, by the codes the program gives them.
+enum class ToolCode {
+    Line = 10,
+    Rectangle = 30,
+    Ellipse = 35,
+    ColorPicker = 50,
+    Fill = 55,
+    Pen = 60,
+    RoundRectangle = 70,
+};
 
 } // namespace pimoko

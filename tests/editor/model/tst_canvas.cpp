@@ -5,7 +5,7 @@
 using namespace pimoko;
 
 // The canvas model: blank canvases with their grid, the refresh after an
-// edit, and the three mask previews.
+// edit, a picture taken as the document, and the three mask previews.
 class CanvasTest : public QObject {
     Q_OBJECT
 private slots:
@@ -18,9 +18,11 @@ private slots:
     void centring();
     void previewsOfRedTopLeftImage();
     void previewsOfOneColourImage();
-    void refreshKeepsImageAndMarksModified();
+    void refreshKeepsImage();
     void refreshRebuildsGridBlack();
-    void resetClearsModified();
+    void resetDiscardsImage();
+    void rebuildsLeaveModifiedFlagAlone_data();
+    void rebuildsLeaveModifiedFlagAlone();
     void repaintLeavesGridAlone();
     void previewsFollowBackPanelColour();
     void sizeText_data();
@@ -159,7 +161,7 @@ void CanvasTest::previewsOfOneColourImage()
         }
 }
 
-void CanvasTest::refreshKeepsImageAndMarksModified()
+void CanvasTest::refreshKeepsImage()
 {
     Canvas canvas;
     canvas.document().pixels().setPixel(3, 4, 0x0000FF);
@@ -167,7 +169,6 @@ void CanvasTest::refreshKeepsImageAndMarksModified()
     const PixelBuffer before = canvas.Im2();
     canvas.RefreshAfterEdit();
     QVERIFY(canvas.Im2() == before);
-    QVERIFY(canvas.document().ImageModified);
     // The cell of (3, 4) is its 5 x 5 block; the grid around it stays black.
     for (int y = 25; y <= 29; ++y)
         for (int x = 19; x <= 23; ++x)
@@ -190,14 +191,38 @@ void CanvasTest::refreshRebuildsGridBlack()
     QCOMPARE(canvas.Im1.pixel(1, 1), Color(0xFF0000));
 }
 
-void CanvasTest::resetClearsModified()
+void CanvasTest::resetDiscardsImage()
 {
     Canvas canvas;
-    canvas.document().ImageModified = true;
     canvas.document().pixels().setPixel(1, 1, kBlack);
     canvas.ResetCanvas(kBlack, kWhite);
-    QVERIFY(!canvas.document().ImageModified);
     QCOMPARE(canvas.Im2().pixel(1, 1), kWhite);
+}
+
+void CanvasTest::rebuildsLeaveModifiedFlagAlone_data()
+{
+    QTest::addColumn<QString>("rebuild");
+    QTest::addColumn<bool>("modified");
+    for (const char* rebuild : {"reset", "refresh", "adopt"}) {
+        QTest::addRow("%s, modified", rebuild) << rebuild << true;
+        QTest::addRow("%s, saved", rebuild) << rebuild << false;
+    }
+}
+
+void CanvasTest::rebuildsLeaveModifiedFlagAlone()
+{
+    QFETCH(QString, rebuild);
+    QFETCH(bool, modified);
+    Canvas canvas;
+    if (modified)
+        canvas.document().markModified();
+    if (rebuild == QStringLiteral("reset"))
+        canvas.ResetCanvas(kBlack, kWhite);
+    else if (rebuild == QStringLiteral("refresh"))
+        canvas.RefreshAfterEdit();
+    else
+        canvas.adoptPicture(PixelBuffer(5, 3, 0x0000FF));
+    QCOMPARE(bool(canvas.document().ImageModified), modified);
 }
 
 void CanvasTest::repaintLeavesGridAlone()

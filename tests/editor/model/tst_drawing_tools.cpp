@@ -48,6 +48,7 @@ private slots:
     void notXorOverBlack();
     void extentIsSetByLastMove();
     void pressAndReleaseWithoutMoveDrawsNothing();
+    void releaseWithoutPressMarksModified();
     void modifiersAndOtherButtonsDrawNothing_data();
     void modifiersAndOtherButtonsDrawNothing();
     void leftReleaseWhileRightHeldDrawsSecondShape();
@@ -119,7 +120,7 @@ void DrawingToolsTest::extentIsSetByLastMove()
 
 void DrawingToolsTest::pressAndReleaseWithoutMoveDrawsNothing()
 {
-    for (int tool : {ToolCode::Rectangle, ToolCode::Ellipse, ToolCode::RoundRectangle, ToolCode::Line}) {
+    for (ToolCode tool : {ToolCode::Rectangle, ToolCode::Ellipse, ToolCode::RoundRectangle, ToolCode::Line}) {
         Editor e;
         e.tool = tool;
         e.press(L, cell(3, 3));
@@ -127,6 +128,15 @@ void DrawingToolsTest::pressAndReleaseWithoutMoveDrawsNothing()
         QVERIFY(nonWhite(e.canvas.Im2()).isEmpty());
         QVERIFY(e.canvas.document().ImageModified);
     }
+}
+
+void DrawingToolsTest::releaseWithoutPressMarksModified()
+{
+    // As a right release that began beside the view: the views are rebuilt
+    // from whatever the document holds.
+    Editor e;
+    e.release({}, cell(3, 3));
+    QVERIFY(e.canvas.document().ImageModified);
 }
 
 void DrawingToolsTest::modifiersAndOtherButtonsDrawNothing_data()
@@ -143,7 +153,7 @@ void DrawingToolsTest::modifiersAndOtherButtonsDrawNothing_data()
 void DrawingToolsTest::modifiersAndOtherButtonsDrawNothing()
 {
     QFETCH(MouseState, state);
-    for (int tool : {ToolCode::Pen, ToolCode::Fill, ToolCode::Rectangle, ToolCode::ColorPicker}) {
+    for (ToolCode tool : {ToolCode::Pen, ToolCode::Fill, ToolCode::Rectangle, ToolCode::ColorPicker}) {
         Editor e;
         e.tool = tool;
         e.press(state, cell(3, 3));
@@ -324,7 +334,7 @@ void DrawingToolsTest::notXorOnWhiteDrawsWhatCopyDraws()
     // Every pixel of a shape changes exactly once, in the document and in
     // the view, so that drawing the outline again erases it.
     QRandomGenerator random(20261207);
-    for (int tool : {ToolCode::Line, ToolCode::Rectangle, ToolCode::Ellipse, ToolCode::RoundRectangle}) {
+    for (ToolCode tool : {ToolCode::Line, ToolCode::Rectangle, ToolCode::Ellipse, ToolCode::RoundRectangle}) {
         for (int run = 0; run < 150; ++run) {
             const Point a{random.bounded(-3, 36), random.bounded(-3, 36)};
             const Point b{random.bounded(-3, 36), random.bounded(-3, 36)};
@@ -334,7 +344,7 @@ void DrawingToolsTest::notXorOnWhiteDrawsWhatCopyDraws()
             xored.Im1.fill(kWhite);
             DrawingTools::DrawShape(copied, tool, a, b, combine(kWhite, k, RasterOp::NotXor), RasterOp::Copy);
             DrawingTools::DrawShape(xored, tool, a, b, k, RasterOp::NotXor);
-            const QString name = QStringLiteral("tool %1 run %2").arg(tool).arg(run);
+            const QString name = QStringLiteral("tool %1 run %2").arg(int(tool)).arg(run);
             QVERIFY2(xored.Im2() == copied.Im2(), qPrintable(name));
             QVERIFY2(xored.Im1 == copied.Im1, qPrintable(name));
         }
@@ -362,7 +372,7 @@ void DrawingToolsTest::dragLeavesNoTrailOnReducedDepth()
     // that cannot hold every colour, only the last outline may remain.
     QFETCH(PixelFormat, format);
     QRandomGenerator random(7);
-    for (int tool : {ToolCode::Rectangle, ToolCode::Ellipse, ToolCode::Line, ToolCode::RoundRectangle}) {
+    for (ToolCode tool : {ToolCode::Rectangle, ToolCode::Ellipse, ToolCode::Line, ToolCode::RoundRectangle}) {
         for (int run = 0; run < 20; ++run) {
             Editor e;
             e.tool = tool;
@@ -390,7 +400,7 @@ void DrawingToolsTest::dragLeavesNoTrailOnReducedDepth()
                 for (int x = 0; x < 32; ++x)
                     if (scratch.Im2().pixel(x, y) == kWhite)
                         QVERIFY2(e.canvas.Im2().pixel(x, y) == image.pixel(x, y),
-                                 qPrintable(QStringLiteral("tool %1 run %2 pixel %3,%4").arg(tool).arg(run).arg(x).arg(y)));
+                                 qPrintable(QStringLiteral("tool %1 run %2 pixel %3,%4").arg(int(tool)).arg(run).arg(x).arg(y)));
             QCOMPARE(e.canvas.Im2().format(), format);
         }
     }

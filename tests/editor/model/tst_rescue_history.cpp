@@ -8,6 +8,7 @@
 using namespace pimoko;
 
 Q_DECLARE_METATYPE(pimoko::MouseState)
+Q_DECLARE_METATYPE(pimoko::ToolCode)
 
 
 // Rescue: the five images before the last presses, brought back newest first.
@@ -95,7 +96,7 @@ void RescueHistoryTest::historyIsNotCutAtTheCursor()
 
 void RescueHistoryTest::pickerAndMiddleClicksUseAStep_data()
 {
-    QTest::addColumn<int>("tool");
+    QTest::addColumn<ToolCode>("tool");
     QTest::addColumn<MouseState>("state");
     QTest::newRow("picker") << ToolCode::ColorPicker << MouseState::Left;
     QTest::newRow("middle button") << ToolCode::Pen << MouseState::Middle;
@@ -104,7 +105,7 @@ void RescueHistoryTest::pickerAndMiddleClicksUseAStep_data()
 
 void RescueHistoryTest::pickerAndMiddleClicksUseAStep()
 {
-    QFETCH(int, tool);
+    QFETCH(ToolCode, tool);
     QFETCH(MouseState, state);
     Editor e;
     e.stroke(2, 2);

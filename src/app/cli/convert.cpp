@@ -1,0 +1,82 @@
+#include "app/cli/convert.h"
+
+#include "files/codec/file_error.h"
+#include "files/file_writer.h"
+#include "files/model/picture_reading.h"
+#include "files/model/saved_file.h"
+#include "operations/model/stretch.h"
+#include "operations/model/transform.h"
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace pimoko {
+
+std::vector<ConvertStep> convertSteps(std::span<const GivenOption> options)
+{
+    std::vector<ConvertStep> steps;
+    for (const GivenOption& option : options) {
+        if (option.name == "--rotate")
+            steps.push_back({ConvertStep::Kind::RotateRight});
+        else if (option.name == "--mirror-lr")
+            steps.push_back({ConvertStep::Kind::MirrorLeftRight});
+        else if (option.name == "--mirror-tb")
+            steps.push_back({ConvertStep::Kind::MirrorTopBottom});
+        else if (option.name == "--size")
+            steps.push_back({ConvertStep::Kind::Size, std::stoi(option.value)});
+    }
+    return steps;
+}
+
+PixelBuffer applySteps(PixelBuffer image, std::span<const ConvertStep> steps)
+{
+    for (const ConvertStep& step : steps) {
+        switch (step.kind) {
+        case ConvertStep::Kind::RotateRight:
+            image = TransformImage(image, TransformMode::RotateRight);
+            break;
+        case ConvertStep::Kind::MirrorLeftRight:
+            image = TransformImage(image, TransformMode::MirrorLeftRight);
+            break;
+        case ConvertStep::Kind::MirrorTopBottom:
+            image = TransformImage(image, TransformMode::MirrorTopBottom);
+            break;
+        case ConvertStep::Kind::Size:
+            // The enlarge/reduce dialog's OK: the stretched picture becomes
+            // the document of the new canvas.
+            image = stretchImage(image, step.side, step.side);
+            break;
+        }
+    }
+    return image;
+}
+
+int runConvert(const CommandLine& commandLine, std::ostream&, std::ostream& err)
+{
+    const std::string& input = commandLine.operands.front();
+    const std::string& output = commandLine.verbValue;
+    std::variant<OpenedPicture, OpenRefusal> read;
+    try {
+        read = readPictureFile(input);
+    } catch (const FileError& error) {
+        err << error.what() << '\n';
+        return ExitRefused;
+    }
+    if (const auto* refusal = std::get_if<OpenRefusal>(&read)) {
+        err << openRefusalText(*refusal) << '\n';
+        return ExitRefused;
+    }
+    const std::vector<ConvertStep> steps = convertSteps(commandLine.options);
+    const PixelBuffer image = applySteps(std::get<OpenedPicture>(std::move(read)).picture, steps);
+    try {
+        writeFileWhole(output, savedFileBytes(image, *savedKindFor(output)));
+    } catch (const FileError& error) {
+        err << error.what() << '\n';
+        return ExitCannotWrite;
+    }
+    return ExitDone;
+}
+
+} // namespace pimoko

@@ -1,0 +1,125 @@
+// libpng loaded the first time a PNG image is read, not at every start: a
+// conversion of a bitmap, or of an icon without PNG images, then loads no
+// more than the C library. Linked into the program alone, in place of the
+// entry points of libpng that the icon reader calls, each of which forwards
+// to Debian's shared library, whose security updates therefore still reach
+// it. The window module and the tests link libpng as usual.
+//
+// The library is looked for by the loader's own rules; without it, no read
+// structure is made and the icon reader refuses the image.
+#include <png.h>
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+static_assert(PNG_LIBPNG_VER_SONUM == 16, "the library loaded below is libpng16");
+
+namespace {
+
+void* library()
+{
+    static void* const handle = ::dlopen("libpng16.so.16", RTLD_NOW | RTLD_LOCAL);
+    return handle;
+}
+
+// The library's own function of that name, found once. Only reached with a
+// read structure the library made, so the library is there.
+template <typename Function>
+Function* real(Function*, const char* name)
+{
+    return reinterpret_cast<Function*>(::dlsym(library(), name));
+}
+
+} // namespace
+
+#define PIMOKO_FORWARD(name, arguments)                     \
+    {                                                       \
+        static auto* const function = real(&name, #name);   \
+        return function arguments;                          \
+    }
+
+extern "C" {
+
+png_structp png_create_read_struct(png_const_charp version, png_voidp errorData, png_error_ptr onError,
+                                   png_error_ptr onWarning)
+{
+    if (library() == nullptr)
+        return nullptr;
+    PIMOKO_FORWARD(png_create_read_struct, (version, errorData, onError, onWarning))
+}
+
+png_infop png_create_info_struct(png_const_structrp png)
+PIMOKO_FORWARD(png_create_info_struct, (png))
+
+void png_destroy_read_struct(png_structpp png, png_infopp info, png_infopp endInfo)
+{
+    // Called on a structure that was never made too.
+    if (png == nullptr || *png == nullptr)
+        return;
+    PIMOKO_FORWARD(png_destroy_read_struct, (png, info, endInfo))
+}
+
+jmp_buf* png_set_longjmp_fn(png_structrp png, png_longjmp_ptr jump, size_t size)
+PIMOKO_FORWARD(png_set_longjmp_fn, (png, jump, size))
+
+void png_longjmp(png_const_structrp png, int value)
+{
+    static auto* const function = real(&png_longjmp, "png_longjmp");
+    function(png, value);
+    std::abort();
+}
+
+void png_error(png_const_structrp png, png_const_charp message)
+{
+    static auto* const function = real(&png_error, "png_error");
+    function(png, message);
+    std::abort();
+}
+
+png_voidp png_get_io_ptr(png_const_structrp png)
+PIMOKO_FORWARD(png_get_io_ptr, (png))
+
+void png_set_read_fn(png_structrp png, png_voidp io, png_rw_ptr read)
+PIMOKO_FORWARD(png_set_read_fn, (png, io, read))
+
+void png_set_user_limits(png_structrp png, png_uint_32 width, png_uint_32 height)
+PIMOKO_FORWARD(png_set_user_limits, (png, width, height))
+
+void png_set_chunk_malloc_max(png_structrp png, png_alloc_size_t size)
+PIMOKO_FORWARD(png_set_chunk_malloc_max, (png, size))
+
+void png_read_info(png_structrp png, png_inforp info)
+PIMOKO_FORWARD(png_read_info, (png, info))
+
+png_uint_32 png_get_image_width(png_const_structrp png, png_const_inforp info)
+PIMOKO_FORWARD(png_get_image_width, (png, info))
+
+png_uint_32 png_get_image_height(png_const_structrp png, png_const_inforp info)
+PIMOKO_FORWARD(png_get_image_height, (png, info))
+
+void png_set_expand(png_structrp png)
+PIMOKO_FORWARD(png_set_expand, (png))
+
+void png_set_scale_16(png_structrp png)
+PIMOKO_FORWARD(png_set_scale_16, (png))
+
+void png_set_gray_to_rgb(png_structrp png)
+PIMOKO_FORWARD(png_set_gray_to_rgb, (png))
+
+void png_set_add_alpha(png_structrp png, png_uint_32 filler, int flags)
+PIMOKO_FORWARD(png_set_add_alpha, (png, filler, flags))
+
+int png_set_interlace_handling(png_structrp png)
+PIMOKO_FORWARD(png_set_interlace_handling, (png))
+
+void png_read_update_info(png_structrp png, png_inforp info)
+PIMOKO_FORWARD(png_read_update_info, (png, info))
+
+size_t png_get_rowbytes(png_const_structrp png, png_const_inforp info)
+PIMOKO_FORWARD(png_get_rowbytes, (png, info))
+
+void png_read_image(png_structrp png, png_bytepp rows)
+PIMOKO_FORWARD(png_read_image, (png, rows))
+
+} // extern "C"
