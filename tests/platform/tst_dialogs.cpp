@@ -88,6 +88,42 @@ private slots:
         QCOMPARE(buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")}));
     }
 
+    // The question before a file is replaced: No unless Yes is chosen.
+    void yesNoBox_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Enter takes the default") << "enter" << false;
+        QTest::newRow("Yes button") << "yes" << true;
+        QTest::newRow("Esc") << "escape" << false;
+    }
+    void yesNoBox()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, yes);
+        QString title;
+        QStringList buttons;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        whenModalShows([&](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            QVERIFY(box);
+            title = box->windowTitle();
+            icon = box->icon();
+            buttons = buttonsLeftToRight(box);
+            if (how == u"enter")
+                QTest::keyClick(box, Qt::Key_Return);
+            else if (how == u"escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->findChild<QPushButton*>("Yes")->click();
+        });
+        QtDialogs dialogs;
+        QCOMPARE(dialogs.askYesNo(nullptr, QStringLiteral("ファイル \"/a.ico\" は既に存在します。置き換えますか?")), yes);
+        QCOMPARE(title, QStringLiteral("確認"));
+        QCOMPARE(icon, QMessageBox::Question);
+        QCOMPARE(buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")}));
+    }
+
     void refusalAndErrorBoxes()
     {
         QtDialogs dialogs;
