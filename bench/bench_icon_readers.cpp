@@ -27,7 +27,7 @@ namespace {
 
 std::vector<std::uint8_t> readTestData(const std::string& name)
 {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "../tests/data" / name;
+    const auto path = std::filesystem::path(PIMOKO_BENCH_DATA_DIR) / name;
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -76,7 +76,7 @@ int main()
         return 1;
     }
     ::close(fd);
-    const std::string small = (std::filesystem::path(__FILE__).parent_path() / "../tests/data/pe/pe64_icon.exe").string();
+    const std::string small = PIMOKO_BENCH_DATA_DIR "/pe/pe64_icon.exe";
     const std::pair<const char*, std::string> opened[] = {
         {"readPictureFile, PE32+ program (5 KiB) from disk", small},
         {"readPictureFile, PE32+ program grown to 4 GiB from disk", huge},

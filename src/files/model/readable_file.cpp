@@ -4,7 +4,9 @@
 #include "files/model/picture_reading.h"
 #include "files/model/system_reason.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +32,22 @@ ReadableFile::ReadableFile(const std::string& path) : path_(path)
 
 void ReadableFile::readAt(std::uint64_t offset, std::span<std::uint8_t> into) const
 {
+    const bool inBlock = offset >= blockStart_ && offset - blockStart_ <= block_.size()
+        && into.size() <= block_.size() - (offset - blockStart_);
+    if (!inBlock && into.size() <= kReadAhead && offset <= size_ && into.size() <= size_ - offset) {
+        block_.resize(std::size_t(std::min(kReadAhead, size_ - offset)));
+        blockStart_ = offset;
+        readFully(offset, block_);
+    } else if (!inBlock) {
+        readFully(offset, into);
+        return;
+    }
+    if (!into.empty())
+        std::memcpy(into.data(), block_.data() + (offset - blockStart_), into.size());
+}
+
+void ReadableFile::readFully(std::uint64_t offset, std::span<std::uint8_t> into) const
+{
     std::size_t done = 0;
     while (done < into.size()) {
         const ssize_t got = ::pread(fd_.get(), into.data() + done, into.size() - done, off_t(offset + done));
@@ -49,7 +67,7 @@ std::vector<std::uint8_t> ReadableFile::readAll(std::uint64_t maxSize) const
         fail(fileProblemText(FileProblem::TooLarge));
     return readingWithinMemory(path_, [this] {
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size_));
-        readAt(0, bytes);
+        readFully(0, bytes);
         return bytes;
     });
 }

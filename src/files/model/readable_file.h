@@ -24,7 +24,9 @@ public:
     // The size the file had when it was opened.
     std::uint64_t size() const override { return size_; }
     // The bytes at offset; a file that has since shrunk below them is
-    // refused as changed while it was read.
+    // refused as changed while it was read. Small parts are served from a
+    // block read ahead, so that the many small headers and directories of a
+    // program cost a few system calls.
     void readAt(std::uint64_t offset, std::span<std::uint8_t> into) const override;
     // The whole file, refused as too large above maxSize before anything is
     // read or allocated.
@@ -34,9 +36,15 @@ public:
     [[noreturn]] void fail(const std::string& reason) const;
 
 private:
+    static constexpr std::uint64_t kReadAhead = 16 << 10;
+
+    void readFully(std::uint64_t offset, std::span<std::uint8_t> into) const;
+
     std::string path_;
     FileDescriptor fd_{-1};
     std::uint64_t size_ = 0;
+    mutable std::vector<std::uint8_t> block_;  // the file's bytes from blockStart_ on
+    mutable std::uint64_t blockStart_ = 0;
 };
 
 // Throws FileError(cannotOpenText(path, ...)) for a file whose contents
