@@ -86,7 +86,8 @@ IconDirectory readIconDirectory(const ByteSource& file)
     if (header.count == 0)
         refuse();
     // The whole directory must be present before any entry is looked at.
-    const std::vector<std::uint8_t> entries = fetchBytes<refuse>(file, kHeaderSize, std::uint64_t(header.count) * kEntrySize);
+    const std::vector<std::uint8_t> entries =
+        fetchBytes<refuse>(file, kHeaderSize, std::uint64_t(header.count) * kEntrySize);
     const ByteReader reader(entries);
 
     IconDirectory directory;

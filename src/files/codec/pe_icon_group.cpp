@@ -147,8 +147,8 @@ public:
         const std::uint64_t named = header.u16(12);
         const std::uint64_t count = header.u16(14);
         const std::uint64_t skipped = namedToo ? 0 : named;
-        const std::vector<std::uint8_t> bytes =
-            read(dir + kDirectoryHeaderSize + skipped * kDirectoryEntrySize, (named + count - skipped) * kDirectoryEntrySize);
+        const std::uint64_t first = dir + kDirectoryHeaderSize + skipped * kDirectoryEntrySize;
+        const std::vector<std::uint8_t> bytes = read(first, (named + count - skipped) * kDirectoryEntrySize);
         const Reader list(bytes);
         std::vector<std::pair<std::uint32_t, std::uint32_t>> result;
         for (std::uint64_t at = 0; at < bytes.size(); at += kDirectoryEntrySize)
@@ -238,7 +238,8 @@ std::optional<ProgramIconGroup> readGroup(const ByteSource& file, bool chosenOnl
         return std::nullopt;
     const auto [groupRva, groupSize] = tree.data(*groupName);
     const std::uint64_t groupOffset = program.offsetOf(groupRva, groupSize);
-    const std::vector<std::uint8_t> groupHeaderBytes = fetch(file, groupOffset, std::min<std::uint64_t>(groupSize, kGroupHeaderSize));
+    const std::vector<std::uint8_t> groupHeaderBytes =
+        fetch(file, groupOffset, std::min<std::uint64_t>(groupSize, kGroupHeaderSize));
     const Reader groupHeader(groupHeaderBytes);
     const std::uint16_t count = groupHeader.u16(4);
     if (groupHeader.u16(2) != kIconFileType || count == 0)

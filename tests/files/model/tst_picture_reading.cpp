@@ -162,7 +162,8 @@ private slots:
         const Bytes program = readDataFile(QStringLiteral("pe/pe64_icon.exe"));
         const QString tooLarge = reasonOf(FileProblem::TooLarge);
         const QString notRegular = reasonOf(FileProblem::NotRegularFile);
-        QTest::newRow("1 TiB of nothing as a bitmap") << sparse("hole.bmp", {}, kTebibyte) << none << tooLarge << false << PixelBuffer();
+        QTest::newRow("1 TiB of nothing as a bitmap")
+            << sparse("hole.bmp", {}, kTebibyte) << none << tooLarge << false << PixelBuffer();
         QTest::newRow("1 TiB bitmap of 1000 x 1000")
             << sparse("big.bmp", bitmapHeaders(1000, 1000), kTebibyte) << none << QString() << true << PixelBuffer();
         QTest::newRow("1 TiB bitmap of 64 x 64")
@@ -177,8 +178,9 @@ private slots:
                               << none << notRegular << false << PixelBuffer();
         QTest::newRow("folder") << special("folder.ico", [](const std::string& p) { return ::mkdir(p.c_str(), 0755) == 0; })
                                 << none << notRegular << false << PixelBuffer();
-        QTest::newRow("device") << special("zero.bmp", [](const std::string& p) { return ::symlink("/dev/zero", p.c_str()) == 0; })
-                                << none << notRegular << false << PixelBuffer();
+        QTest::newRow("device")
+            << special("zero.bmp", [](const std::string& p) { return ::symlink("/dev/zero", p.c_str()) == 0; }) << none
+            << notRegular << false << PixelBuffer();
         QTest::newRow("socket") << special("socket.cur", makeSocket) << none << notRegular << false << PixelBuffer();
         QTest::newRow("memory runs out")
             << sparse("small.bmp", bitmapHeaders(32, 32), 54 + 32 * 32 * 3) << qulonglong(1024)
