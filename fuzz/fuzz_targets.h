@@ -27,12 +27,15 @@ struct CheckFailed {
             throw ::pimoko::fuzz::CheckFailed{#condition}; \
     } while (false)
 
-// The bitmap reader: a decoded picture has the size the headers gave and
-// holds only colours its own format can store.
+// The bitmap reader: a decoded picture has the size the headers gave (also
+// read on their own) and holds only colours its own format can store.
 inline void bmpFile(std::span<const std::uint8_t> file)
 {
     try {
         const BitmapInfo info = readBitmapInfo(file);
+        // The headers alone say the same of the picture's size.
+        const BitmapInfo headers = readBitmapHeaders(file);
+        PIMOKO_FUZZ_CHECK(headers.width == info.width && headers.height == info.height);
         // A few bytes of RLE can state 16 Mi pixels; the caps are checked
         // above, the decoding itself does not change with size.
         if (std::int64_t(info.width) * info.height > (std::int64_t(1) << 16))
