@@ -218,13 +218,16 @@ std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::o
     put.u16(std::uint32_t(images.size()));
     std::uint32_t offset = kHeaderSize + kEntrySize * std::uint32_t(images.size());
     for (std::size_t i = 0; i < images.size(); ++i) {
+        // A 4-bit image's entry is the one the editor's icon writer makes.
         const bool editorForm = storages[i] == IconStorage::Indexed4;
+        const std::uint32_t planes = editorForm ? 0 : 1;
+        const std::uint32_t bits = editorForm ? 0 : std::uint32_t(storageBits(storages[i]));
         put.u8(std::uint32_t(images[i].width()));  // 256 as 0
         put.u8(std::uint32_t(images[i].height()));
         put.u8(editorForm ? 4 : 0);
         put.u8(0);
-        put.u16(cursorHotspot ? std::uint32_t(cursorHotspot->x) : editorForm ? 0 : 1);
-        put.u16(cursorHotspot ? std::uint32_t(cursorHotspot->y) : editorForm ? 0 : std::uint32_t(storageBits(storages[i])));
+        put.u16(cursorHotspot ? std::uint32_t(cursorHotspot->x) : planes);
+        put.u16(cursorHotspot ? std::uint32_t(cursorHotspot->y) : bits);
         put.u32(std::uint32_t(data[i].size()));
         put.u32(offset);
         offset += std::uint32_t(data[i].size());

@@ -12,9 +12,9 @@
 
 // libpng reports errors with longjmp, and jumping over a C++ object with a
 // non-trivial destructor is undefined. So the functions holding setjmp
-// (decode, encode) and the callbacks libpng calls own nothing but plain
-// values: the pixel buffers belong to their callers, and the libpng
-// structures to guards in the callers' frames.
+// (readHeader, readPixels, encode) and the callbacks libpng calls own
+// nothing but plain values: the pixel buffers belong to their callers, and
+// the libpng structures to guards in the callers' frames.
 
 namespace pimoko {
 

@@ -70,7 +70,7 @@ RgbaImage withoutHiddenColors(RgbaImage image)
     return image;
 }
 
-// One of each storage, sizes and shapes mixed.
+// Each storage, sizes and shapes mixed, one size twice in two depths.
 std::vector<RgbaImage> mixedImages()
 {
     return {
@@ -80,9 +80,10 @@ std::vector<RgbaImage> mixedImages()
         randomImage(48, 20, 4, {255}, 256),
         randomImage(256, 256, 5, {0, 77, 255}, 1 << 24),
         randomImage(1, 1, 6, {255}, 16),
+        randomImage(16, 16, 7, {0, 255}, 100),
     };
 }
-const int kMixedBits[] = {4, 8, 32, 8, 32, 4};
+const int kMixedBits[] = {4, 8, 32, 8, 32, 4, 8};
 
 std::string refusalOf(const std::vector<RgbaImage>& images, std::optional<Point> hotspot)
 {
@@ -209,8 +210,8 @@ private slots:
                                              << std::optional<Point>()
                                              << "2 番目と 3 番目の画像は大きさ（16 x 16）も色の深さ（8 ビット）も同じです";
         QTest::newRow("hot spot outside") << std::vector{madeImage(40, 40, 0, false, false), small}
-                                          << std::optional<Point>(Point{20, 3})
-                                          << "ホットスポット（20, 3）が 2 番目の画像（16 x 16）の外にあります";
+                                          << std::optional<Point>(Point{16, 3})
+                                          << "ホットスポット（16, 3）が 2 番目の画像（16 x 16）の外にあります";
         QTest::newRow("hot spot left of it") << std::vector{small} << std::optional<Point>(Point{-1, 0})
                                              << "ホットスポット（-1, 0）が 1 番目の画像（16 x 16）の外にあります";
     }
