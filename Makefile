@@ -69,7 +69,7 @@ soak: configure
 # its seed files and the inputs once found faulty; what it learns stays in
 # build-fuzz/corpus-<name>, a new fault in build-fuzz/artifacts-<name>/.
 FUZZ_SECONDS ?= 60
-FUZZERS ?= icon_file pe_file bmp_file cursor_file
+FUZZERS ?= icon_file pe_file bmp_file cursor_file png_file
 fuzz:
 	@EXTRA_PACKAGES="clang libclang-rt-14-dev" ./scripts/install-deps.sh
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DPIMOKO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -8,7 +8,10 @@
 #include "files/codec/bmp_reader.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_images.h"
+#include "files/codec/icon_packer.h"
 #include "files/codec/pe_icon.h"
+#include "files/codec/png_file.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -27,12 +30,15 @@ struct CheckFailed {
             throw ::pimoko::fuzz::CheckFailed{#condition}; \
     } while (false)
 
-// The bitmap reader: a decoded picture has the size the headers gave and
-// holds only colours its own format can store.
+// The bitmap reader: a decoded picture has the size the headers gave (also
+// read on their own) and holds only colours its own format can store.
 inline void bmpFile(std::span<const std::uint8_t> file)
 {
     try {
         const BitmapInfo info = readBitmapInfo(file);
+        // The headers alone say the same of the picture's size.
+        const BitmapInfo headers = readBitmapHeaders(file);
+        PIMOKO_FUZZ_CHECK(headers.width == info.width && headers.height == info.height);
         // A few bytes of RLE can state 16 Mi pixels; the caps are checked
         // above, the decoding itself does not change with size.
         if (std::int64_t(info.width) * info.height > (std::int64_t(1) << 16))
@@ -106,6 +112,34 @@ void cursorFile(std::span<const std::uint8_t> file, Draw draw)
         (void)directory.hotspot(0);
         draw(image);
     } catch (const FileError&) {
+    }
+}
+
+// PNG files as packing reads them: a picture within the cap with one pixel
+// per position; written again it reads back the same, and packed alone into
+// an icon it decodes to itself, transparent pixels as kClear.
+inline void pngFile(std::span<const std::uint8_t> file)
+{
+    RgbaImage image;
+    try {
+        image = readPngFile(file, kMaxPackedSide);
+    } catch (const FileError&) {
+        return;
+    }
+    PIMOKO_FUZZ_CHECK(image.width() >= 1 && image.width() <= kMaxPackedSide);
+    PIMOKO_FUZZ_CHECK(image.height() >= 1 && image.height() <= kMaxPackedSide);
+    PIMOKO_FUZZ_CHECK(image.pixels().size() == std::size_t(image.width()) * std::size_t(image.height()));
+    try {
+        PIMOKO_FUZZ_CHECK(readPngFile(writePngFile(image), kMaxPackedSide) == image);
+        const std::vector<DecodedIconImage> decoded = decodeIconFileImages(packIconFile(std::span(&image, 1)));
+        PIMOKO_FUZZ_CHECK(decoded.size() == 1);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const Rgba p = image.pixel(x, y);
+                PIMOKO_FUZZ_CHECK(decoded[0].image.pixel(x, y) == (p.a == 0 ? kClear : p));
+            }
+    } catch (const FileError&) {
+        PIMOKO_FUZZ_CHECK(!"a picture that was read can be written, packed and decoded");
     }
 }
 

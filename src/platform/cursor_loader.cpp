@@ -1,6 +1,7 @@
 #include "platform/cursor_loader.h"
 
 #include "files/codec/file_error.h"
+#include "files/model/picture_reading.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,10 +19,6 @@
 namespace pimoko {
 
 namespace {
-
-// A cursor file holds a few images of at most 256 x 256; anything much
-// larger is not one, and is not read into memory.
-constexpr qint64 kMaxCursorFileSize = 4 * 1024 * 1024;
 
 QRgb argbOf(Color c, int alpha)
 {
@@ -73,8 +70,11 @@ QString findToolCursorFile(const QString& name)
 
 QString findToolCursorFile(const QString& name, const QString& programFolder)
 {
+    // Only a regular file counts: a pipe, device or folder of that name is
+    // passed over as a missing file is.
+    const auto usable = [](const QString& place) { return QFileInfo(place).isFile(); };
     const QString here = QDir::current().filePath(name);
-    if (QFileInfo::exists(here))
+    if (usable(here))
         return here;
     const QDir program(programFolder);
     QStringList places{program.filePath(name), program.filePath(QStringLiteral(PIMOKO_DATA_DIR "/") + name)};
@@ -82,7 +82,7 @@ QString findToolCursorFile(const QString& name, const QString& programFolder)
     if (!installed.isEmpty())
         places.append(installed);
     for (const QString& place : std::as_const(places))
-        if (QFileInfo::exists(place))
+        if (usable(place))
             return QDir::cleanPath(place);
     return here;
 }
@@ -91,13 +91,13 @@ std::optional<QCursor> loadCursorFile(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCursorFileSize)
+    try {
+        // Never waits on a pipe or device, and reads no more than a cursor
+        // file can hold.
+        return cursorFromBytes(readWholeFile(QFile::encodeName(path).toStdString(), kMaxIconFileSize));
+    } catch (const FileError&) {
         return std::nullopt;
-    const QByteArray bytes = file.read(kMaxCursorFileSize + 1);
-    if (bytes.size() > kMaxCursorFileSize)
-        return std::nullopt;
-    return cursorFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+    }
 }
 
 } // namespace pimoko

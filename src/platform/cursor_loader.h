@@ -15,15 +15,18 @@ namespace pimoko {
 // Stand-in for loading a cursor file into a tool cursor slot: reads a .cur
 // (or .ico) file in the icon layout and makes a QCursor from its first image,
 // with the hot spot of its directory entry (0, 0 for icon files). A missing,
-// unreadable or malformed file gives std::nullopt without any message; the
-// caller then shows the default arrow. Needs a QGuiApplication.
+// unreadable or malformed file, anything but a regular file (refused before
+// it could be waited on) and a file above kMaxIconFileSize give
+// std::nullopt without any message; the caller then shows the default
+// arrow. Needs a QGuiApplication.
 std::optional<QCursor> loadCursorFile(const QString& path);
 
 // Where a tool cursor file of that name is read from: the working directory
 // first, then the program's own folder, then the installed data folder (the
 // data folder beside the program's, then "pimoko" in each XDG data folder).
-// The first place that has the file wins; the working directory's path when
-// none has it, so that loading it then fails as a missing file does.
+// The first place that has it as a regular file wins; the working
+// directory's path when none has, so that loading it then fails as a missing
+// file does.
 QString findToolCursorFile(const QString& name);
 // The same for a program lying in programFolder.
 QString findToolCursorFile(const QString& name, const QString& programFolder);

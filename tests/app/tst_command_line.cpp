@@ -324,11 +324,11 @@ void CommandLineTest::refusedInputExitsOne_data()
     QTest::newRow("no extension") << path("picture") << refusalText(OpenRefusal::Format);
     QTest::newRow("65 x 64 bitmap") << path("big.bmp") << refusalText(OpenRefusal::Size);
     QTest::newRow("missing file") << path("missing.bmp")
-                                  << cannotOpenText(path("missing.bmp"), QStringLiteral("No such file or directory"));
+                                  << cannotOpenText(path("missing.bmp"), QString::fromStdString(systemReasonText(ENOENT)));
     QTest::newRow("a folder") << work_.path() + "/folder.ico"
-                              << cannotOpenText(work_.path() + "/folder.ico", QStringLiteral("Not a regular file"));
+                              << cannotOpenText(work_.path() + "/folder.ico", QString::fromStdString(fileProblemText(FileProblem::NotRegularFile)));
     QTest::newRow("a pipe") << path("pipe.bmp")
-                            << cannotOpenText(path("pipe.bmp"), QStringLiteral("Not a regular file"));
+                            << cannotOpenText(path("pipe.bmp"), QString::fromStdString(fileProblemText(FileProblem::NotRegularFile)));
     QTest::newRow("not a bitmap") << path("text.bmp") << QString::fromUtf8(kInvalidBitmapText);
     QTest::newRow("cursor layout") << path("standard.cur") << QString::fromUtf8(kInvalidIconText);
 }

@@ -224,8 +224,10 @@ void FileFailuresTest::openedFileChanged_data()
     QTest::addColumn<QString>("error");
     QTest::addColumn<QString>("refusal");
     const QString cannotOpen = QStringLiteral("ファイル \"%1\". %2 は開けません");
-    QTest::newRow("vanished") << "a.bmp" << "remove" << cannotOpen.arg("%1", systemText(ENOENT)) << "";
-    QTest::newRow("a folder now") << "a.bmp" << "folder" << cannotOpen.arg("%1", "Not a regular file") << "";
+    const auto reason = [](const std::string& text) { return QString::fromStdString(text); };
+    QTest::newRow("vanished") << "a.bmp" << "remove" << cannotOpen.arg("%1", reason(systemReasonText(ENOENT))) << "";
+    QTest::newRow("a folder now") << "a.bmp" << "folder"
+                                  << cannotOpen.arg("%1", reason(fileProblemText(FileProblem::NotRegularFile))) << "";
     QTest::newRow("cut short, icon") << "a.ico" << "cut" << QStringLiteral("アイコンイメージが不正です") << "";
     QTest::newRow("cut short, bitmap") << "a.bmp" << "cut" << "any" << "";
     QTest::newRow("now too large") << "a.bmp" << "large" << ""

@@ -193,6 +193,7 @@ void OpenImageTest::refusedOrUnreadableLeavesWindowAsItWas_data()
     QTest::newRow("missing bitmap") << "missing.bmp" << "" << "ファイル \"%1\". ";
     QTest::newRow("missing program") << "missing.exe" << "" << "ファイル \"%1\". ";
     QTest::newRow("folder named like a bitmap") << "folder.bmp" << "" << "ファイル \"%1\". ";
+    QTest::newRow("bitmap of 1 TiB") << "huge.bmp" << "" << "ファイル \"%1\". ";
     QTest::newRow("not a bitmap") << "text.bmp" << "" << "ビットマップイメージが不正です";
     QTest::newRow("standard cursor, type 2") << "tool.cur" << "" << "アイコンイメージが不正です";
     QTest::newRow("empty icon") << "empty.ico" << "" << "アイコンイメージが不正です";
@@ -210,6 +211,8 @@ void OpenImageTest::refusedOrUnreadableLeavesWindowAsItWas()
         writeBytes(full, writeBitmapFile(pattern(64, 65)));
     else if (file == QStringLiteral("folder.bmp"))
         QDir().mkpath(full);
+    else if (file == QStringLiteral("huge.bmp"))
+        QVERIFY(QFile(full).open(QIODevice::WriteOnly) && QFile::resize(full, qint64(1) << 40));  // a hole: no disk
     else if (file == QStringLiteral("text.bmp"))
         writeBytes(full, {'h', 'e', 'l', 'l', 'o'});
     else if (file == QStringLiteral("tool.cur"))

@@ -2,6 +2,7 @@
 
 #include "files/codec/bounded_bytes.h"
 #include "files/codec/file_error.h"
+#include "files/codec/row_stride.h"
 
 #include <algorithm>
 #include <array>
@@ -15,8 +16,12 @@ namespace {
 
 constexpr std::uint64_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kOs2HeaderSize = 64;
-constexpr std::array<std::uint32_t, 6> kInfoHeaderSizes{40, 52, 56, kOs2HeaderSize, 108, 124};
+// Info headers from this size on hold the red, green and blue masks, and
+// from the next the alpha mask, after the first 40 bytes.
+constexpr std::uint32_t kHeaderWithMasks = 52;
+constexpr std::uint32_t kHeaderWithAlphaMask = 56;
 
 [[noreturn]] void refuse()
 {
@@ -112,7 +117,7 @@ void readMasks(const ByteReader& file, Layout& layout, std::uint64_t& afterHeade
     case BitmapCompression::BitFields:
     case BitmapCompression::AlphaBitFields: {
         const bool alpha = info.compression == BitmapCompression::AlphaBitFields;
-        if (info.headerSize == 40) {
+        if (std::uint32_t(info.headerSize) < kHeaderWithMasks) {
             // The masks follow the header, before any colour table.
             const int count = alpha ? 4 : 3;
             for (int i = 0; i < count; ++i)
@@ -120,9 +125,9 @@ void readMasks(const ByteReader& file, Layout& layout, std::uint64_t& afterHeade
             afterHeader += 4 * std::uint64_t(count);
         } else {
             for (int i = 0; i < 3; ++i)
-                layout.masks[i] = file.u32(header + 40 + 4 * std::uint64_t(i));
-            if (info.headerSize >= 56)
-                layout.masks[3] = file.u32(header + 52);
+                layout.masks[i] = file.u32(header + kInfoHeaderSize + 4 * std::uint64_t(i));
+            if (std::uint32_t(info.headerSize) >= kHeaderWithAlphaMask)
+                layout.masks[3] = file.u32(header + kHeaderWithMasks);
         }
         break;
     }
@@ -150,13 +155,22 @@ void readMasks(const ByteReader& file, Layout& layout, std::uint64_t& afterHeade
     }
 }
 
-Layout readLayout(std::span<const std::uint8_t> bytes)
+// What the file header and the first fields of the info header say, checked
+// on their own: only the first 14 + 40 bytes are looked at, so a file's
+// first bytes are enough. The sides are not capped here.
+struct HeaderFields {
+    Layout layout;
+    std::uint32_t colorsUsed = 0;
+    std::uint32_t imageSize = 0;
+};
+
+HeaderFields readHeaderFields(const ByteReader& file)
 {
-    const ByteReader file(bytes);
     const auto magic = file.slice(0, 2);
     if (magic[0] != 'B' || magic[1] != 'M')
         refuse();
-    Layout layout;
+    HeaderFields fields;
+    Layout& layout = fields.layout;
     BitmapInfo& info = layout.info;
     layout.pixelOffset = file.u32(10);
     const std::uint32_t headerSize = file.u32(kFileHeaderSize);
@@ -166,26 +180,27 @@ Layout readLayout(std::span<const std::uint8_t> bytes)
     std::int64_t height = 0;
     int planes = 0;
     std::uint32_t compression = 0;
-    std::uint32_t colorsUsed = 0;
-    std::uint32_t imageSize = 0;
     if (headerSize == kCoreHeaderSize) {
         width = file.u16(at + 4);
         height = file.u16(at + 6);
         planes = file.u16(at + 8);
         info.bitsPerPixel = file.u16(at + 10);
         layout.paletteEntrySize = 3;
-    } else if (std::find(kInfoHeaderSizes.begin(), kInfoHeaderSizes.end(), headerSize) != kInfoHeaderSizes.end()) {
-        file.slice(at, headerSize);
+    } else if (headerSize >= kInfoHeaderSize) {
+        // Longer headers begin with the same 40 bytes; the rest is read
+        // where it holds masks.
         width = std::int32_t(file.u32(at + 4));
         height = std::int32_t(file.u32(at + 8));
         planes = file.u16(at + 12);
         info.bitsPerPixel = file.u16(at + 14);
         compression = file.u32(at + 16);
-        imageSize = file.u32(at + 20);
-        colorsUsed = file.u32(at + 32);
+        fields.imageSize = file.u32(at + 20);
+        fields.colorsUsed = file.u32(at + 32);
     } else {
         refuse();
     }
+    if (headerSize > std::uint32_t(std::numeric_limits<int>::max()))
+        refuse();
     info.headerSize = int(headerSize);
 
     const int bits = info.bitsPerPixel;
@@ -197,14 +212,30 @@ Layout readLayout(std::span<const std::uint8_t> bytes)
 
     info.topDown = height < 0;
     height = height < 0 ? -height : height;
-    if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide
-        || width * height > kMaxBitmapPixels)
+    if (width < 1 || height < 1 || height > std::numeric_limits<int>::max())
         refuse();
     info.width = int(width);
     info.height = int(height);
     const bool rle = info.compression == BitmapCompression::Rle8 || info.compression == BitmapCompression::Rle4;
     if (rle && info.topDown)
         refuse();
+    return fields;
+}
+
+Layout readLayout(std::span<const std::uint8_t> bytes)
+{
+    const ByteReader file(bytes);
+    HeaderFields fields = readHeaderFields(file);
+    Layout& layout = fields.layout;
+    const BitmapInfo& info = layout.info;
+    const int bits = info.bitsPerPixel;
+    const std::uint64_t at = kFileHeaderSize;
+    const std::uint64_t headerSize = std::uint64_t(info.headerSize);
+    file.require(at, headerSize);
+    if (info.width > kMaxBitmapSide || info.height > kMaxBitmapSide
+        || std::int64_t(info.width) * info.height > kMaxBitmapPixels)
+        refuse();
+    const bool rle = info.compression == BitmapCompression::Rle8 || info.compression == BitmapCompression::Rle4;
 
     std::uint64_t afterHeader = at + headerSize;
     readMasks(file, layout, afterHeader);
@@ -212,8 +243,8 @@ Layout readLayout(std::span<const std::uint8_t> bytes)
     // The colour table the header states must be in the file, also where
     // only part of it is used or the depth needs none.
     layout.paletteOffset = afterHeader;
-    if (colorsUsed != 0)
-        layout.paletteEntries = colorsUsed;
+    if (fields.colorsUsed != 0)
+        layout.paletteEntries = fields.colorsUsed;
     else if (bits <= 8)
         layout.paletteEntries = std::uint64_t(1) << bits;
     file.slice(layout.paletteOffset, layout.paletteEntries * std::uint64_t(layout.paletteEntrySize));
@@ -223,9 +254,9 @@ Layout readLayout(std::span<const std::uint8_t> bytes)
     if (layout.pixelOffset < at + headerSize || layout.pixelOffset > file.size())
         refuse();
     layout.pixelBytes = file.size() - layout.pixelOffset;
-    if (imageSize != 0) {
-        file.slice(layout.pixelOffset, imageSize);
-        layout.pixelBytes = imageSize;
+    if (fields.imageSize != 0) {
+        file.slice(layout.pixelOffset, fields.imageSize);
+        layout.pixelBytes = fields.imageSize;
     }
     if (!rle) {
         // Every row must be present; the last one may lack its padding.
@@ -396,6 +427,11 @@ PixelBuffer readDirect(std::span<const std::uint8_t> bytes, const Layout& layout
 }
 
 } // namespace
+
+BitmapInfo readBitmapHeaders(std::span<const std::uint8_t> fileStart)
+{
+    return readHeaderFields(ByteReader(fileStart)).layout.info;
+}
 
 BitmapInfo readBitmapInfo(std::span<const std::uint8_t> file)
 {

@@ -1,6 +1,7 @@
 #include "files/codec/bmp_writer.h"
 
 #include "files/codec/little_endian_writer.h"
+#include "files/codec/row_stride.h"
 
 #include <algorithm>
 #include <array>
@@ -129,7 +130,7 @@ std::vector<std::uint8_t> writeBitmapFile(const PixelBuffer& image)
     const bool bitfields = usesBitfields(format);
     const std::uint64_t paletteEntries = format.isIndexed() ? std::max<std::size_t>(format.palette.size(), 1) : 0;
     const std::uint64_t tableSize = bitfields ? 12 : 4 * paletteEntries;
-    const std::uint64_t stride = (std::uint64_t(width) * std::uint64_t(bits) + 31) / 32 * 4;
+    const std::uint64_t stride = bitmapRowStride(width, bits);
     const std::uint64_t pixelSize = stride * std::uint64_t(height);
     const std::uint64_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + tableSize;
     const std::uint64_t fileSize = pixelOffset + pixelSize;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace pimoko {
 
@@ -13,6 +14,8 @@ template <void (*Refuse)()>
 class BoundedBytes {
 public:
     explicit BoundedBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    // Only a view: bytes that would be gone after the statement are refused.
+    explicit BoundedBytes(std::vector<std::uint8_t>&&) = delete;
 
     std::size_t size() const { return bytes_.size(); }
     std::span<const std::uint8_t> bytes() const { return bytes_; }
@@ -47,12 +50,5 @@ public:
 private:
     std::span<const std::uint8_t> bytes_;
 };
-
-// Bytes in one stored bitmap row of `width` pixels at `bits` per pixel,
-// padded to a multiple of 4.
-inline std::uint64_t bitmapRowStride(int width, int bits)
-{
-    return ((std::uint64_t(width) * std::uint64_t(bits) + 31) / 32) * 4;
-}
 
 } // namespace pimoko

@@ -2,6 +2,7 @@
 
 #include "files/codec/bounded_bytes.h"
 #include "files/codec/file_error.h"
+#include "files/codec/row_stride.h"
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/icon_png.h"
 
@@ -76,19 +77,25 @@ IconHeader readIconHeader(std::span<const std::uint8_t> file)
 
 IconDirectory readIconDirectory(std::span<const std::uint8_t> file)
 {
-    const ByteReader reader(file);
-    const IconHeader header = readIconHeader(file);
+    return readIconDirectory(SpanSource(file));
+}
+
+IconDirectory readIconDirectory(const ByteSource& file)
+{
+    const IconHeader header = readIconHeader(fetchBytes<refuse>(file, 0, kHeaderSize));
     if (header.count == 0)
         refuse();
     // The whole directory must be present before any entry is looked at.
-    reader.slice(kHeaderSize, std::uint64_t(header.count) * kEntrySize);
+    const std::vector<std::uint8_t> entries =
+        fetchBytes<refuse>(file, kHeaderSize, std::uint64_t(header.count) * kEntrySize);
+    const ByteReader reader(entries);
 
     IconDirectory directory;
     directory.reserved = header.reserved;
     directory.type = header.type;
     directory.entries.reserve(std::size_t(header.count));
     for (int i = 0; i < header.count; ++i) {
-        const std::uint64_t at = kHeaderSize + std::uint64_t(i) * kEntrySize;
+        const std::uint64_t at = std::uint64_t(i) * kEntrySize;
         IconDirEntry entry;
         entry.width = reader.u8(at);
         entry.height = reader.u8(at + 1);
@@ -100,6 +107,26 @@ IconDirectory readIconDirectory(std::span<const std::uint8_t> file)
         directory.entries.push_back(entry);
     }
     return directory;
+}
+
+IconImageStorage readIconImageStorage(const ByteSource& file, const IconDirEntry& entry)
+{
+    constexpr std::uint64_t kPngHeaderEnd = 26;     // signature, IHDR length and name, ..., bit depth, colour type
+    constexpr std::uint64_t kBitmapHeaderEnd = 16;  // header size, width, height, planes, bit count
+    if (entry.dataOffset > file.size() || entry.dataSize > file.size() - entry.dataOffset)
+        return {};
+    std::vector<std::uint8_t> start(std::size_t(std::min<std::uint64_t>(entry.dataSize, kPngHeaderEnd)));
+    file.readAt(entry.dataOffset, start);
+    if (hasPngSignature(start)) {
+        if (start.size() < kPngHeaderEnd)
+            return {IconImageStorage::Kind::Png, 0};
+        static constexpr int channels[] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
+        const int type = start[25];
+        return {IconImageStorage::Kind::Png, type < 7 ? start[24] * channels[type] : 0};
+    }
+    if (start.size() < kBitmapHeaderEnd)
+        return {IconImageStorage::Kind::Bitmap, 0};
+    return {IconImageStorage::Kind::Bitmap, ByteReader(start).u16(14)};
 }
 
 IconImage decodeIconImage(std::span<const std::uint8_t> file, const IconDirEntry& entry)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/codec/byte_source.h"
 #include "raster/color.h"
 #include "raster/pixel_buffer.h"
 #include "raster/point.h"
@@ -27,6 +28,12 @@ inline constexpr int kCursorFileType = 2;
 
 // Largest width or height of a stored image that is decoded at all.
 inline constexpr int kMaxIconSide = 256;
+
+// Largest icon or cursor file read into memory, and largest image data of a
+// program's icon read: a 256 x 256 image takes 264 KiB as a 32-bit bitmap and
+// rarely 1 MiB as a PNG, so a file holding the usual set of sizes stays far
+// below 4 MiB.
+inline constexpr std::uint64_t kMaxIconFileSize = std::uint64_t(4) << 20;
 
 // The large-icon size: the side of the white square an icon is drawn on, and
 // the size an icon is chosen for.
@@ -86,8 +93,22 @@ struct IconImage {
 IconHeader readIconHeader(std::span<const std::uint8_t> file);
 
 // Reads the header and the directory. Refuses a file shorter than its
-// directory and a count of 0; the type is reported, not judged.
+// directory and a count of 0; the type is reported, not judged. The source
+// form reads those bytes alone, however large the file.
 IconDirectory readIconDirectory(std::span<const std::uint8_t> file);
+IconDirectory readIconDirectory(const ByteSource& file);
+
+// How an entry's image is stored, from the first bytes of its data alone:
+// a PNG (bits: bit depth times channels of its header, 0 when its header is
+// cut short or names no colour type), a bitmap (the bit count of its header,
+// 0 when cut short), or missing when the entry's data does not lie within
+// the file. Reads at most 26 bytes; never throws FileError of its own.
+struct IconImageStorage {
+    enum class Kind { Missing, Bitmap, Png };
+    Kind kind = Kind::Missing;
+    int bits = 0;
+};
+IconImageStorage readIconImageStorage(const ByteSource& file, const IconDirEntry& entry);
 
 // Decodes the image that entry's data offset and size point at: a bitmap
 // info header of 40 bytes or more (height twice the image height, one plane,

@@ -1,6 +1,7 @@
 #include "files/codec/icon_writer.h"
 
 #include "files/codec/little_endian_writer.h"
+#include "files/codec/row_stride.h"
 #include "raster/standard_colors.h"
 
 #include <stdexcept>
@@ -9,13 +10,7 @@ namespace pimoko {
 
 namespace {
 
-constexpr std::uint32_t kFileHeaderSize = 6;
-constexpr std::uint32_t kDirEntrySize = 16;
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kColorTableSize = 4 * kStandardColors.size();
-
-// Bytes of one row of `bits`-per-pixel pixels, padded to a multiple of 4.
-std::uint32_t rowStride(int width, int bits) { return std::uint32_t((width * bits + 31) / 32 * 4); }
+static_assert(kIconColorCount == kStandardColors.size());
 
 void checkParts(const PixelBuffer& andPart, const PixelBuffer& orPart)
 {
@@ -39,15 +34,15 @@ std::vector<std::uint8_t> WriteIconData(const PixelBuffer& andPart, const PixelB
     checkParts(andPart, orPart);
     const int width = orPart.width();
     const int height = orPart.height();
-    const std::uint32_t colorStride = rowStride(width, 4);
-    const std::uint32_t maskStride = rowStride(width, 1);
-    const std::uint32_t colorSize = colorStride * std::uint32_t(height);
-    const std::uint32_t maskSize = maskStride * std::uint32_t(height);
-    const std::uint32_t imageOffset = kFileHeaderSize + kDirEntrySize;
-    const std::uint32_t imageSize = kInfoHeaderSize + kColorTableSize + colorSize + maskSize;
+    const auto colorStride = std::size_t(bitmapRowStride(width, 4));
+    const auto maskStride = std::size_t(bitmapRowStride(width, 1));
+    const auto colorSize = std::uint32_t(colorStride * std::size_t(height));
+    const auto maskSize = std::uint32_t(maskStride * std::size_t(height));
+    const std::uint32_t imageOffset = kIconFileHeaderSize + kIconDirEntrySize;
+    const std::uint32_t imageSize = iconFileSize(width, height) - imageOffset;
 
     std::vector<std::uint8_t> out;
-    out.reserve(imageOffset + imageSize);
+    out.reserve(iconFileSize(width, height));
     LittleEndianWriter put(out);
 
     put.u16(0);  // reserved
@@ -63,7 +58,7 @@ std::vector<std::uint8_t> WriteIconData(const PixelBuffer& andPart, const PixelB
     put.u32(imageSize);
     put.u32(imageOffset);
 
-    put.u32(kInfoHeaderSize);
+    put.u32(kIconInfoHeaderSize);
     put.u32(std::uint32_t(width));
     put.u32(std::uint32_t(2 * height));
     put.u16(1);  // planes

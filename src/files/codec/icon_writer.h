@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/codec/row_stride.h"
 #include "raster/pixel_buffer.h"
 
 #include <cstdint>
@@ -10,6 +11,18 @@ namespace pimoko {
 // Sides of the icons WriteIconData writes.
 inline constexpr int kMinWrittenIconSide = 1;
 inline constexpr int kMaxWrittenIconSide = 64;
+
+// The parts of the icon file WriteIconData writes, and its size in bytes.
+inline constexpr std::uint32_t kIconFileHeaderSize = 6;
+inline constexpr std::uint32_t kIconDirEntrySize = 16;
+inline constexpr std::uint32_t kIconInfoHeaderSize = 40;
+inline constexpr std::uint32_t kIconColorCount = 16;
+constexpr std::uint32_t iconFileSize(int width, int height)
+{
+    return kIconFileHeaderSize + kIconDirEntrySize + kIconInfoHeaderSize + 4 * kIconColorCount
+        + std::uint32_t((bitmapRowStride(width, 4) + bitmapRowStride(width, 1)) * std::uint64_t(height));
+}
+static_assert(iconFileSize(32, 32) == 766);
 
 // Palette index of the standard colour nearest to c: the smallest squared
 // distance over red, green and blue, the lower index on a tie.

@@ -4,11 +4,18 @@
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/pe_icon_group.h"
 
+#include <vector>
+
 namespace pimoko {
 
 std::optional<IconDirEntry> findProgramIcon(std::span<const std::uint8_t> file)
 {
-    const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
+    return findProgramIcon(SpanSource(file));
+}
+
+std::optional<IconDirEntry> findProgramIcon(const ByteSource& file)
+{
+    const std::optional<ProgramIconGroup> group = readProgramIconGroup(file, GroupMembers::ChosenOnly);
     if (!group || group->members.empty())
         return std::nullopt;
     const ProgramIconGroup::Member& chosen = group->members[group->chosen];
@@ -19,11 +26,21 @@ std::optional<IconDirEntry> findProgramIcon(std::span<const std::uint8_t> file)
 
 PixelBuffer readProgramIconPicture(std::span<const std::uint8_t> file)
 {
+    return readProgramIconPicture(SpanSource(file));
+}
+
+PixelBuffer readProgramIconPicture(const ByteSource& file)
+{
     const std::optional<IconDirEntry> entry = findProgramIcon(file);
-    if (!entry)
+    if (!entry || entry->dataSize > kMaxIconFileSize)
         return genericAppIconPicture();
+    // The member's data on its own, as the entry of a one-image icon file.
+    std::vector<std::uint8_t> data(entry->dataSize);
+    file.readAt(entry->dataOffset, data);
+    IconDirEntry inData = *entry;
+    inData.dataOffset = 0;
     try {
-        return drawIconOnWhite(decodeIconEntry(file, *entry, kLargeIconSide, kLargeIconSide));
+        return drawIconOnWhite(decodeIconEntry(data, inData, kLargeIconSide, kLargeIconSide));
     } catch (const FileError&) {
         return genericAppIconPicture();
     }

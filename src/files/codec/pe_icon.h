@@ -23,11 +23,17 @@ namespace pimoko {
 // exactly three levels deep (type, name, language), so a directory pointing
 // back at itself cannot make the walk go round.
 std::optional<IconDirEntry> findProgramIcon(std::span<const std::uint8_t> file);
+std::optional<IconDirEntry> findProgramIcon(const ByteSource& file);
 
 // The picture opening a program file places in the document: the chosen
 // member stretched to the large-icon size and drawn on white. Anything that
 // is not a program, holds no icon or is damaged gives the generic
-// application icon, as the shell does; this never throws FileError.
+// application icon, as the shell does, and so does image data larger than
+// kMaxIconFileSize. The span form never throws FileError; the source form
+// reads the headers and resource directories as readProgramIconGroup does
+// and then the chosen member's data alone, and lets only the source's own
+// errors escape.
 PixelBuffer readProgramIconPicture(std::span<const std::uint8_t> file);
+PixelBuffer readProgramIconPicture(const ByteSource& file);
 
 } // namespace pimoko

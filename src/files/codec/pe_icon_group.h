@@ -24,10 +24,21 @@ struct ProgramIconGroup {
     std::size_t chosen = 0;        // the member chooseIconEntry picks
 };
 
+// Which members readProgramIconGroup looks for: all, or only the chosen one
+// (the others are then listed with found = false).
+enum class GroupMembers { All, ChosenOnly };
+
 // nullopt where there is no group: not a program, no icon group,
 // or a header, section, resource directory or the group itself cut off or
 // pointing outside the file. A member whose resource is missing or damaged
 // is listed with found = false.
+//
+// The source form reads the program piece by piece: its DOS and PE headers,
+// the section table, the resource directories on the way and the group, each
+// only as far as it reaches, never the rest of the file nor the members'
+// image data; so a program of any size costs a few small reads. Only the
+// source's own errors (FileError for a file that cannot be read) escape.
 std::optional<ProgramIconGroup> readProgramIconGroup(std::span<const std::uint8_t> file);
+std::optional<ProgramIconGroup> readProgramIconGroup(const ByteSource& file, GroupMembers members = GroupMembers::All);
 
 } // namespace pimoko

@@ -38,7 +38,7 @@ struct BmpFile {
     int bits = 8;
     std::uint32_t compression = 0;
     std::uint32_t colorsUsed = 0;  // 40 and longer headers; the table holds `palette`
-    std::vector<std::uint32_t> masks;  // after a 40-byte header, else inside the header
+    std::vector<std::uint32_t> masks;  // after a header below 52 bytes, else inside it
     Colors palette;
     Bytes gap;  // bytes between the colour table and the pixels
     Bytes pixels;
@@ -63,11 +63,11 @@ struct BmpFile {
             put32(info, 2835);
             put32(info, colorsUsed);
             put32(info, 0);
-            if (headerSize > 40)
+            if (headerSize >= 52)
                 for (std::uint32_t m : masks)
                     put32(info, m);
             info.resize(headerSize, 0);
-            if (headerSize == 40)
+            if (headerSize < 52)
                 for (std::uint32_t m : masks)
                     put32(info, m);
         }
@@ -215,6 +215,12 @@ void BmpReaderTest::readsEachLayout_data()
         QTest::newRow("16 bits 5-6-5 after the header") << toQt(f.build()) << 2 << false << Colors{0x00FF00, 0x000400} << 0;
     }
     {
+        BmpFile f = bitFields16(0xF800, 0x07E0, 0x001F);
+        f.headerSize = 44;
+        f.pixels = {0x1F, 0xF8, 0, 0};  // red 31, blue 31
+        QTest::newRow("16 bits 5-6-5 after a 44-byte header") << toQt(f.build()) << 1 << false << Colors{0xFF00FF} << 0;
+    }
+    {
         BmpFile f = bitFields16(0x0F00, 0x00F0, 0x000F);
         f.headerSize = 52;
         f.pixels = {0x80, 0x0F, 0, 0};  // red 15, green 8
@@ -341,7 +347,8 @@ void BmpReaderTest::refusesMalformedFiles_data()
     QTest::newRow("cut inside the last row") << cut(67);
     QTest::newRow("magic BA") << with16(0, 'B' | ('A' << 8));
     QTest::newRow("header size 16") << with32(14, 16);
-    QTest::newRow("header size 66") << with32(14, 66);
+    QTest::newRow("header size 39") << with32(14, 39);
+    QTest::newRow("header longer than the file") << with32(14, 57);
     QTest::newRow("width 0") << with32(18, 0);
     QTest::newRow("width -2") << with32(18, std::uint32_t(-2));
     QTest::newRow("height 0") << with32(22, 0);

@@ -23,12 +23,14 @@ Harness harnessFor(const QString& name)
         return pimoko::fuzz::iconFile;
     if (name == u"pe_file")
         return pimoko::fuzz::peFile;
+    if (name == u"png_file")
+        return pimoko::fuzz::pngFile;
     if (name == u"cursor_file")
         return [](std::span<const std::uint8_t> file) { pimoko::fuzz::cursorFile(file, [](const pimoko::IconImage&) {}); };
     return {};
 }
 
-const QStringList kHarnesses = {"bmp_file", "icon_file", "pe_file", "cursor_file"};
+const QStringList kHarnesses = {"bmp_file", "icon_file", "pe_file", "cursor_file", "png_file"};
 
 } // namespace
 

@@ -47,18 +47,29 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("icon");
         QTest::addColumn<int>("scale");
-        QTest::newRow("PE32, 16 and 32") << "pe32_icon" << "depth4_16_32" << 1;
-        QTest::newRow("PE32+, PNG member") << "pe64_icon" << "mixed_png" << 1;
-        QTest::newRow("PE32+, 16 only, doubled") << "pe64_small" << "only16" << 2;
-        QTest::newRow("two numbered groups") << "pe64_two_groups" << "depth24" << 1;
-        QTest::newRow("named group first") << "pe32_named_group" << "depth8" << 1;
+        QTest::addColumn<Patch>("patch");
+        const Patch none = [](Bytes&) {};
+        QTest::newRow("PE32, 16 and 32") << "pe32_icon" << "depth4_16_32" << 1 << none;
+        QTest::newRow("PE32+, PNG member") << "pe64_icon" << "mixed_png" << 1 << none;
+        QTest::newRow("PE32+, 16 only, doubled") << "pe64_small" << "only16" << 2 << none;
+        QTest::newRow("two numbered groups") << "pe64_two_groups" << "depth24" << 1 << none;
+        QTest::newRow("named group first") << "pe32_named_group" << "depth8" << 1 << none;
+        // As linked with sections aligned no wider than the file's: the
+        // section before .rsrc moved up to end exactly where .rsrc begins.
+        QTest::newRow("resources right after the previous section's data") << "pe64_icon" << "mixed_png" << 1
+                                                                            << Patch([](Bytes& b) {
+            const std::size_t before = sectionTable(b) + 40 * (b[peHeader(b) + 6] - 2);
+            set32(b, before + 12, get32(b, before + 40 + 12) - get32(b, before + 16));
+        });
     }
     void programsGiveTheirFirstIcon()
     {
         QFETCH(QString, program);
         QFETCH(QString, icon);
         QFETCH(int, scale);
-        const Bytes file = readDataFile(QStringLiteral("pe/") + program + QStringLiteral(".exe"));
+        QFETCH(Patch, patch);
+        Bytes file = readDataFile(QStringLiteral("pe/") + program + QStringLiteral(".exe"));
+        patch(file);
         const Bytes iconFile = readDataFile(QStringLiteral("icons/") + icon + QStringLiteral(".ico"));
         QVERIFY(!file.empty() && !iconFile.empty());
         const PixelBuffer source = readIconPicture(iconFile);

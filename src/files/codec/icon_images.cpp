@@ -1,0 +1,91 @@
+#include "files/codec/icon_images.h"
+
+#include "files/codec/bounded_bytes.h"
+#include "files/codec/file_error.h"
+#include "files/codec/icon_file.h"
+#include "files/codec/icon_png.h"
+#include "files/codec/pe_icon_group.h"
+
+#include <algorithm>
+#include <optional>
+#include <tuple>
+
+namespace pimoko {
+
+namespace {
+
+[[noreturn]] void refuse()
+{
+    throw FileError(kInvalidIconText);
+}
+
+DecodedIconImage decodeEntry(std::span<const std::uint8_t> file, const IconDirEntry& entry)
+{
+    const auto data = BoundedBytes<refuse>(file).slice(entry.dataOffset, entry.dataSize);
+    const IconImage image = hasPngSignature(data) ? decodePngIconImage(data) : decodeIconImage(file, entry);
+    return {image.width, image.height, image.bitCount, rgbaFromIconImage(image)};
+}
+
+} // namespace
+
+RgbaImage rgbaFromIconImage(const IconImage& image)
+{
+    RgbaImage result(image.width, image.height);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const Rgba opaque = opaqueRgba(image.color(x, y));
+            if (image.hasAlpha())
+                result.setPixel(x, y, {opaque.r, opaque.g, opaque.b, image.alpha[image.index(x, y)]});
+            else if (!image.isMasked(x, y))
+                result.setPixel(x, y, opaque);
+        }
+    }
+    return result;
+}
+
+std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t> file)
+{
+    const IconDirectory directory = readIconDirectory(file);
+    if (directory.type != kIconFileType && directory.type != kCursorFileType)
+        refuse();
+    std::vector<DecodedIconImage> images;
+    for (const IconDirEntry& entry : directory.entries)
+        images.push_back(decodeEntry(file, entry));
+    return images;
+}
+
+std::vector<DecodedIconImage> decodeProgramIconImages(std::span<const std::uint8_t> file)
+{
+    const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
+    if (!group || group->members.empty())
+        throw FileError(kNoProgramIconText);
+    std::vector<DecodedIconImage> images;
+    for (const ProgramIconGroup::Member& member : group->members) {
+        if (!member.found)
+            refuse();
+        images.push_back(decodeEntry(file, member.entry));
+    }
+    return images;
+}
+
+std::size_t chooseThumbnailImage(std::span<const DecodedIconImage> images, int size)
+{
+    const auto side = [](const DecodedIconImage& image) { return std::max(image.width, image.height); };
+    // Greater is better among images of the same larger side.
+    const auto rank = [](const DecodedIconImage& image) {
+        return std::tuple(std::int64_t(image.width) * image.height, image.bits);
+    };
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < images.size(); ++i) {
+        const int candidate = side(images[i]);
+        const int current = side(images[best]);
+        const bool better = candidate == current
+            ? rank(images[i]) > rank(images[best])
+            : (current >= size ? candidate >= size && candidate < current : candidate > current);
+        if (better)
+            best = i;
+    }
+    return best;
+}
+
+} // namespace pimoko

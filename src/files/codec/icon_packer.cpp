@@ -1,0 +1,240 @@
+#include "files/codec/icon_packer.h"
+
+#include "files/codec/bounded_bytes.h"
+#include "files/codec/file_error.h"
+#include "files/codec/icon_file.h"
+#include "files/codec/icon_writer.h"
+#include "files/codec/little_endian_writer.h"
+#include "files/codec/png_file.h"
+#include "raster/standard_colors.h"
+
+#include <algorithm>
+#include <string>
+
+namespace pimoko {
+
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 6;
+constexpr std::uint32_t kEntrySize = 16;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+
+// What a fully transparent pixel is stored as.
+Rgba storedPixel(Rgba p)
+{
+    return p.a == 0 ? kClear : p;
+}
+
+bool isStandardColor(Color c)
+{
+    return std::find(kStandardColors.begin(), kStandardColors.end(), c) != kStandardColors.end();
+}
+
+// Every colour stored for the pixels, ascending: transparent pixels count
+// as black.
+std::vector<Color> storedColors(const RgbaImage& image)
+{
+    std::vector<Color> colors;
+    colors.reserve(image.pixels().size());
+    for (Rgba p : image.pixels())
+        colors.push_back(colorOf(storedPixel(p)));
+    std::sort(colors.begin(), colors.end());
+    colors.erase(std::unique(colors.begin(), colors.end()), colors.end());
+    return colors;
+}
+
+bool alphaIsAllOrNothing(const RgbaImage& image)
+{
+    return std::all_of(image.pixels().begin(), image.pixels().end(), [](Rgba p) { return p.a == 0 || p.a == 255; });
+}
+
+std::string number(long long value)
+{
+    return std::to_string(value);
+}
+
+std::string sizeText(const RgbaImage& image)
+{
+    return number(image.width()) + " x " + number(image.height());
+}
+
+[[noreturn]] void refuse(const std::string& text)
+{
+    throw FileError(text);
+}
+
+void checkImages(std::span<const RgbaImage> images, std::optional<Point> hotspot,
+                 const std::vector<IconStorage>& storages)
+{
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const RgbaImage& image = images[i];
+        const std::string which = number(long(i) + 1) + " 番目の画像";
+        if (hotspot
+            && (hotspot->x < 0 || hotspot->y < 0 || hotspot->x >= image.width() || hotspot->y >= image.height()))
+            refuse("ホットスポット（" + number(hotspot->x) + ", " + number(hotspot->y) + "）が " + which + "（"
+                   + sizeText(image) + "）の外にあります");
+        for (std::size_t j = 0; j < i; ++j) {
+            if (images[j].width() == image.width() && images[j].height() == image.height()
+                && storageBits(storages[j]) == storageBits(storages[i]))
+                refuse(number(long(j) + 1) + " 番目と " + which + "は大きさ（" + sizeText(image) + "）も色の深さ（"
+                       + number(storageBits(storages[i])) + " ビット）も同じです");
+        }
+    }
+}
+
+// The bitmap of one image: info header, colour table, colour rows and AND
+// rows, rows bottom-up and padded to 4 bytes.
+std::vector<std::uint8_t> bitmapData(const RgbaImage& image, IconStorage storage)
+{
+    const int width = image.width();
+    const int height = image.height();
+    const int bits = storageBits(storage);
+    std::vector<Color> table;
+    if (storage == IconStorage::Indexed4)
+        table.assign(kStandardColors.begin(), kStandardColors.end());
+    else if (storage == IconStorage::Indexed8)
+        table = storedColors(image);
+    const auto colorStride = std::size_t(bitmapRowStride(width, bits));
+    const auto maskStride = std::size_t(bitmapRowStride(width, 1));
+    const std::size_t colorSize = colorStride * std::size_t(height);
+    const std::size_t maskSize = maskStride * std::size_t(height);
+
+    std::vector<std::uint8_t> out;
+    LittleEndianWriter put(out);
+    put.u32(kInfoHeaderSize);
+    put.u32(std::uint32_t(width));
+    put.u32(std::uint32_t(2 * height));
+    put.u16(1);  // planes
+    put.u16(std::uint32_t(bits));
+    put.u32(0);  // uncompressed
+    put.u32(std::uint32_t(colorSize));
+    put.u32(0);  // horizontal resolution
+    put.u32(0);  // vertical resolution
+    put.u32(std::uint32_t(table.size()));
+    put.u32(0);  // colours important
+    for (Color c : table) {
+        put.u8(std::uint32_t(blueOf(c)));
+        put.u8(std::uint32_t(greenOf(c)));
+        put.u8(std::uint32_t(redOf(c)));
+        put.u8(0);
+    }
+
+    std::size_t at = out.size();
+    out.resize(out.size() + colorSize + maskSize, 0);
+    for (int y = height - 1; y >= 0; --y, at += colorStride) {
+        const Rgba* row = image.row(y);
+        for (int x = 0; x < width; ++x) {
+            const Rgba p = storedPixel(row[x]);
+            std::uint8_t* pixel = &out[at];
+            switch (storage) {
+            case IconStorage::Indexed4:
+                pixel[x / 2] |= std::uint8_t(nearestStandardColorIndex(colorOf(p)) << (x % 2 == 0 ? 4 : 0));
+                break;
+            case IconStorage::Indexed8:
+                pixel[x] = std::uint8_t(std::lower_bound(table.begin(), table.end(), colorOf(p)) - table.begin());
+                break;
+            default:
+                pixel[4 * x] = p.b;
+                pixel[4 * x + 1] = p.g;
+                pixel[4 * x + 2] = p.r;
+                pixel[4 * x + 3] = p.a;
+                break;
+            }
+        }
+    }
+    for (int y = height - 1; y >= 0; --y, at += maskStride) {
+        const Rgba* row = image.row(y);
+        for (int x = 0; x < width; ++x)
+            if (row[x].a == 0)
+                out[at + std::size_t(x / 8)] |= std::uint8_t(0x80 >> (x % 8));
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> imageData(const RgbaImage& image, IconStorage storage)
+{
+    if (storage != IconStorage::Png)
+        return bitmapData(image, storage);
+    RgbaImage stored(image.width(), image.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            stored.setPixel(x, y, storedPixel(image.pixel(x, y)));
+    return writePngFile(stored, PngChannels::Rgba);
+}
+
+} // namespace
+
+IconStorage chooseIconStorage(const RgbaImage& image)
+{
+    if (image.width() == kMaxPackedSide || image.height() == kMaxPackedSide)
+        return IconStorage::Png;
+    if (!alphaIsAllOrNothing(image))
+        return IconStorage::Bgra32;
+    const std::vector<Color> colors = storedColors(image);
+    if (std::all_of(colors.begin(), colors.end(), isStandardColor))
+        return IconStorage::Indexed4;
+    return colors.size() <= 256 ? IconStorage::Indexed8 : IconStorage::Bgra32;
+}
+
+int storageBits(IconStorage storage)
+{
+    switch (storage) {
+    case IconStorage::Indexed4:
+        return 4;
+    case IconStorage::Indexed8:
+        return 8;
+    case IconStorage::Bgra32:
+    case IconStorage::Png:
+        break;
+    }
+    return 32;
+}
+
+std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::optional<Point> cursorHotspot)
+{
+    if (images.empty())
+        refuse("アイコンにする画像がありません");
+    if (images.size() > std::size_t(kMaxPackedImages))
+        refuse("一つのアイコンに入れられる画像は " + number(kMaxPackedImages) + " 枚までです（" + number(long(images.size()))
+               + " 枚あります）");
+    std::vector<IconStorage> storages;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const RgbaImage& image = images[i];
+        if (image.isEmpty() || image.width() > kMaxPackedSide || image.height() > kMaxPackedSide)
+            refuse(number(long(i) + 1) + " 番目の画像（" + sizeText(image) + "）はアイコンに入りません（"
+                   + number(kMaxPackedSide) + " x " + number(kMaxPackedSide) + " まで）");
+        storages.push_back(chooseIconStorage(image));
+    }
+    checkImages(images, cursorHotspot, storages);
+
+    std::vector<std::vector<std::uint8_t>> data;
+    for (std::size_t i = 0; i < images.size(); ++i)
+        data.push_back(imageData(images[i], storages[i]));
+
+    std::vector<std::uint8_t> out;
+    LittleEndianWriter put(out);
+    put.u16(0);  // reserved
+    put.u16(std::uint32_t(cursorHotspot ? kCursorFileType : kIconFileType));
+    put.u16(std::uint32_t(images.size()));
+    std::uint32_t offset = kHeaderSize + kEntrySize * std::uint32_t(images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        // A 4-bit image's entry is the one the editor's icon writer makes.
+        const bool editorForm = storages[i] == IconStorage::Indexed4;
+        const std::uint32_t planes = editorForm ? 0 : 1;
+        const std::uint32_t bits = editorForm ? 0 : std::uint32_t(storageBits(storages[i]));
+        put.u8(std::uint32_t(images[i].width()));  // 256 as 0
+        put.u8(std::uint32_t(images[i].height()));
+        put.u8(editorForm ? 4 : 0);
+        put.u8(0);
+        put.u16(cursorHotspot ? std::uint32_t(cursorHotspot->x) : planes);
+        put.u16(cursorHotspot ? std::uint32_t(cursorHotspot->y) : bits);
+        put.u32(std::uint32_t(data[i].size()));
+        put.u32(offset);
+        offset += std::uint32_t(data[i].size());
+    }
+    for (const std::vector<std::uint8_t>& bytes : data)
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    return out;
+}
+
+} // namespace pimoko

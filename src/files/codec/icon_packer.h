@@ -1,0 +1,53 @@
+#pragma once
+
+#include "raster/point.h"
+#include "raster/rgba_image.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace pimoko {
+
+// Packing pictures with alpha into one icon or cursor file, each image in
+// the smallest form that keeps every pixel of it.
+
+inline constexpr int kMaxPackedImages = 64;
+inline constexpr int kMaxPackedSide = 256;
+
+// How one image is stored, by the first rule that fits:
+//   Png:      a side of kMaxPackedSide: a PNG image, 8-bit RGBA;
+//   Indexed4: alpha only 0 or 255 and every visible colour one of the 16
+//             standard colours: 4 bits with the standard colour table and
+//             the 1-bit AND mask, exactly as the editor saves an icon;
+//   Indexed8: alpha only 0 or 255 and at most 256 colours, black counted
+//             when any pixel is transparent: 8 bits with a table of just
+//             those colours in ascending 0x00BBGGRR order and the AND mask;
+//   Bgra32:   anything else: 32-bit BGRA with an AND mask of the pixels
+//             whose alpha is 0.
+// A fully transparent pixel is stored as transparent black in every form:
+// it has no colour to keep.
+enum class IconStorage { Indexed4, Indexed8, Bgra32, Png };
+
+IconStorage chooseIconStorage(const RgbaImage& image);
+
+// The bit depth the storage writes: 4, 8, 32 and 32.
+int storageBits(IconStorage storage);
+
+// The bytes of an icon file (type 1) holding the images in the order given,
+// or of a cursor file (type 2) when a hot spot is given: then every entry
+// carries it in its planes and bit-count words. Directory entries: width
+// and height (256 as 0); colour count 4, planes 0 and bits 0 for a 4-bit
+// image, as the editor's icon writer has it, colour count 0, planes 1 and
+// the storage's bits for the others. Image data follow the directory in the
+// same order.
+//
+// Refused with FileError, in words naming the image (counted from 1): no
+// image, more than kMaxPackedImages, an image without pixels or with a side
+// above kMaxPackedSide, two images of the same width, height and storage
+// bits, and a hot spot outside an image.
+std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images,
+                                       std::optional<Point> cursorHotspot = std::nullopt);
+
+} // namespace pimoko

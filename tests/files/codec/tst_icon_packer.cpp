@@ -1,0 +1,170 @@
+// Pictures packed into one icon or cursor file: each image in the smallest
+// exact form, every pixel back when this program or Qt's ico reader decodes
+// the file, the editor's own bytes for a 4-bit image, and clear refusals.
+#include "files/codec/file_error.h"
+#include "files/codec/icon_file.h"
+#include "files/codec/icon_images.h"
+#include "files/codec/icon_packer.h"
+#include "files/codec/icon_writer.h"
+#include "raster/icon_parts.h"
+#include "raster/standard_colors.h"
+#include "support/file_bytes.h"
+#include "support/qt_ico_reader.h"
+
+#include <QTest>
+
+#include <random>
+
+using namespace pimoko;
+using Images = std::vector<RgbaImage>;
+using Hotspot = std::optional<Point>;
+
+namespace {
+
+// `colors` colours in turn, none of them standard (0: the 16 standard
+// colours), with alpha alphas[0] for the first round of them, alphas[1] for
+// the next and so on. Transparent pixels keep a colour the file must drop.
+RgbaImage madeImage(int width, int height, int colors, Bytes alphas = {255})
+{
+    const int period = colors == 0 ? 16 : colors;
+    RgbaImage image(width, height);
+    for (int i = 0; i < width * height; ++i) {
+        const int k = i % period;
+        Rgba p = opaqueRgba(colors == 0 ? kStandardColors[std::size_t(k)] : rgb(1 + k % 250, 1 + k / 250, 7));
+        p.a = alphas[std::size_t(i / period) % alphas.size()];
+        image.setPixel(i % width, i / width, p);
+    }
+    return image;
+}
+
+// Every storage, sizes and shapes mixed, one size in two depths.
+const Images kMixed = {madeImage(16, 16, 0, {255, 0}),  madeImage(24, 24, 200, {0, 255}),
+                       madeImage(32, 32, 1000, {1, 128, 254, 255, 0}), madeImage(48, 20, 256),
+                       madeImage(256, 256, 1 << 20, {0, 77, 255}),    madeImage(1, 1, 0),
+                       madeImage(16, 16, 100, {255, 0})};
+const int kMixedBits[] = {4, 8, 32, 8, 32, 4, 8};
+
+// What the file should give back: transparent pixels have no colour.
+RgbaImage withoutHiddenColors(RgbaImage image)
+{
+    for (int i = 0; i < image.width() * image.height(); ++i)
+        if (image.pixel(i % image.width(), i / image.width()).a == 0)
+            image.setPixel(i % image.width(), i / image.width(), kClear);
+    return image;
+}
+
+} // namespace
+
+class TestIconPacker : public QObject {
+    Q_OBJECT
+private slots:
+    void storageIsTheSmallestExactForm_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("colors");
+        QTest::addColumn<Bytes>("alphas");
+        QTest::addColumn<IconStorage>("storage");
+        QTest::newRow("standard colours") << 20 << 20 << 0 << Bytes{255} << IconStorage::Indexed4;
+        QTest::newRow("standard, transparent") << 20 << 20 << 0 << Bytes{255, 0} << IconStorage::Indexed4;
+        QTest::newRow("standard, half transparent") << 20 << 20 << 0 << Bytes{255, 128} << IconStorage::Bgra32;
+        QTest::newRow("one other colour") << 20 << 20 << 1 << Bytes{255} << IconStorage::Indexed8;
+        QTest::newRow("256 colours") << 20 << 20 << 256 << Bytes{255} << IconStorage::Indexed8;
+        QTest::newRow("255 colours, black for transparency") << 20 << 20 << 255 << Bytes{255, 0} << IconStorage::Indexed8;
+        QTest::newRow("256 colours, black for transparency") << 20 << 20 << 256 << Bytes{255, 0} << IconStorage::Bgra32;
+        QTest::newRow("257 colours") << 20 << 20 << 257 << Bytes{255} << IconStorage::Bgra32;
+        QTest::newRow("255 x 255") << 255 << 255 << 0 << Bytes{255} << IconStorage::Indexed4;
+        QTest::newRow("256 x 256") << 256 << 256 << 0 << Bytes{255} << IconStorage::Png;
+        QTest::newRow("3 x 256") << 3 << 256 << 0 << Bytes{255, 128} << IconStorage::Png;
+    }
+    void storageIsTheSmallestExactForm()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, colors);
+        QFETCH(Bytes, alphas);
+        QFETCH(IconStorage, storage);
+        QCOMPARE(chooseIconStorage(madeImage(width, height, colors, alphas)), storage);
+    }
+
+    void everyImageComesBack_data()
+    {
+        QTest::addColumn<Hotspot>("hotspot");
+        QTest::newRow("icon") << Hotspot();
+        QTest::newRow("cursor") << Hotspot(Point{0, 0});
+    }
+    void everyImageComesBack()
+    {
+        QFETCH(Hotspot, hotspot);
+        const Bytes file = packIconFile(kMixed, hotspot);
+        const IconDirectory directory = readIconDirectory(file);
+        QCOMPARE(directory.type, hotspot ? kCursorFileType : kIconFileType);
+        const std::vector<DecodedIconImage> decoded = decodeIconFileImages(file);
+        QCOMPARE(decoded.size(), kMixed.size());
+        for (std::size_t i = 0; i < kMixed.size(); ++i) {
+            QCOMPARE(decoded[i].bits, kMixedBits[i]);
+            QCOMPARE(directory.entries[i].width, kMixed[i].width() % 256);
+            QVERIFY2(decoded[i].image == withoutHiddenColors(kMixed[i]), qPrintable(QString::number(i)));
+            if (hotspot)
+                QCOMPARE(directory.hotspot(i), *hotspot);
+        }
+    }
+
+    void qtReadsThePackedPixels()
+    {
+        const std::vector<QImage> qt = readIconWithQt(packIconFile(kMixed));
+        QCOMPARE(qt.size(), kMixed.size());
+        for (std::size_t i = 0; i < kMixed.size(); ++i) {
+            const QString difference = differenceFromQt(withoutHiddenColors(kMixed[i]), qt[i]);
+            QVERIFY2(difference.isEmpty(), qPrintable(QString::number(i) + ": " + difference));
+        }
+    }
+
+    void fourBitImageIsTheEditorsIcon()
+    {
+        PixelBuffer picture(32, 32);
+        std::mt19937 random(7);
+        for (int i = 0; i < 32 * 32; ++i)
+            picture.setPixel(i % 32, i / 32, kStandardColors[random() % 16]);
+        const IconParts parts = makeIconParts(picture);
+        QCOMPARE(packIconFile(Images{rgbaImageWithTransparentCorner(picture)}), WriteIconData(parts.andPart, parts.orPart));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<Images>("images");
+        QTest::addColumn<Hotspot>("hotspot");
+        QTest::addColumn<QString>("text");
+        const RgbaImage small = madeImage(16, 16, 0);
+        Images many;
+        for (int side = 1; side <= 65; ++side)
+            many.push_back(madeImage(side, 1, 0));
+        QTest::newRow("none") << Images{} << Hotspot() << "アイコンにする画像がありません";
+        QTest::newRow("65 images") << many << Hotspot() << "一つのアイコンに入れられる画像は 64 枚までです（65 枚あります）";
+        QTest::newRow("257 wide") << Images{small, madeImage(257, 2, 0)} << Hotspot()
+                                  << "2 番目の画像（257 x 2）はアイコンに入りません（256 x 256 まで）";
+        QTest::newRow("empty") << Images{RgbaImage()} << Hotspot() << "1 番目の画像（0 x 0）はアイコンに入りません（256 x 256 まで）";
+        QTest::newRow("same size and depth") << Images{small, madeImage(16, 16, 3), madeImage(16, 16, 9)} << Hotspot()
+                                             << "2 番目と 3 番目の画像は大きさ（16 x 16）も色の深さ（8 ビット）も同じです";
+        QTest::newRow("hot spot beyond") << Images{madeImage(40, 40, 0), small} << Hotspot(Point{16, 3})
+                                         << "ホットスポット（16, 3）が 2 番目の画像（16 x 16）の外にあります";
+        QTest::newRow("hot spot before") << Images{small} << Hotspot(Point{-1, 0})
+                                         << "ホットスポット（-1, 0）が 1 番目の画像（16 x 16）の外にあります";
+    }
+    void refusals()
+    {
+        QFETCH(Images, images);
+        QFETCH(Hotspot, hotspot);
+        QFETCH(QString, text);
+        QString refusal = "accepted";
+        try {
+            packIconFile(images, hotspot);
+        } catch (const FileError& error) {
+            refusal = QString::fromUtf8(error.what());
+        }
+        QCOMPARE(refusal, text);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestIconPacker)
+#include "tst_icon_packer.moc"
