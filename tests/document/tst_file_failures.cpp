@@ -21,7 +21,6 @@
 #include <QtTest>
 
 #include <cerrno>
-#include <cstring>
 #include <functional>
 #include <unistd.h>
 
@@ -50,8 +49,6 @@ QStringList entriesOf(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
-
-QString systemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // The open dialog's answer, with something done to the file just before the
 // editor reads it.
