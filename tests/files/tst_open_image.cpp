@@ -157,7 +157,7 @@ void OpenImageTest::opensEachKind()
         writeBytes(file, writeBitmapFile(expected));
     }
     drawSomething();
-    form_->canvas().document().ImageModified = false;
+    form_->canvas().document().markSaved();
     form_->OpenImageFile(file);
     QVERIFY(dialogs_->errors.isEmpty() && dialogs_->refusals.isEmpty());
     QCOMPARE(form_->canvas().Im2(), expected);

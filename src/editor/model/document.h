@@ -15,13 +15,6 @@ class Document;
 class ModifiedFlag {
 public:
     constexpr operator bool() const { return set_; }
-    // Kept while the save commands still assign the flag; they are to call
-    // Document::markSaved() instead.
-    [[deprecated("use Document::markModified() or Document::markSaved()")]] ModifiedFlag& operator=(bool set)
-    {
-        set_ = set;
-        return *this;
-    }
 
 private:
     friend class Document;
