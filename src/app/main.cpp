@@ -4,7 +4,7 @@
 // fast as a small C program.
 #include "app/cli/command_line.h"
 #include "app/cli/window_platform.h"
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

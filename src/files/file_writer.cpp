@@ -3,7 +3,7 @@
 #include "files/codec/file_error.h"
 #include "files/model/file_descriptor.h"
 #include "files/model/picture_reading.h"
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 
 #include <cerrno>
 #include <chrono>

@@ -14,7 +14,7 @@
 #include "files/codec/icon_file.h"
 #include "files/codec/pe_icon.h"
 #include "files/file_writer.h"
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 #include "operations/ok_bottom_dlg.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"

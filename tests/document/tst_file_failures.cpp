@@ -9,7 +9,7 @@
 // tmpfs (unshare), and are skipped with the reason where neither is allowed.
 #include "app/pimo_form.h"
 #include "files/codec/bmp_writer.h"
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
 

@@ -6,7 +6,7 @@
 #include "files/file_writer.h"
 #include "files/codec/file_error.h"
 #include "files/model/picture_reading.h"
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 
 #include <QDirIterator>
 #include <QFile>

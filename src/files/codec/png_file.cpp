@@ -1,7 +1,7 @@
 #include "files/codec/png_file.h"
 
 #include "files/codec/file_error.h"
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 
 #include <png.h>
 

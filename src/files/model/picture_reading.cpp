@@ -5,7 +5,7 @@
 #include "files/codec/icon_file.h"
 #include "files/codec/pe_icon.h"
 #include "files/model/readable_file.h"
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 
 namespace pimoko {
 

@@ -2,7 +2,7 @@
 
 #include "files/codec/file_error.h"
 #include "files/model/picture_reading.h"
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -7,7 +7,7 @@
 #include "files/codec/pe_icon.h"
 #include "files/model/image_listing.h"
 #include "files/model/picture_reading.h"
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 #include "support/file_bytes.h"
 
 #include <QTemporaryDir>

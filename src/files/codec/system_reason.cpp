@@ -1,4 +1,4 @@
-#include "files/model/system_reason.h"
+#include "files/codec/system_reason.h"
 
 #include <cerrno>
 #include <cstring>
