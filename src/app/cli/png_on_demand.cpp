@@ -151,6 +151,12 @@ void png_set_IHDR(png_const_structrp png, png_inforp info, png_uint_32 width, pn
                   int colorType, int interlace, int compression, int filter)
 PIMOKO_FORWARD(png_set_IHDR, (png, info, width, height, depth, colorType, interlace, compression, filter))
 
+void png_set_compression_level(png_structrp png, int level)
+PIMOKO_FORWARD(png_set_compression_level, (png, level))
+
+void png_set_filter(png_structrp png, int method, int filters)
+PIMOKO_FORWARD(png_set_filter, (png, method, filters))
+
 void png_write_info(png_structrp png, png_const_inforp info)
 PIMOKO_FORWARD(png_write_info, (png, info))
 

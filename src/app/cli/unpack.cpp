@@ -21,13 +21,33 @@ namespace pimoko {
 
 namespace {
 
+std::vector<std::uint8_t> pngOrNothing(std::span<const std::uint8_t> data)
+{
+    return hasPngSignature(data) ? std::vector<std::uint8_t>(data.begin(), data.end()) : std::vector<std::uint8_t>();
+}
+
+std::vector<UnpackedImage> readIconFileImages(const ReadableFile& file)
+{
+    const std::vector<std::uint8_t> bytes = file.readAll(kMaxIconFileSize);
+    std::vector<DecodedIconImage> decoded = decodeIconFileImages(bytes);
+    // Each image's data lies in the file: its pixels were read from it.
+    const IconDirectory directory = readIconDirectory(bytes);
+    std::vector<UnpackedImage> images;
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        const IconDirEntry& entry = directory.entries[i];
+        images.push_back({std::move(decoded[i]),
+                          pngOrNothing(std::span(bytes).subspan(entry.dataOffset, entry.dataSize))});
+    }
+    return images;
+}
+
 // Each member's data alone is read, however large the program.
-std::vector<DecodedIconImage> readProgramImages(const ReadableFile& file)
+std::vector<UnpackedImage> readProgramImages(const ReadableFile& file)
 {
     const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
     if (!group || group->members.empty())
         throw FileError(kNoProgramIconText);
-    std::vector<DecodedIconImage> images;
+    std::vector<UnpackedImage> images;
     for (const ProgramIconGroup::Member& member : group->members) {
         if (!member.found || member.entry.dataSize > kMaxIconFileSize)
             throw FileError(kInvalidIconText);
@@ -36,18 +56,18 @@ std::vector<DecodedIconImage> readProgramImages(const ReadableFile& file)
         IconDirEntry entry = member.entry;
         entry.dataOffset = 0;
         const IconImage image = hasPngSignature(data) ? decodePngIconImage(data) : decodeIconImage(data, entry);
-        images.push_back({image.width, image.height, image.bitCount, rgbaFromIconImage(image)});
+        images.push_back({{image.width, image.height, image.bitCount, rgbaFromIconImage(image)}, pngOrNothing(data)});
     }
     return images;
 }
 
-std::vector<DecodedIconImage> readBitmapImage(const std::string& path)
+std::vector<UnpackedImage> readBitmapImage(const std::string& path)
 {
     const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
     if (const auto* refusal = std::get_if<OpenRefusal>(&read))
         throw FileError(openRefusalText(*refusal));
     const PixelBuffer& picture = std::get<OpenedPicture>(read).picture;
-    return {{picture.width(), picture.height(), picture.format().bitsPerPixel, opaqueRgbaImage(picture)}};
+    return {{{picture.width(), picture.height(), picture.format().bitsPerPixel, opaqueRgbaImage(picture)}, {}}};
 }
 
 std::string numbered(long long number)
@@ -57,7 +77,7 @@ std::string numbered(long long number)
 
 } // namespace
 
-std::vector<DecodedIconImage> readUnpackInput(const std::string& path)
+std::vector<UnpackedImage> readUnpackInput(const std::string& path)
 {
     const PictureKind kind = pictureKindFor(path);
     if (kind == PictureKind::Bitmap)
@@ -66,20 +86,19 @@ std::vector<DecodedIconImage> readUnpackInput(const std::string& path)
         throw FileError("--unpack reads icon (.ico), cursor (.cur), program (.exe) and bitmap (.bmp) files");
     return readingWithinMemory(path, [&] {
         const ReadableFile file(path);
-        if (kind == PictureKind::Program)
-            return readProgramImages(file);
-        return decodeIconFileImages(file.readAll(kMaxIconFileSize));
+        return kind == PictureKind::Program ? readProgramImages(file) : readIconFileImages(file);
     });
 }
 
-std::vector<std::string> unpackedNames(const std::string& input, std::span<const DecodedIconImage> images)
+std::vector<std::string> unpackedNames(const std::string& input, std::span<const UnpackedImage> images)
 {
     const std::string name = fileNamePart(input);
     const std::string stem = name.substr(0, name.size() - lowerCaseExtension(name).size());
     std::vector<std::string> names;
-    for (const DecodedIconImage& image : images) {
+    for (const UnpackedImage& image : images) {
+        const DecodedIconImage& decoded = image.decoded;
         const std::string base =
-            stem + '-' + numbered(image.width) + 'x' + numbered(image.height) + '-' + numbered(image.bits);
+            stem + '-' + numbered(decoded.width) + 'x' + numbered(decoded.height) + '-' + numbered(decoded.bits);
         std::string unique = base + ".png";
         for (int count = 2; std::find(names.begin(), names.end(), unique) != names.end(); ++count)
             unique = base + '-' + numbered(count) + ".png";
@@ -94,7 +113,7 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     const std::string& folder = commandLine.verbValue;
     const bool force = std::any_of(commandLine.options.begin(), commandLine.options.end(),
                                    [](const GivenOption& option) { return option.name == "--force"; });
-    std::vector<DecodedIconImage> images;
+    std::vector<UnpackedImage> images;
     try {
         images = readUnpackInput(input);
     } catch (const FileError& error) {
@@ -116,11 +135,11 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
         return ExitCannotWrite;
     }
     try {
-        std::vector<std::vector<std::uint8_t>> files;
-        for (const DecodedIconImage& image : images)
-            files.push_back(writePngFile(image.image, PngChannels::Rgba));
+        for (UnpackedImage& image : images)
+            if (image.png.empty())
+                image.png = writePngFile(image.decoded.image, PngChannels::Rgba);
         for (std::size_t i = 0; i < paths.size(); ++i)
-            replaceFileWhole(paths[i], files[i]);
+            replaceFileWhole(paths[i], images[i].png);
     } catch (const FileError& error) {
         err << error.what() << '\n';
         return ExitCannotWrite;
