@@ -1,7 +1,6 @@
 // --pack, --unpack, --convert to PNG and --list of a PNG, run as the real
 // program and judged by independent readers: icotool and wrestool
 // (icoutils) and Qt's own ico, bmp and PNG readers.
-#include "files/codec/bmp_writer.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/png_file.h"
 #include "files/model/picture_reading.h"
@@ -18,7 +17,6 @@
 #include <QtTest>
 
 #include <cerrno>
-#include <functional>
 #include <random>
 
 using namespace pimoko;
@@ -86,14 +84,15 @@ std::vector<RgbaImage> icotoolImages(QString file, const QString& folder)
     return images;
 }
 
-QImage randomPicture(int side, QImage::Format format, const std::function<QColor(std::mt19937&)>& pixel)
+// A seeded picture of pixels from `colours`, saved in Qt's own way.
+bool saveRandomPicture(const QString& path, QSize size, QImage::Format format, const std::vector<QColor>& colours)
 {
-    std::mt19937 random{std::uint32_t(side)};
-    QImage image(side, side, format);
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x)
-            image.setPixelColor(x, y, pixel(random));
-    return image;
+    std::mt19937 random(size.width());
+    QImage image(size, format);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixelColor(x, y, colours.empty() ? QColor::fromRgba(QRgb(random())) : colours[random() % colours.size()]);
+    return image.save(path);
 }
 
 } // namespace
@@ -112,7 +111,6 @@ private slots:
     void refusalsWriteNothing();
     void pngConversionShowsThePicture_data();
     void pngConversionShowsThePicture();
-    void listShowsAPngFile_data();
     void listShowsAPngFile();
 
 private:
@@ -133,36 +131,27 @@ void CommandLinePackTest::initTestCase()
 {
     for (const char* tool : {"icotool", "wrestool"})
         QVERIFY2(!QStandardPaths::findExecutable(tool).isEmpty(), "icoutils is missing: make deps installs it");
-    const auto standard = [](std::mt19937& r) {
-        const Color c = kStandardColors[r() % 16];
-        return r() % 4 == 0 ? QColor(0, 0, 0, 0) : QColor(redOf(c), greenOf(c), blueOf(c));
+    std::vector<QColor> standard, greys, deep;
+    for (const Color c : kStandardColors)
+        standard.push_back(QColor(redOf(c), greenOf(c), blueOf(c)));
+    for (int i = 0; i < 300; ++i) {
+        greys.push_back(QColor(i % 200, i % 200, i % 200));
+        deep.push_back(QColor::fromRgba64(quint16(i * 211), quint16(i * 97), quint16(i * 389)));
+    }
+    std::vector<QColor> withClear = standard;
+    withClear.push_back(Qt::transparent);
+    const auto save = [&](const char* name, int w, int h, QImage::Format format, const std::vector<QColor>& colours) {
+        return saveRandomPicture(path(name), QSize(w, h), format, colours);
     };
-    const auto grey = [](std::mt19937& r) {
-        const int level = int(r() % 200);
-        return QColor(level, level, level);
-    };
-    const auto any = [](std::mt19937& r) { return QColor::fromRgba(QRgb(r())); };
-    const auto deep = [](std::mt19937& r) { return QColor::fromRgba64(quint16(r()), quint16(r()), quint16(r())); };
-    QVERIFY(randomPicture(16, QImage::Format_ARGB32, standard).save(path("std16.png")));
-    QVERIFY(randomPicture(24, QImage::Format_Grayscale8, grey).save(path("grey24.png")));
-    QVERIFY(randomPicture(32, QImage::Format_ARGB32, any).save(path("soft32.png")));
-    QVERIFY(randomPicture(48, QImage::Format_RGBX64, deep).save(path("deep48.png")));
-    QVERIFY(randomPicture(256, QImage::Format_ARGB32, any).save(path("any256.png")));
-    QVERIFY(randomPicture(16, QImage::Format_ARGB32, standard).save(path("again16.png")));
-    PixelBuffer bitmap(32, 32);
-    std::mt19937 random(3);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            bitmap.setPixel(x, y, kStandardColors[random() % 16]);
-    const Bytes bytes = writeBitmapFile(bitmap);
-    QFile bmp(path("std32.bmp"));
-    QVERIFY(bmp.open(QIODevice::WriteOnly) && bmp.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())));
-    bmp.close();
-    QImage odd(20, 13, QImage::Format_Indexed8);
-    odd.setColorTable({0xFF102030, 0xFFFFFFFF, 0xFF00C000, 0xFF808000});
-    for (int i = 0; i < 20 * 13; ++i)
-        odd.setPixel(i % 20, i / 20, uint(random() % 4));
-    QVERIFY(odd.save(path("odd.bmp")));
+    QVERIFY(save("std16.png", 16, 16, QImage::Format_ARGB32, withClear));
+    QVERIFY(save("grey24.png", 24, 24, QImage::Format_Grayscale8, greys));
+    QVERIFY(save("soft32.png", 32, 32, QImage::Format_ARGB32, {}));
+    QVERIFY(save("deep48.png", 48, 48, QImage::Format_RGBX64, deep));
+    QVERIFY(save("any256.png", 256, 256, QImage::Format_ARGB32, {}));
+    QVERIFY(save("again16.png", 16, 16, QImage::Format_ARGB32, withClear));
+    QVERIFY(save("std32.bmp", 32, 32, QImage::Format_RGB32, standard));
+    QVERIFY(save("odd.bmp", 20, 13, QImage::Format_RGB32, {0xFF102030, Qt::white, 0xFF00C000, 0xFF808000}));
+    QVERIFY(QFile::copy(path("odd.bmp"), path("odd.png")));
     QFile huge(path("huge.png"));
     QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(kMaxIconFileSize) + 1));
 }
@@ -301,6 +290,7 @@ void CommandLinePackTest::refusalsWriteNothing_data()
                                       << "--scale goes with a .png output";
     QTest::newRow("scale 17") << QStringList{"--convert", path("out/big.png"), "--scale", "17", path("std32.bmp")}
                               << 2 << "--scale takes a whole number from 1 to 16";
+    QTest::newRow("list of no PNG") << QStringList{"--list", path("odd.png")} << 1 << QString::fromUtf8(kInvalidPngText);
     QTest::newRow("unpack over a file")
         << QStringList{"--unpack", path("out"), QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico")} << 3
         << QString::fromStdString(cannotCreateText(path("out/depth4_16_32-32x32-4.png").toStdString(),
@@ -347,30 +337,12 @@ void CommandLinePackTest::pngConversionShowsThePicture()
     QCOMPARE(fromQt(shown), fromQt(picture.scaled(picture.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
 }
 
-void CommandLinePackTest::listShowsAPngFile_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("status");
-    const QString png = QStringLiteral(PIMOKO_TEST_DATA_DIR "/png/");
-    QTest::newRow("16-bit RGBA") << png + "rgba16.png" << "   0    5 x 3        — colours  64 bits  PNG     %1 bytes" << 0;
-    QTest::newRow("1-bit grey") << png + "grey1.png" << "   0    5 x 3        2 colours   1 bits  PNG     %1 bytes" << 0;
-    QTest::newRow("not a PNG") << QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth1.ico") << QString() << 1;
-}
-
 void CommandLinePackTest::listShowsAPngFile()
 {
-    QFETCH(QString, file);
-    QFETCH(QString, line);
-    QFETCH(int, status);
-    if (line.isEmpty()) {
-        QVERIFY(QFile::copy(file, path("not.png")));
-        file = path("not.png");
-    }
+    const QString file = QStringLiteral(PIMOKO_TEST_DATA_DIR "/png/rgba16.png");
     const Run run = runTool({"--list", file});
-    QCOMPARE(run.status, status);
-    QCOMPARE(run.out, line.isEmpty() ? QString() : line.arg(QFileInfo(file).size(), 7) + '\n');
-    QCOMPARE(run.err, line.isEmpty() ? QString::fromUtf8(kInvalidPngText) + '\n' : QString());
+    QCOMPARE(run.out, QStringLiteral("   0    5 x 3        — colours  64 bits  PNG     %1 bytes\n").arg(QFileInfo(file).size(), 7));
+    QCOMPARE(run.status, 0);
 }
 
 QTEST_MAIN(CommandLinePackTest)
