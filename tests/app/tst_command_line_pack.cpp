@@ -291,6 +291,8 @@ void CommandLinePackTest::refusalsWriteNothing_data()
     QTest::newRow("scale 17") << QStringList{"--convert", path("out/big.png"), "--scale", "17", path("std32.bmp")}
                               << 2 << "--scale takes a whole number from 1 to 16";
     QTest::newRow("list of no PNG") << QStringList{"--list", path("odd.png")} << 1 << QString::fromUtf8(kInvalidPngText);
+    QTest::newRow("unpack into no folder") << QStringList{"--unpack", "", path("std32.bmp")} << 2
+                                           << "the folder's name is empty";
     QTest::newRow("unpack over a file")
         << QStringList{"--unpack", path("out"), QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico")} << 3
         << QString::fromStdString(cannotCreateText(path("out/depth4_16_32-32x32-4.png").toStdString(),

@@ -67,6 +67,11 @@ bool savesAsIcon(std::string_view path)
     return endsIn(path, {".ico", ".cur"});
 }
 
+bool isNamed(std::string_view path)
+{
+    return !path.empty();
+}
+
 bool isScale(std::string_view factor)
 {
     const int value = parseWholeNumber(factor).value_or(0);
@@ -152,6 +157,8 @@ constexpr Verb kVerbs[] = {
      .check = packMistake},
     {.name = "--unpack",
      .value = "FOLDER",
+     .accepts = isNamed,
+     .refusal = "the folder's name is empty",
      .operands = "INPUT",
      .minOperands = 1,
      .maxOperands = 1,

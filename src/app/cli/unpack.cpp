@@ -26,12 +26,26 @@ std::vector<std::uint8_t> pngOrNothing(std::span<const std::uint8_t> data)
     return hasPngSignature(data) ? std::vector<std::uint8_t>(data.begin(), data.end()) : std::vector<std::uint8_t>();
 }
 
+// Entries may share their data, so that a small file could name more
+// pictures than memory holds: a file is read as far as its images' data
+// together fit the cap of an icon file and they number kMaxUnpackedImages
+// at most.
+void checkAmount(const ReadableFile& file, std::size_t count, std::uint64_t dataSize)
+{
+    if (count > kMaxUnpackedImages || dataSize > kMaxIconFileSize)
+        file.fail(fileProblemText(FileProblem::TooLarge));
+}
+
 std::vector<UnpackedImage> readIconFileImages(const ReadableFile& file)
 {
     const std::vector<std::uint8_t> bytes = file.readAll(kMaxIconFileSize);
-    std::vector<DecodedIconImage> decoded = decodeIconFileImages(bytes);
-    // Each image's data lies in the file: its pixels were read from it.
     const IconDirectory directory = readIconDirectory(bytes);
+    std::uint64_t dataSize = 0;
+    for (const IconDirEntry& entry : directory.entries)
+        dataSize += entry.dataSize;
+    checkAmount(file, directory.entries.size(), dataSize);
+    // Each image's data lies in the file once its pixels are read from it.
+    std::vector<DecodedIconImage> decoded = decodeIconFileImages(bytes);
     std::vector<UnpackedImage> images;
     for (std::size_t i = 0; i < decoded.size(); ++i) {
         const IconDirEntry& entry = directory.entries[i];
@@ -47,9 +61,13 @@ std::vector<UnpackedImage> readProgramImages(const ReadableFile& file)
     const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
     if (!group || group->members.empty())
         throw FileError(kNoProgramIconText);
+    std::uint64_t dataSize = 0;
+    for (const ProgramIconGroup::Member& member : group->members)
+        dataSize += member.entry.dataSize;
+    checkAmount(file, group->members.size(), dataSize);
     std::vector<UnpackedImage> images;
     for (const ProgramIconGroup::Member& member : group->members) {
-        if (!member.found || member.entry.dataSize > kMaxIconFileSize)
+        if (!member.found)
             throw FileError(kInvalidIconText);
         std::vector<std::uint8_t> data(member.entry.dataSize);
         file.readAt(member.entry.dataOffset, data);

@@ -4,12 +4,17 @@
 #include "files/codec/icon_images.h"
 
 #include <iosfwd>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace pimoko {
+
+// The most images --unpack takes from one file: four times the most an
+// icon holds that --pack writes.
+inline constexpr std::size_t kMaxUnpackedImages = 256;
 
 // One picture --unpack writes.
 struct UnpackedImage {
@@ -25,7 +30,9 @@ struct UnpackedImage {
 // of a program's first icon group (.exe, read by its headers and each
 // member's data alone), each with its alpha as stored; a bitmap's (.bmp)
 // one picture as the open command reads it, opaque, with its own bits per
-// pixel. Throws FileError.
+// pixel. Throws FileError; refuses as too large a file whose images number
+// more than kMaxUnpackedImages or whose data together (counted once for
+// each image) exceed kMaxIconFileSize.
 std::vector<UnpackedImage> readUnpackInput(const std::string& path);
 
 // The names of the files written for the images: "<stem>-<W>x<H>-<bits>.png",
