@@ -152,6 +152,16 @@ void CommandLinePackTest::initTestCase()
     QVERIFY(save("std32.bmp", 32, 32, QImage::Format_RGB32, standard));
     QVERIFY(save("odd.bmp", 20, 13, QImage::Format_RGB32, {0xFF102030, Qt::white, 0xFF00C000, 0xFF808000}));
     QVERIFY(QFile::copy(path("odd.bmp"), path("odd.png")));
+    // 257 entries sharing one image's data.
+    Bytes many = readDataFile("icons/depth1.ico");
+    const Bytes entry(many.begin() + 6, many.begin() + 22);
+    set16(many, 4, 257);
+    for (int i = 0; i < 256; ++i)
+        many.insert(many.begin() + 22, entry.begin(), entry.end());
+    for (int i = 0; i < 257; ++i)
+        set32(many, 6 + 16 * i + 12, 6 + 16 * 257);
+    QFile shared(path("shared.ico"));
+    QVERIFY(shared.open(QIODevice::WriteOnly) && shared.write(reinterpret_cast<const char*>(many.data()), qint64(many.size())));
     QFile huge(path("huge.png"));
     QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(kMaxIconFileSize) + 1));
 }
@@ -290,6 +300,8 @@ void CommandLinePackTest::refusalsWriteNothing_data()
                                       << "--scale goes with a .png output";
     QTest::newRow("scale 17") << QStringList{"--convert", path("out/big.png"), "--scale", "17", path("std32.bmp")}
                               << 2 << "--scale takes a whole number from 1 to 16";
+    QTest::newRow("257 images to unpack") << QStringList{"--unpack", path("out"), path("shared.ico")} << 1
+                                          << QString::fromStdString(fileProblemText(FileProblem::TooLarge));
     QTest::newRow("list of no PNG") << QStringList{"--list", path("odd.png")} << 1 << QString::fromUtf8(kInvalidPngText);
     QTest::newRow("unpack into no folder") << QStringList{"--unpack", "", path("std32.bmp")} << 2
                                            << "the folder's name is empty";
