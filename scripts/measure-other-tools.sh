@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times other programs making an icon file of a 64 x 64 picture, as whole
-# processes, for comparison with the editor's own save figures; then the
-# editor's own command line converting a 32 x 32 bitmap of the 16 standard
-# colours beside them, when the build folder is given. Every run writes a
+# processes, for comparison with the editor's own save figures; then, when
+# the build folder is given, the editor's own command line beside them:
+# converting a 32 x 32 bitmap of the 16 standard colours, packing five PNG
+# sizes into one icon and taking that icon apart again. Every run writes a
 # new file (@OUT@ in a command), except where replacing one is timed. A tool
 # that is not installed is left out.
 set -euo pipefail
@@ -70,3 +71,26 @@ if command -v icotool >/dev/null 2>&1; then
   printf 'pimoko / icotool, new files: %.2f (target at most 1)\n' "$(echo "${ours% ms} / ${icotool% ms}" | bc -l)"
 fi
 printf 'ImageMagick / pimoko: %.1f (target at least 5)\n' "$(echo "${magick% ms} / ${ours% ms}" | bc -l)"
+
+# Five sizes of one picture, as an application icon set holds them: a smooth
+# colour field inside a disc, the rest transparent, reduced for the small ones.
+echo
+echo "-- five PNG sizes (16, 24, 32, 48, 256) into one icon and back, as whole processes (median of $runs runs)"
+convert -size 256x256 plasma:fractal -blur 0x2 \( -size 256x256 xc:black -fill white -draw "circle 128,128 128,6" \) \
+  -alpha off -compose CopyOpacity -composite "PNG32:$work/icon256.png"
+for side in 16 24 32 48; do convert "$work/icon256.png" -resize "${side}x${side}" "PNG32:$work/icon$side.png"; done
+pngs=("$work/icon16.png" "$work/icon24.png" "$work/icon32.png" "$work/icon48.png" "$work/icon256.png")
+mkdir -p "$work/ours" "$work/icotool" "$work/magick"
+ours_pack=$(median_ms "$build_dir/pimoko" --pack "$work/packed.ico" "${pngs[@]}")
+ours_unpack=$(median_ms "$build_dir/pimoko" --unpack "$work/ours" --force "$work/packed.ico")
+printf '%-60s %s\n' "pimoko --pack five PNG files -> icon" "$ours_pack" \
+  "ImageMagick convert five PNG files -> icon" "$(median_ms "$convert" "${pngs[@]}" "$work/magick.ico")" \
+  "pimoko --unpack icon -> five PNG files" "$ours_unpack" \
+  "ImageMagick convert icon -> five PNG files" "$(median_ms "$convert" "$work/packed.ico" "$work/magick/part-%d.png")"
+if command -v icotool >/dev/null 2>&1; then
+  icotool_pack=$(median_ms icotool -c -o "$work/icotool.ico" "${pngs[@]}")
+  icotool_unpack=$(median_ms icotool -x -o "$work/icotool" "$work/packed.ico")
+  printf '%-60s %s\n' "icotool -c five PNG files -> icon" "$icotool_pack" "icotool -x icon -> five PNG files" "$icotool_unpack"
+  printf 'pimoko / icotool, pack: %.2f, unpack: %.2f (target at most 1)\n' \
+    "$(echo "${ours_pack% ms} / ${icotool_pack% ms}" | bc -l)" "$(echo "${ours_unpack% ms} / ${icotool_unpack% ms}" | bc -l)"
+fi

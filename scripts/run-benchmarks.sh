@@ -13,7 +13,7 @@ for bench in "$build_dir"/bench/bench_*; do
 done
 
 echo
-echo "== Other tools making an icon of a 64 x 64 picture, as whole processes (median of 21 runs)"
+echo "== Other tools making icons, beside the command line's --convert, --pack and --unpack, as whole processes (median of 21 runs)"
 "$here/measure-other-tools.sh" "$build_dir"
 
 echo

@@ -255,8 +255,8 @@ void CommandLineTest::badCommandLinesExitTwo_data()
     QTest::newRow("verb twice") << QStringList{"--list", in, "--list"} << "--list is given twice";
     QTest::newRow("no input") << QStringList{"--convert", path("a.ico")} << "no input file";
     QTest::newRow("two inputs") << QStringList{"--convert", path("a.ico"), in, in} << "more than one input file";
-    QTest::newRow("output of no kind") << QStringList{"--convert", path("a.png"), in}
-                                       << "the output file's name must end in .ico or .bmp";
+    QTest::newRow("output of no kind") << QStringList{"--convert", path("a.gif"), in}
+                                       << "the output file's name must end in .ico, .bmp or .png";
     QTest::newRow("operation without --convert") << QStringList{"--mirror-lr", in}
                                                  << "--mirror-lr goes with --convert";
     QTest::newRow("operation with --list") << QStringList{"--list", "--size", "16", in} << "--size goes with --convert";

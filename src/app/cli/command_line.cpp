@@ -2,8 +2,12 @@
 
 #include "app/cli/convert.h"
 #include "app/cli/list.h"
+#include "app/cli/pack.h"
+#include "app/cli/unpack.h"
 #include "files/model/file_names.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <ostream>
 
 #ifndef PIMOKO_VERSION
@@ -16,6 +20,7 @@ namespace {
 
 using RunVerb = int (*)(const CommandLine& commandLine, std::ostream& out, std::ostream& err);
 using AcceptsValue = bool (*)(std::string_view value);
+using FindMistake = std::string (*)(const CommandLine& commandLine);
 
 constexpr std::size_t kAnyNumber = std::size_t(-1);
 
@@ -33,6 +38,7 @@ struct Verb {
     std::string_view help = {};             // lines after the first are indented as the first
     RunVerb run = nullptr;             // nullptr for the window
     bool immediate = false;            // runs as soon as it is met, whatever else is given
+    FindMistake check = nullptr;       // the mistake only the whole line shows, if any
 };
 
 // An option that changes what a verb (or the window) does.
@@ -45,10 +51,56 @@ struct Option {
     std::string_view help = {};             // empty: not shown by --help
 };
 
-bool savesAsPicture(std::string_view path)
+bool endsIn(std::string_view path, std::initializer_list<std::string_view> extensions)
 {
     const std::string extension = lowerCaseExtension(std::string(path));
-    return extension == ".ico" || extension == ".bmp";
+    return std::find(extensions.begin(), extensions.end(), extension) != extensions.end();
+}
+
+bool savesAsPicture(std::string_view path)
+{
+    return endsIn(path, {".ico", ".bmp", ".png"});
+}
+
+bool savesAsIcon(std::string_view path)
+{
+    return endsIn(path, {".ico", ".cur"});
+}
+
+bool isNamed(std::string_view path)
+{
+    return !path.empty();
+}
+
+bool isScale(std::string_view factor)
+{
+    const int value = parseWholeNumber(factor).value_or(0);
+    return value >= 1 && value <= kMaxScale;
+}
+
+bool isHotspot(std::string_view point)
+{
+    return parseHotspot(point).has_value();
+}
+
+bool givesOption(const CommandLine& commandLine, std::string_view name)
+{
+    return std::any_of(commandLine.options.begin(), commandLine.options.end(),
+                       [&](const GivenOption& option) { return option.name == name; });
+}
+
+std::string convertMistake(const CommandLine& commandLine)
+{
+    return givesOption(commandLine, "--scale") && !endsIn(commandLine.verbValue, {".png"})
+        ? "--scale goes with a .png output"
+        : std::string();
+}
+
+std::string packMistake(const CommandLine& commandLine)
+{
+    return givesOption(commandLine, "--hotspot") && !endsIn(commandLine.verbValue, {".cur"})
+        ? "--hotspot goes with a .cur output"
+        : std::string();
 }
 
 bool isCanvasSide(std::string_view side)
@@ -77,21 +129,51 @@ constexpr Verb kVerbs[] = {
     {.name = "--convert",
      .value = "OUTPUT",
      .accepts = savesAsPicture,
-     .refusal = "the output file's name must end in .ico or .bmp",
+     .refusal = "the output file's name must end in .ico, .bmp or .png",
      .operands = "INPUT",
      .minOperands = 1,
      .maxOperands = 1,
      .help = "read INPUT as the window opens it, run the operations in\n"
              "the order given and write OUTPUT as the save command does:\n"
              "an icon for .ico, a bitmap in the image's own format for\n"
-             ".bmp; no window is opened",
-     .run = runConvert},
+             ".bmp, the picture the editor shows, opaque, for .png; no\n"
+             "window is opened\n"
+             "e.g. pimoko --convert big.png --scale 8 drawing.bmp",
+     .run = runConvert,
+     .check = convertMistake},
+    {.name = "--pack",
+     .value = "OUTPUT",
+     .accepts = savesAsIcon,
+     .refusal = "the output file's name must end in .ico or .cur",
+     .operands = "INPUT...",
+     .minOperands = 1,
+     .maxOperands = kAnyNumber,
+     .help = "write one icon holding one image per INPUT, in the order\n"
+             "given: .bmp, .ico, .cur and .exe as the window opens them,\n"
+             "the top-left colour transparent; .png (up to 256 x 256)\n"
+             "with its own alpha; each in the fewest bits that keep it\n"
+             "e.g. pimoko --pack app.ico app16.png app32.png app256.png",
+     .run = runPack,
+     .check = packMistake},
+    {.name = "--unpack",
+     .value = "FOLDER",
+     .accepts = isNamed,
+     .refusal = "the folder's name is empty",
+     .operands = "INPUT",
+     .minOperands = 1,
+     .maxOperands = 1,
+     .help = "write each image of an icon, cursor or program file (a\n"
+             "bitmap's one picture) into FOLDER as NAME-WxH-BITS.png,\n"
+             "with its alpha; a second image of the same name gets -2,\n"
+             "a third -3\n"
+             "e.g. pimoko --unpack parts app.ico",
+     .run = runUnpack},
     {.name = "--list",
      .operands = "FILE",
      .minOperands = 1,
      .maxOperands = 1,
      .help = "list the images of an icon, cursor or program file;\n"
-             "* marks the one the editor opens",
+             "* marks the one the editor opens; a PNG file in one line",
      .run = runList},
     {.name = "--help", .alias = "-h", .help = "show this text", .run = printHelp, .immediate = true},
     {.name = "--version", .help = "show the version", .run = printVersion, .immediate = true},
@@ -107,6 +189,24 @@ constexpr Option kOptions[] = {
      .refusal = "--size takes 16, 20, 32 or 64",
      .verbs = "--convert",
      .help = "stretch it to N x N pixels (16, 20, 32 or 64)"},
+    {.name = "--scale",
+     .value = "N",
+     .accepts = isScale,
+     .refusal = "--scale takes a whole number from 1 to 16",
+     .verbs = "--convert",
+     .help = "a .png output only: each pixel as an N x N block"},
+    {.name = "--hotspot",
+     .value = "X,Y",
+     .accepts = isHotspot,
+     .refusal = "--hotspot takes X,Y, two whole numbers such as 7,3",
+     .verbs = "--pack",
+     .help = "a .cur output only: a cursor with its hot spot at X,Y\n"
+             "(from the top-left pixel); without it a .cur is written\n"
+             "in icon layout, as the editor writes cursors"},
+    {.name = "--force",
+     .verbs = "--unpack",
+     .help = "replace files of the same names; without it nothing is\n"
+             "written when any of them exists"},
     // Qt's own options, for the window's application object.
     {.name = "-platform",
      .value = "NAME",
@@ -286,6 +386,9 @@ CommandLine parseCommandLine(std::span<const std::string> arguments)
         return mistake(verb->maxOperands == 1 ? "more than one input file"
                                               : std::string(verb->name) + " takes " + std::string(verb->operands));
     result.verb = verb->name;
+    if (verb->check)
+        if (std::string wrong = verb->check(result); !wrong.empty())
+            return mistake(std::move(wrong));
     if (!verb->run) {
         for (const GivenOption& option : result.options) {
             result.qtArguments.emplace_back(option.name);
@@ -332,6 +435,16 @@ std::string helpText()
            "\n"
            "Exit status: 0 done, 1 input refused or unreadable (or no display for the\n"
            "window), 2 bad command line, 3 output cannot be written.\n";
+}
+
+std::optional<int> parseWholeNumber(std::string_view text)
+{
+    if (text.empty() || text.size() > 5 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    int value = 0;
+    for (const char c : text)
+        value = value * 10 + (c - '0');
+    return value;
 }
 
 std::string versionText()

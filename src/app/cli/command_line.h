@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -52,6 +53,10 @@ CommandLine parseCommandLine(std::span<const std::string> arguments);
 // Runs a verb or reports a mistake, writing to `out` and `err`, and
 // returns the exit status. Not for a command line that opens the window.
 int runCommandLine(const CommandLine& commandLine, std::ostream& out, std::ostream& err);
+
+// The value of a decimal whole number of one to five digits and nothing
+// else; nullopt for any other text.
+std::optional<int> parseWholeNumber(std::string_view text);
 
 std::string helpText();
 std::string versionText();

@@ -1,11 +1,14 @@
 #include "app/cli/convert.h"
 
 #include "files/codec/file_error.h"
+#include "files/codec/png_file.h"
 #include "files/file_writer.h"
+#include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 #include "files/model/saved_file.h"
 #include "operations/model/stretch.h"
 #include "operations/model/transform.h"
+#include "raster/rgba_scaling.h"
 
 #include <ostream>
 #include <string>
@@ -53,6 +56,24 @@ PixelBuffer applySteps(PixelBuffer image, std::span<const ConvertStep> steps)
     return image;
 }
 
+namespace {
+
+// The bytes of OUTPUT: a PNG file of the picture as the editor shows it,
+// enlarged by --scale, or what the save command writes.
+std::vector<std::uint8_t> convertedBytes(const PixelBuffer& image, const std::string& output,
+                                         std::span<const GivenOption> options)
+{
+    if (lowerCaseExtension(output) != ".png")
+        return savedFileBytes(image, *savedKindFor(output));
+    int scale = 1;
+    for (const GivenOption& option : options)
+        if (option.name == "--scale")
+            scale = parseWholeNumber(option.value).value_or(1);
+    return writePngFile(enlargeByBlocks(opaqueRgbaImage(image), scale), PngChannels::Rgb);
+}
+
+} // namespace
+
 int runConvert(const CommandLine& commandLine, std::ostream&, std::ostream& err)
 {
     const std::string& input = commandLine.operands.front();
@@ -71,7 +92,7 @@ int runConvert(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     const std::vector<ConvertStep> steps = convertSteps(commandLine.options);
     const PixelBuffer image = applySteps(std::get<OpenedPicture>(std::move(read)).picture, steps);
     try {
-        writeFileWhole(output, savedFileBytes(image, *savedKindFor(output)));
+        writeFileWhole(output, convertedBytes(image, output, commandLine.options));
     } catch (const FileError& error) {
         err << error.what() << '\n';
         return ExitCannotWrite;

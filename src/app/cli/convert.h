@@ -22,8 +22,13 @@ std::vector<ConvertStep> convertSteps(std::span<const GivenOption> options);
 // The picture after the steps, each as the window's command does it.
 PixelBuffer applySteps(PixelBuffer image, std::span<const ConvertStep> steps);
 
+// The largest --scale: a 64 x 64 picture becomes 1024 x 1024.
+inline constexpr int kMaxScale = 16;
+
 // --convert OUTPUT INPUT: reads INPUT as the open command does, runs the
-// steps and writes OUTPUT as the save command does.
+// steps and writes OUTPUT as the save command does; a .png OUTPUT holds the
+// picture the editor shows, opaque, each pixel enlarged to a --scale N
+// block.
 int runConvert(const CommandLine& commandLine, std::ostream& out, std::ostream& err);
 
 } // namespace pimoko

@@ -1,49 +1,20 @@
 #include "app/cli/list.h"
 
 #include "files/codec/file_error.h"
-#include "files/codec/icon_file.h"
-#include "files/codec/icon_png.h"
-#include "files/codec/pe_icon_group.h"
+#include "files/codec/png_file.h"
 #include "files/model/file_names.h"
+#include "files/model/image_listing.h"
 #include "files/model/picture_reading.h"
+#include "files/model/readable_file.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <optional>
 #include <ostream>
-#include <span>
 #include <variant>
 
 namespace pimoko {
 
 namespace {
-
-std::uint16_t u16At(std::span<const std::uint8_t> bytes, std::size_t at)
-{
-    return std::uint16_t(bytes[at] | (bytes[at + 1] << 8));
-}
-
-// How an image's data is stored and its bits per pixel, from its own header.
-struct StoredImage {
-    const char* kind = "missing";
-    int bits = 0;
-};
-
-StoredImage storedImage(std::span<const std::uint8_t> file, const IconDirEntry& entry)
-{
-    if (entry.dataOffset > file.size() || entry.dataSize > file.size() - entry.dataOffset)
-        return {};
-    const auto data = file.subspan(entry.dataOffset, entry.dataSize);
-    if (hasPngSignature(data)) {
-        // IHDR: bit depth and colour type at 24 and 25; bits = depth x channels.
-        if (data.size() < 26)
-            return {"PNG", 0};
-        static constexpr int channels[] = {1, 0, 3, 1, 2, 0, 4};
-        const int type = data[25];
-        return {"PNG", type < 7 ? data[24] * channels[type] : 0};
-    }
-    return {"bitmap", data.size() >= 16 ? u16At(data, 14) : 0};
-}
 
 // The colours the bits per pixel hold, five columns wide; "—" above 8 bits,
 // where no palette counts them (the entry's own field says 0 there).
@@ -56,41 +27,76 @@ std::string colourCount(int bits)
     return count;
 }
 
-std::string imageLine(std::size_t index, bool chosen, const IconDirEntry& entry, const StoredImage& stored)
+// How an image is stored, as a line shows it.
+struct StorageText {
+    const char* kind = "missing";
+    int bits = 0;
+};
+
+StorageText storageText(const IconImageStorage& storage)
+{
+    switch (storage.kind) {
+    case IconImageStorage::Kind::Bitmap:
+        return {"bitmap", storage.bits};
+    case IconImageStorage::Kind::Png:
+        return {"PNG", storage.bits};
+    case IconImageStorage::Kind::Missing:
+        break;
+    }
+    return {"missing", storage.bits};
+}
+
+std::string imageLine(std::size_t index, bool chosen, int width, int height, const StorageText& stored,
+                      std::uint64_t bytes)
 {
     char line[160];
-    std::snprintf(line, sizeof line, "%c %2zu  %3d x %-3d  %s colours  %2d bits  %-7s %7u bytes", chosen ? '*' : ' ',
-                  index, entrySide(entry.width), entrySide(entry.height), colourCount(stored.bits).c_str(), stored.bits,
-                  stored.kind, unsigned(entry.dataSize));
+    std::snprintf(line, sizeof line, "%c %2zu  %3d x %-3d  %s colours  %2d bits  %-7s %7llu bytes", chosen ? '*' : ' ',
+                  index, width, height, colourCount(stored.bits).c_str(), stored.bits, stored.kind,
+                  static_cast<unsigned long long>(bytes));
     return line;
+}
+
+std::string imageLine(std::size_t index, bool chosen, const IconDirEntry& entry, const StorageText& stored)
+{
+    return imageLine(index, chosen, entrySide(entry.width), entrySide(entry.height), stored, entry.dataSize);
+}
+
+// A PNG file's one line, from its signature and header chunk alone.
+std::string pngLine(const std::string& path)
+{
+    return readingWithinMemory(path, [&] {
+        const ReadableFile file(path);
+        constexpr std::size_t kHeaderEnd = 24;  // signature, IHDR length and name, width, height
+        std::uint8_t header[kHeaderEnd] = {};
+        const IconImageStorage storage = readIconImageStorage(file, {.dataSize = std::uint32_t(file.size())});
+        if (storage.kind != IconImageStorage::Kind::Png || file.size() < kHeaderEnd)
+            throw FileError(kInvalidPngText);
+        file.readAt(0, header);
+        const auto big32 = [&](std::size_t at) {
+            return std::uint32_t(header[at]) << 24 | std::uint32_t(header[at + 1]) << 16
+                | std::uint32_t(header[at + 2]) << 8 | header[at + 3];
+        };
+        if (big32(12) != 0x49484452)  // "IHDR"
+            throw FileError(kInvalidPngText);
+        return imageLine(0, false, int(big32(16)), int(big32(20)), storageText(storage), file.size());
+    });
 }
 
 } // namespace
 
 std::vector<std::string> listImages(const std::string& path)
 {
+    if (lowerCaseExtension(path) == ".png")
+        return {pngLine(path)};
     const PictureKind kind = pictureKindFor(path);
     if (kind != PictureKind::Icon && kind != PictureKind::Cursor && kind != PictureKind::Program)
-        throw FileError("--list reads icon (.ico), cursor (.cur) and program (.exe) files");
-    const std::vector<std::uint8_t> file = readWholeFile(path);
+        throw FileError("--list reads icon (.ico), cursor (.cur), program (.exe) and PNG (.png) files");
+    const std::vector<ListedImage> images = readImageListing(path);
+    if (images.empty())
+        return {"no icon: the editor shows the generic application icon"};
     std::vector<std::string> lines;
-    if (kind == PictureKind::Program) {
-        const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
-        if (!group)
-            return {"no icon: the editor shows the generic application icon"};
-        for (std::size_t i = 0; i < group->members.size(); ++i) {
-            const ProgramIconGroup::Member& member = group->members[i];
-            lines.push_back(imageLine(i, i == group->chosen, member.entry,
-                                      member.found ? storedImage(file, member.entry) : StoredImage{}));
-        }
-        return lines;
-    }
-    const IconDirectory directory = readIconDirectory(file);
-    // Only the icon layout is opened; the editor picks from it alone.
-    const bool opened = directory.type == kIconFileType;
-    const std::size_t chosen = opened ? chooseIconEntry(directory) : directory.entries.size();
-    for (std::size_t i = 0; i < directory.entries.size(); ++i)
-        lines.push_back(imageLine(i, i == chosen, directory.entries[i], storedImage(file, directory.entries[i])));
+    for (std::size_t i = 0; i < images.size(); ++i)
+        lines.push_back(imageLine(i, images[i].chosen, images[i].entry, storageText(images[i].storage)));
     return lines;
 }
 
@@ -104,7 +110,10 @@ int runList(const CommandLine& commandLine, std::ostream& out, std::ostream& err
         err << error.what() << '\n';
         return ExitRefused;
     }
-    // The images are listed either way; a file the window would refuse says so.
+    // The images are listed either way; a file the window would refuse says
+    // so. A PNG file is listed as a picture --pack takes, not one the editor opens.
+    if (lowerCaseExtension(path) == ".png")
+        return ExitDone;
     std::string refusal;
     try {
         const auto read = readPictureFile(path);

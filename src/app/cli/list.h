@@ -9,7 +9,8 @@
 namespace pimoko {
 
 // The lines --list prints for an icon, cursor or program file: one per
-// image, the one the editor opens marked with "*". Throws FileError.
+// image, the one the editor opens marked with "*"; for a PNG file one line,
+// from its header alone. Throws FileError.
 std::vector<std::string> listImages(const std::string& path);
 
 // --list FILE.

@@ -1,12 +1,14 @@
-// libpng loaded the first time a PNG image is read, not at every start: a
-// conversion of a bitmap, or of an icon without PNG images, then loads no
-// more than the C library. Linked into the program alone, in place of the
-// entry points of libpng that the icon reader calls, each of which forwards
+// libpng loaded the first time a PNG image is read or written, not at every
+// start: a conversion of a bitmap, or of an icon without PNG images, then
+// loads no more than the C library. Linked into the program alone, in place
+// of the entry points of libpng that the PNG reader and writer call (a
+// missing one fails the link of the program), each of which forwards
 // to Debian's shared library, whose security updates therefore still reach
 // it. The window module and the tests link libpng as usual.
 //
 // The library is looked for by the loader's own rules; without it, no read
-// structure is made and the icon reader refuses the image.
+// or write structure is made, and the reader and writer give up as they do
+// when memory runs out.
 #include <png.h>
 
 #include <dlfcn.h>
@@ -24,7 +26,7 @@ void* library()
 }
 
 // The library's own function of that name, found once. Only reached with a
-// read structure the library made, so the library is there.
+// structure the library made, so the library is there.
 template <typename Function>
 Function* real(Function*, const char* name)
 {
@@ -41,12 +43,22 @@ Function* real(Function*, const char* name)
 
 extern "C" {
 
-png_structp png_create_read_struct(png_const_charp version, png_voidp errorData, png_error_ptr onError,
-                                   png_error_ptr onWarning)
+png_structp png_create_read_struct_2(png_const_charp version, png_voidp errorData, png_error_ptr onError,
+                                     png_error_ptr onWarning, png_voidp memoryData, png_malloc_ptr allocate,
+                                     png_free_ptr release)
 {
     if (library() == nullptr)
         return nullptr;
-    PIMOKO_FORWARD(png_create_read_struct, (version, errorData, onError, onWarning))
+    PIMOKO_FORWARD(png_create_read_struct_2, (version, errorData, onError, onWarning, memoryData, allocate, release))
+}
+
+png_structp png_create_write_struct_2(png_const_charp version, png_voidp errorData, png_error_ptr onError,
+                                      png_error_ptr onWarning, png_voidp memoryData, png_malloc_ptr allocate,
+                                      png_free_ptr release)
+{
+    if (library() == nullptr)
+        return nullptr;
+    PIMOKO_FORWARD(png_create_write_struct_2, (version, errorData, onError, onWarning, memoryData, allocate, release))
 }
 
 png_infop png_create_info_struct(png_const_structrp png)
@@ -58,6 +70,13 @@ void png_destroy_read_struct(png_structpp png, png_infopp info, png_infopp endIn
     if (png == nullptr || *png == nullptr)
         return;
     PIMOKO_FORWARD(png_destroy_read_struct, (png, info, endInfo))
+}
+
+void png_destroy_write_struct(png_structpp png, png_infopp info)
+{
+    if (png == nullptr || *png == nullptr)
+        return;
+    PIMOKO_FORWARD(png_destroy_write_struct, (png, info))
 }
 
 jmp_buf* png_set_longjmp_fn(png_structrp png, png_longjmp_ptr jump, size_t size)
@@ -79,6 +98,9 @@ void png_error(png_const_structrp png, png_const_charp message)
 
 png_voidp png_get_io_ptr(png_const_structrp png)
 PIMOKO_FORWARD(png_get_io_ptr, (png))
+
+png_voidp png_get_mem_ptr(png_const_structrp png)
+PIMOKO_FORWARD(png_get_mem_ptr, (png))
 
 void png_set_read_fn(png_structrp png, png_voidp io, png_rw_ptr read)
 PIMOKO_FORWARD(png_set_read_fn, (png, io, read))
@@ -121,5 +143,27 @@ PIMOKO_FORWARD(png_get_rowbytes, (png, info))
 
 void png_read_image(png_structrp png, png_bytepp rows)
 PIMOKO_FORWARD(png_read_image, (png, rows))
+
+void png_set_write_fn(png_structrp png, png_voidp io, png_rw_ptr write, png_flush_ptr flush)
+PIMOKO_FORWARD(png_set_write_fn, (png, io, write, flush))
+
+void png_set_IHDR(png_const_structrp png, png_inforp info, png_uint_32 width, png_uint_32 height, int depth,
+                  int colorType, int interlace, int compression, int filter)
+PIMOKO_FORWARD(png_set_IHDR, (png, info, width, height, depth, colorType, interlace, compression, filter))
+
+void png_set_compression_level(png_structrp png, int level)
+PIMOKO_FORWARD(png_set_compression_level, (png, level))
+
+void png_set_filter(png_structrp png, int method, int filters)
+PIMOKO_FORWARD(png_set_filter, (png, method, filters))
+
+void png_write_info(png_structrp png, png_const_inforp info)
+PIMOKO_FORWARD(png_write_info, (png, info))
+
+void png_write_image(png_structrp png, png_bytepp rows)
+PIMOKO_FORWARD(png_write_image, (png, rows))
+
+void png_write_end(png_structrp png, png_inforp info)
+PIMOKO_FORWARD(png_write_end, (png, info))
 
 } // extern "C"

@@ -38,8 +38,12 @@ enum class PngChannels {
 };
 
 // The bytes of a PNG file of the picture: 8 bits a sample, not interlaced,
-// zlib's default level, no chunks but IHDR, IDAT and IEND, so the same
-// picture always gives the same bytes. The picture must not be empty
+// no chunks but IHDR, IDAT and IEND, so the same picture always gives the
+// same bytes. Compressed for speed: zlib's level 3 with the Up filter on
+// every row takes a third to a fifth of the work of zlib's default level
+// with libpng's choice of filter per row, for a 256 x 256 picture of noise
+// or gradients files 10 to 20 % larger (a drawing of a few colours stays a
+// few KiB). The picture must not be empty
 // (std::invalid_argument, the caller's mistake); memory running out throws
 // FileError(fileProblemText(FileProblem::OutOfMemory)).
 std::vector<std::uint8_t> writePngFile(const RgbaImage& image, PngChannels channels = PngChannels::Rgba);
