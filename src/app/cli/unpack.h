@@ -14,7 +14,7 @@ namespace pimoko {
 
 // The most images --unpack takes from one file: four times the most an
 // icon holds that --pack writes.
-inline constexpr std::size_t kMaxUnpackedImages = 256;
+inline constexpr std::size_t kMaxUnpackedImages = kMaxDecodedImages;
 
 // One picture --unpack writes.
 struct UnpackedImage {

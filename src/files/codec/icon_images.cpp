@@ -5,6 +5,7 @@
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_png.h"
 #include "files/codec/pe_icon_group.h"
+#include "files/codec/system_reason.h"
 
 #include <algorithm>
 #include <optional>
@@ -28,6 +29,12 @@ DecodedIconImage decodeEntry(std::span<const std::uint8_t> file, const IconDirEn
 
 } // namespace
 
+void checkImageAmount(std::size_t count, std::uint64_t dataSize)
+{
+    if (count > kMaxDecodedImages || dataSize > kMaxIconFileSize)
+        throw FileError(fileProblemText(FileProblem::TooLarge));
+}
+
 RgbaImage rgbaFromIconImage(const IconImage& image)
 {
     RgbaImage result(image.width, image.height);
@@ -48,6 +55,10 @@ std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t>
     const IconDirectory directory = readIconDirectory(file);
     if (directory.type != kIconFileType && directory.type != kCursorFileType)
         refuse();
+    std::uint64_t dataSize = 0;
+    for (const IconDirEntry& entry : directory.entries)
+        dataSize += entry.dataSize;
+    checkImageAmount(directory.entries.size(), dataSize);
     std::vector<DecodedIconImage> images;
     for (const IconDirEntry& entry : directory.entries)
         images.push_back(decodeEntry(file, entry));
@@ -59,6 +70,10 @@ std::vector<DecodedIconImage> decodeProgramIconImages(std::span<const std::uint8
     const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
     if (!group || group->members.empty())
         throw FileError(kNoProgramIconText);
+    std::uint64_t dataSize = 0;
+    for (const ProgramIconGroup::Member& member : group->members)
+        dataSize += member.entry.dataSize;
+    checkImageAmount(group->members.size(), dataSize);
     std::vector<DecodedIconImage> images;
     for (const ProgramIconGroup::Member& member : group->members) {
         if (!member.found)

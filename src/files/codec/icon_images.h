@@ -32,6 +32,13 @@ struct DecodedIconImage {
 // inverts the screen behind it, has no picture of its own: it is kClear.)
 RgbaImage rgbaFromIconImage(const IconImage& image);
 
+// Entries may share their data, so that a small file could name more
+// pictures than memory holds: a file names at most kMaxDecodedImages images
+// and their data together (counted once per entry) fits kMaxIconFileSize,
+// else it is refused with FileError(fileProblemText(FileProblem::TooLarge)).
+inline constexpr std::size_t kMaxDecodedImages = 256;
+void checkImageAmount(std::size_t count, std::uint64_t dataSize);
+
 // Every image of an icon or cursor file (header type 1 or 2), in directory
 // order: bitmaps of 1, 4, 8, 24 and 32 bits and PNG images, each at its own
 // size. Any other type, a cut directory and an image that cannot be decoded

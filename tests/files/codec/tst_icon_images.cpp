@@ -111,6 +111,34 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(FileError, decodeIconFileImages(file));
     }
 
+    // Entries sharing one image's data: a small file naming more pictures
+    // than memory holds is refused before any is decoded.
+    void imagesSharingDataAreCounted_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("decoded");
+        QTest::newRow("256 entries") << 256 << true;
+        QTest::newRow("257 entries") << 257 << false;
+    }
+    void imagesSharingDataAreCounted()
+    {
+        QFETCH(int, count);
+        QFETCH(bool, decoded);
+        const Bytes one = readDataFile("icons/depth1.ico");
+        const std::size_t dataAt = one[18] | one[19] << 8 | one[20] << 16 | std::size_t(one[21]) << 24;
+        Bytes file(one.begin(), one.begin() + 6);
+        set16(file, 4, unsigned(count));
+        for (int i = 0; i < count; ++i) {
+            file.insert(file.end(), one.begin() + 6, one.begin() + 18);
+            put32(file, std::uint32_t(6 + 16 * count));
+        }
+        file.insert(file.end(), one.begin() + long(dataAt), one.end());
+        if (decoded)
+            QCOMPARE(decodeIconFileImages(file).size(), std::size_t(count));
+        else
+            QVERIFY_THROWS_EXCEPTION(FileError, decodeIconFileImages(file));
+    }
+
     void thumbnailImageFitsTheSize_data()
     {
         QTest::addColumn<QString>("images");
