@@ -2,6 +2,7 @@
 
 #include "app/cli/convert.h"
 #include "app/cli/list.h"
+#include "app/cli/thumbnail.h"
 #include "files/model/file_names.h"
 
 #include <ostream>
@@ -93,6 +94,15 @@ constexpr Verb kVerbs[] = {
      .help = "list the images of an icon, cursor or program file;\n"
              "* marks the one the editor opens",
      .run = runList},
+    {.name = "--thumbnail",
+     .operands = "INPUT OUTPUT.png SIZE",
+     .minOperands = 3,
+     .maxOperands = 3,
+     .help = "write a PNG picture of INPUT no larger than SIZE x SIZE\n"
+             "(16 to 1024) for file managers: the image of an icon,\n"
+             "cursor or program that best fits SIZE, with its alpha, or a\n"
+             "bitmap; a program without an icon writes nothing",
+     .run = runThumbnail},
     {.name = "--help", .alias = "-h", .help = "show this text", .run = printHelp, .immediate = true},
     {.name = "--version", .help = "show the version", .run = printVersion, .immediate = true},
 };

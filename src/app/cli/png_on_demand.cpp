@@ -123,3 +123,53 @@ void png_read_image(png_structrp png, png_bytepp rows)
 PIMOKO_FORWARD(png_read_image, (png, rows))
 
 } // extern "C"
+
+// Those the PNG file reader and writer call besides, for --thumbnail: the
+// library is loaded when a thumbnail is written.
+extern "C" {
+
+png_structp png_create_read_struct_2(png_const_charp version, png_voidp errorData, png_error_ptr onError,
+                                     png_error_ptr onWarning, png_voidp memory, png_malloc_ptr allocate,
+                                     png_free_ptr release)
+{
+    if (library() == nullptr)
+        return nullptr;
+    PIMOKO_FORWARD(png_create_read_struct_2, (version, errorData, onError, onWarning, memory, allocate, release))
+}
+
+png_structp png_create_write_struct_2(png_const_charp version, png_voidp errorData, png_error_ptr onError,
+                                      png_error_ptr onWarning, png_voidp memory, png_malloc_ptr allocate,
+                                      png_free_ptr release)
+{
+    if (library() == nullptr)
+        return nullptr;
+    PIMOKO_FORWARD(png_create_write_struct_2, (version, errorData, onError, onWarning, memory, allocate, release))
+}
+
+void png_destroy_write_struct(png_structpp png, png_infopp info)
+{
+    if (png == nullptr || *png == nullptr)
+        return;
+    PIMOKO_FORWARD(png_destroy_write_struct, (png, info))
+}
+
+png_voidp png_get_mem_ptr(png_const_structrp png)
+PIMOKO_FORWARD(png_get_mem_ptr, (png))
+
+void png_set_write_fn(png_structrp png, png_voidp io, png_rw_ptr write, png_flush_ptr flush)
+PIMOKO_FORWARD(png_set_write_fn, (png, io, write, flush))
+
+void png_set_IHDR(png_const_structrp png, png_inforp info, png_uint_32 width, png_uint_32 height, int bitDepth,
+                  int colorType, int interlace, int compression, int filter)
+PIMOKO_FORWARD(png_set_IHDR, (png, info, width, height, bitDepth, colorType, interlace, compression, filter))
+
+void png_write_info(png_structrp png, png_const_inforp info)
+PIMOKO_FORWARD(png_write_info, (png, info))
+
+void png_write_image(png_structrp png, png_bytepp rows)
+PIMOKO_FORWARD(png_write_image, (png, rows))
+
+void png_write_end(png_structrp png, png_inforp info)
+PIMOKO_FORWARD(png_write_end, (png, info))
+
+} // extern "C"
