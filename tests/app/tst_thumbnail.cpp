@@ -238,6 +238,7 @@ void ThumbnailTest::refusedFilesWriteNothing()
     QFETCH(QString, input);
     QFETCH(QString, error);
     const QString output = path(QStringLiteral("refused.png"));
+    QFile::remove(output);
     const Run run = thumbnail({input, output, QStringLiteral("48")});
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(error), qPrintable(run.err));
@@ -263,6 +264,8 @@ void ThumbnailTest::badCommandLinesWriteNothing()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
+    for (const QString& left : QDir(work_.path()).entryList({"bad*"}))
+        QFile::remove(path(left));
     const Run run = thumbnail(arguments);
     QCOMPARE(run.status, status);
     QVERIFY(!run.err.isEmpty());
