@@ -59,3 +59,39 @@ if command -v icotool >/dev/null 2>&1; then
   printf 'pimoko / icotool: %.2f (target at most 1)\n' "$(echo "${ours% ms} / ${icotool% ms}" | bc -l)"
 fi
 printf 'ImageMagick / pimoko: %.1f (target at least 5)\n' "$(echo "${magick% ms} / ${ours% ms}" | bc -l)"
+
+# Thumbnails at 128 pixels, as a file manager asks for them, beside the chain
+# a script would run for the same picture: wrestool taking the program's icon
+# group out, icotool taking the image out (told which one), ImageMagick
+# scaling it. More runs: these take a few milliseconds on a busy machine.
+runs=51
+echo
+echo "-- thumbnails at 128 pixels, as whole processes (median of $runs runs)"
+if ! command -v icotool >/dev/null 2>&1 || ! command -v wrestool >/dev/null 2>&1; then
+  echo "icoutils is not installed: no chain to compare with"
+  exit 0
+fi
+program="$(cd "$(dirname "$0")/.." && pwd)/tests/data/pe/pe64_icon.exe"   # 16, 32, 32 (PNG)
+# An application icon as they usually are: a gradient in a rounded square
+# with soft edges and a ring, at the sizes Windows asks for, 256 first.
+convert -size 256x256 radial-gradient:'#60a0ff-#002060' \
+  \( -size 256x256 xc:black -fill white -draw 'roundrectangle 16,16 239,239 40,40' \) \
+  -alpha off -compose copy_opacity -composite -compose over \
+  -fill '#ffd000' -stroke '#804000' -strokewidth 6 -draw 'circle 128,128 128,64' -depth 8 "$work/src.png"
+convert "$work/src.png" -define icon:auto-resize=256,48,32,24,16 "$work/multi.ico"
+program_chain() {
+  wrestool -x -t 14 -o "$work/group.ico" "$program" &&
+    icotool -x -i 3 -o "$work/member.png" "$work/group.ico" &&
+    "$convert" "$work/member.png" -filter point -resize 128x128 "$work/chain-program.png"
+}
+icon_chain() {
+  icotool -x -i 1 -o "$work/image.png" "$work/multi.ico" &&
+    "$convert" "$work/image.png" -resize 128x128 "$work/chain-icon.png"
+}
+for row in "program:$program:program_chain" "icon of 16 to 256:$work/multi.ico:icon_chain"; do
+  IFS=: read -r name input chain <<<"$row"
+  ours=$(median_ms "$build_dir/pimoko" --thumbnail "$input" "$work/ours.png" 128)
+  theirs=$(median_ms "$chain")
+  printf '%-60s %s\n' "pimoko --thumbnail, $name" "$ours" "wrestool/icotool + convert, $name" "$theirs"
+  printf 'pimoko / chain: %.2f (target at most 0.25)\n' "$(echo "${ours% ms} / ${theirs% ms}" | bc -l)"
+done

@@ -4,7 +4,6 @@
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_images.h"
-#include "files/codec/icon_png.h"
 #include "files/codec/pe_icon_group.h"
 #include "files/codec/png_file.h"
 #include "files/model/file_names.h"
@@ -16,24 +15,15 @@
 #include <cctype>
 #include <charconv>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
-#include <ostream>
 #include <variant>
 #include <vector>
 
 namespace pimoko {
 
 namespace {
-
-// One image of a program's icon group, from its own bytes.
-DecodedIconImage decodeMember(std::span<const std::uint8_t> data)
-{
-    IconDirEntry entry;
-    entry.dataSize = std::uint32_t(data.size());
-    const IconImage image = hasPngSignature(data) ? decodePngIconImage(data) : decodeIconImage(data, entry);
-    return {image.width, image.height, image.bitCount, rgbaFromIconImage(image)};
-}
 
 std::vector<DecodedIconImage> programIconImages(const ReadableFile& file)
 {
@@ -53,7 +43,7 @@ std::vector<DecodedIconImage> programIconImages(const ReadableFile& file)
     for (const ProgramIconGroup::Member& member : group->members) {
         std::vector<std::uint8_t> data(member.entry.dataSize);
         file.readAt(member.entry.dataOffset, data);
-        images.push_back(decodeMember(data));
+        images.push_back(decodeIconImageData(data));
     }
     return images;
 }

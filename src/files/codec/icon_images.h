@@ -32,6 +32,11 @@ struct DecodedIconImage {
 // inverts the screen behind it, has no picture of its own: it is kClear.)
 RgbaImage rgbaFromIconImage(const IconImage& image);
 
+// One image from its data alone (what an entry's offset and size point
+// at): a PNG image, or a bitmap of 1, 4, 8, 24 or 32 bits. Anything else is
+// refused with FileError(kInvalidIconText).
+DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data);
+
 // Every image of an icon or cursor file (header type 1 or 2), in directory
 // order: bitmaps of 1, 4, 8, 24 and 32 bits and PNG images, each at its own
 // size. Any other type, a cut directory and an image that cannot be decoded
