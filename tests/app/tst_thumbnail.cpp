@@ -155,6 +155,30 @@ void ThumbnailTest::initTestCase()
     QVERIFY(png != program.end());
     std::fill(png + 8, png + 16, 0xFF);
     writeFile(path("damaged.exe"), program);
+    // The same program, its resources stretched over a file of 1 TiB and the
+    // PNG member's data entry saying 5 MiB: more than an icon file holds.
+    program = readDataFile("pe/pe64_icon.exe");
+    const Bytes resources{'.', 'r', 's', 'r', 'c', 0, 0, 0};
+    const auto section = std::search(program.begin(), program.end(), resources.begin(), resources.end());
+    QVERIFY(section != program.end());
+    set32(program, std::size_t(section - program.begin()) + 16, 16 << 20);  // its stored size
+    constexpr std::size_t kPngMemberSize = 0x8E4;
+    QCOMPARE(program[kPngMemberSize], std::uint8_t(187));
+    set32(program, kPngMemberSize, 5 << 20);
+    writeFile(path("huge-member.exe"), program);
+    QVERIFY(QFile(path("huge-member.exe")).resize(qint64(1) << 40));
+    // An icon whose one image is a PNG of 257 x 1.
+    const Bytes wide = readDataFile("icons/wide257.png");
+    Bytes icon;
+    for (const std::uint32_t field : {0u, 1u, 1u})
+        put16(icon, field);
+    icon.insert(icon.end(), {1, 1, 0, 0});  // 1 x 1, whatever the PNG says
+    put16(icon, 1);
+    put16(icon, 32);
+    put32(icon, std::uint32_t(wide.size()));
+    put32(icon, 22);
+    icon.insert(icon.end(), wide.begin(), wide.end());
+    writeFile(path("wide.ico"), icon);
     QVERIFY(QFile::copy(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth8.ico"), path("icon.exe")));
     QVERIFY(QFile::copy(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth8.ico"), path("icon.png")));
     // A pipe with no writer: opening it would wait for ever.
@@ -224,6 +248,8 @@ void ThumbnailTest::refusedFilesWriteNothing_data()
     QTest::newRow("PE32+ without icon") << data + "pe/pe64_no_icon.exe" << kNoProgramIconText;
     QTest::newRow("icon named .exe") << path("icon.exe") << kNoProgramIconText;
     QTest::newRow("program member damaged") << path("damaged.exe") << kInvalidIconText;
+    QTest::newRow("program member over 4 MiB") << path("huge-member.exe") << "ファイルが大きすぎます";
+    QTest::newRow("PNG image of 257") << path("wide.ico") << kInvalidIconText;
     QTest::newRow("icon cut") << path("cut.ico") << kInvalidIconText;
     QTest::newRow("header type 3") << path("type3.ico") << kInvalidIconText;
     QTest::newRow("bitmap 65 x 64") << path("big.bmp") << "『 64 X 64 』";
