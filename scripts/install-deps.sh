@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config libpng-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   fonts-ipafont-gothic qt6-translations-l10n
-  xvfb xauth x11-utils time bc poppler-utils desktop-file-utils
+  xvfb xauth x11-utils time bc poppler-utils desktop-file-utils groff-base
   icoutils
 )
 # Further packages a target asks for, e.g. the fuzzers' compiler.

@@ -1,6 +1,7 @@
 // The installed tree, made with `cmake --install` of this build into a
-// temporary prefix: every file in its place, a valid desktop entry, the
-// tool cursors found from another working directory, and the installed
+// temporary prefix: every file in its place, a valid desktop entry, a
+// manual page that renders, the thumbnailer run as file managers run it,
+// the tool cursors found from another working directory, and the installed
 // program starting its window from there.
 #include "files/codec/bmp_writer.h"
 #include "platform/cursor_loader.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QImage>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -51,11 +53,14 @@ private slots:
     void filesAreInPlace_data();
     void filesAreInPlace();
     void desktopEntryIsValid();
+    void manualPageRendersCleanly();
+    void thumbnailerRunsAsFileManagersDo();
     void cursorsAreFoundFromAnotherFolder();
     void installedProgramStartsFromAnotherFolder();
 
 private:
     QString installed(const QString& path) const { return QDir(prefix_.path()).filePath(path); }
+    QStringList installedLines(const QString& path) const;
 
     QTemporaryDir prefix_;
     QTemporaryDir elsewhere_;  // a working directory without cursor files
@@ -77,6 +82,8 @@ void InstallTreeTest::filesAreInPlace_data()
     QTest::addColumn<int>("iconSide");
     QTest::newRow("program") << "bin/pimoko" << 0;
     QTest::newRow("desktop entry") << "share/applications/pimoko.desktop" << 0;
+    QTest::newRow("thumbnailer") << "share/thumbnailers/pimoko.thumbnailer" << 0;
+    QTest::newRow("manual page") << "share/man/man1/pimoko.1" << 0;
     for (int side : {16, 32, 48, 64})
         QTest::addRow("icon %d", side) << QStringLiteral("share/icons/hicolor/%1x%1/apps/pimoko.png").arg(side) << side;
     for (const QString& name : kCursorNames)
@@ -110,6 +117,59 @@ void InstallTreeTest::desktopEntryIsValid()
     for (const char* type : {"image/vnd.microsoft.icon", "image/bmp", "image/x-win-bitmap", "application/x-ms-dos-executable"})
         QVERIFY2(mime.contains(QString::fromLatin1(type)), type);
     QVERIFY(lines.filter(QRegularExpression("^Categories=.*\\bGraphics;.*\\b2DGraphics;")).size() == 1);
+}
+
+QStringList InstallTreeTest::installedLines(const QString& path) const
+{
+    QFile file(installed(path));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n') : QStringList();
+}
+
+void InstallTreeTest::manualPageRendersCleanly()
+{
+    const QString groff = QStandardPaths::findExecutable(QStringLiteral("groff"));
+    QVERIFY2(!groff.isEmpty(), "groff (groff-base) is not installed");
+    for (const char* device : {"-Tutf8", "-Tascii"}) {
+        const Run render = run(groff, {"-ww", "-z", "-man", device, installed("share/man/man1/pimoko.1")},
+                               elsewhere_.path());
+        QVERIFY2(render.status == 0 && render.err.isEmpty(), qPrintable(device + (": " + render.err)));
+    }
+}
+
+// As a file manager does: the program of TryExec found on the search path,
+// the Exec line's %i, %o and %s replaced by the file, the thumbnail's name
+// and its size, for each MIME type of the files it claims.
+void InstallTreeTest::thumbnailerRunsAsFileManagersDo()
+{
+    const QStringList lines = installedLines(QStringLiteral("share/thumbnailers/pimoko.thumbnailer"));
+    QCOMPARE(lines.value(0), QStringLiteral("[Thumbnailer Entry]"));
+    const auto value = [&](const QString& key) {
+        return lines.filter(QRegularExpression('^' + key + '=')).value(0).mid(key.size() + 1);
+    };
+    const QStringList path{installed(QStringLiteral("bin"))};
+    QCOMPARE(QStandardPaths::findExecutable(value("TryExec"), path), installed(QStringLiteral("bin/pimoko")));
+    const QStringList claimed = value("MimeType").split(';', Qt::SkipEmptyParts);
+    const QStringList opened = installedLines(QStringLiteral("share/applications/pimoko.desktop"))
+                                   .filter(QRegularExpression("^MimeType=")).value(0).mid(9).split(';');
+    for (const QString& type : claimed)
+        QVERIFY2(opened.contains(type), qPrintable(type + " is not the desktop entry's"));
+
+    const QString data = QStringLiteral(PIMOKO_TEST_DATA_DIR "/");
+    QVERIFY(QFile::copy(data + "icons/depth4_16_32.ico", elsewhere_.filePath("icon layout.cur")));
+    const QStringList inputs{data + "icons/mixed_png.ico", elsewhere_.filePath("icon layout.cur"),
+                             data + "pe/pe64_icon.exe"};
+    for (const QString& input : inputs) {
+        const QString type = QMimeDatabase().mimeTypeForFile(input).name();
+        QVERIFY2(claimed.contains(type), qPrintable(input + ": " + type));
+        const QString output = elsewhere_.filePath(QStringLiteral("thumbnail.png"));
+        QFile::remove(output);
+        QStringList exec = value("Exec").split(' ');
+        for (QString& field : exec)
+            field = field == u"%i" ? input : field == u"%o" ? output : field == u"%s" ? QStringLiteral("128") : field;
+        const Run made = run(QStandardPaths::findExecutable(exec.takeFirst(), path), exec, elsewhere_.path());
+        QVERIFY2(made.status == 0, qPrintable(input + ": " + made.err));
+        QCOMPARE(QImage(output, "png").size(), QSize(128, 128));
+    }
 }
 
 void InstallTreeTest::cursorsAreFoundFromAnotherFolder()

@@ -4,6 +4,7 @@
 #include "app/cli/list.h"
 #include "app/cli/pack.h"
 #include "app/cli/unpack.h"
+#include "app/cli/thumbnail.h"
 #include "files/model/file_names.h"
 
 #include <algorithm>
@@ -175,6 +176,15 @@ constexpr Verb kVerbs[] = {
      .help = "list the images of an icon, cursor or program file;\n"
              "* marks the one the editor opens; a PNG file in one line",
      .run = runList},
+    {.name = "--thumbnail",
+     .operands = "INPUT OUTPUT.png SIZE",
+     .minOperands = 3,
+     .maxOperands = 3,
+     .help = "write a PNG picture of INPUT no larger than SIZE x SIZE\n"
+             "(16 to 1024) for file managers: the image of an icon,\n"
+             "cursor or program that best fits SIZE, with its alpha, or a\n"
+             "bitmap; a program without an icon writes nothing",
+     .run = runThumbnail},
     {.name = "--help", .alias = "-h", .help = "show this text", .run = printHelp, .immediate = true},
     {.name = "--version", .help = "show the version", .run = printVersion, .immediate = true},
 };

@@ -1,9 +1,9 @@
 #include "app/cli/pack.h"
 
-#include "files/file_writer.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_packer.h"
 #include "files/codec/png_file.h"
+#include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 

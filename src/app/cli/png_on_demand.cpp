@@ -167,3 +167,4 @@ void png_write_end(png_structrp png, png_inforp info)
 PIMOKO_FORWARD(png_write_end, (png, info))
 
 } // extern "C"
+

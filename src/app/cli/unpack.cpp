@@ -1,14 +1,14 @@
 #include "app/cli/unpack.h"
 
-#include "files/file_writer.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_png.h"
 #include "files/codec/pe_icon_group.h"
 #include "files/codec/png_file.h"
+#include "files/codec/system_reason.h"
+#include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 #include "files/model/readable_file.h"
-#include "files/codec/system_reason.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,6 +5,7 @@
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_png.h"
 #include "files/codec/pe_icon_group.h"
+#include "files/codec/png_file.h"
 #include "files/codec/system_reason.h"
 
 #include <algorithm>
@@ -22,9 +23,7 @@ namespace {
 
 DecodedIconImage decodeEntry(std::span<const std::uint8_t> file, const IconDirEntry& entry)
 {
-    const auto data = BoundedBytes<refuse>(file).slice(entry.dataOffset, entry.dataSize);
-    const IconImage image = hasPngSignature(data) ? decodePngIconImage(data) : decodeIconImage(file, entry);
-    return {image.width, image.height, image.bitCount, rgbaFromIconImage(image)};
+    return decodeIconImageData(BoundedBytes<refuse>(file).slice(entry.dataOffset, entry.dataSize));
 }
 
 } // namespace
@@ -48,6 +47,24 @@ RgbaImage rgbaFromIconImage(const IconImage& image)
         }
     }
     return result;
+}
+
+DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data)
+{
+    if (hasPngSignature(data)) {
+        // Straight into a picture with alpha, as the image already is one.
+        RgbaImage image;
+        try {
+            image = readPngFile(data, kMaxIconSide);
+        } catch (const FileError&) {
+            refuse();
+        }
+        return {image.width(), image.height(), 32, std::move(image)};
+    }
+    IconDirEntry whole;
+    whole.dataSize = std::uint32_t(data.size());
+    const IconImage image = decodeIconImage(data, whole);
+    return {image.width, image.height, image.bitCount, rgbaFromIconImage(image)};
 }
 
 std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t> file)

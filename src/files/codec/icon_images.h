@@ -39,6 +39,11 @@ RgbaImage rgbaFromIconImage(const IconImage& image);
 inline constexpr std::size_t kMaxDecodedImages = 256;
 void checkImageAmount(std::size_t count, std::uint64_t dataSize);
 
+// One image from its data alone (what an entry's offset and size point
+// at): a PNG image, or a bitmap of 1, 4, 8, 24 or 32 bits. Anything else is
+// refused with FileError(kInvalidIconText).
+DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data);
+
 // Every image of an icon or cursor file (header type 1 or 2), in directory
 // order: bitmaps of 1, 4, 8, 24 and 32 bits and PNG images, each at its own
 // size. Any other type, a cut directory and an image that cannot be decoded

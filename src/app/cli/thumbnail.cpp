@@ -1,0 +1,118 @@
+#include "app/cli/thumbnail.h"
+
+#include "files/codec/file_error.h"
+#include "files/codec/icon_file.h"
+#include "files/codec/icon_images.h"
+#include "files/codec/pe_icon_group.h"
+#include "files/codec/png_file.h"
+#include "files/codec/system_reason.h"
+#include "files/file_writer.h"
+#include "files/model/file_names.h"
+#include "files/model/picture_reading.h"
+#include "files/model/readable_file.h"
+#include "raster/rgba_scaling.h"
+
+#include <cctype>
+#include <charconv>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace pimoko {
+
+namespace {
+
+std::vector<DecodedIconImage> programIconImages(const ReadableFile& file)
+{
+    const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
+    if (!group || group->members.empty())
+        throw FileError(kNoProgramIconText);
+    // All the images together are held to what an icon file may hold.
+    std::uint64_t total = 0;
+    for (const ProgramIconGroup::Member& member : group->members) {
+        if (!member.found)
+            throw FileError(kInvalidIconText);
+        total += member.entry.dataSize;
+    }
+    if (total > kMaxIconFileSize)
+        file.fail(fileProblemText(FileProblem::TooLarge));
+    std::vector<DecodedIconImage> images;
+    for (const ProgramIconGroup::Member& member : group->members) {
+        std::vector<std::uint8_t> data(member.entry.dataSize);
+        file.readAt(member.entry.dataOffset, data);
+        images.push_back(decodeIconImageData(data));
+    }
+    return images;
+}
+
+RgbaImage chosenImage(std::vector<DecodedIconImage> images, int side)
+{
+    return std::move(images[chooseThumbnailImage(images, side)].image);
+}
+
+RgbaImage thumbnailSource(const std::string& path, int side)
+{
+    switch (pictureKindFor(path)) {
+    case PictureKind::Icon:
+    case PictureKind::Cursor:
+        return chosenImage(decodeIconFileImages(readWholeFile(path, kMaxIconFileSize)), side);
+    case PictureKind::Program:
+        return chosenImage(programIconImages(ReadableFile(path)), side);
+    case PictureKind::Bitmap: {
+        const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
+        if (const auto* refusal = std::get_if<OpenRefusal>(&read))
+            throw FileError(openRefusalText(*refusal));
+        return opaqueRgbaImage(std::get<OpenedPicture>(read).picture);
+    }
+    case PictureKind::Unknown:
+        break;
+    }
+    throw FileError("--thumbnail reads icon (.ico), cursor (.cur), program (.exe) and bitmap (.bmp) files");
+}
+
+// The side SIZE names: a decimal number within the limits, digits only.
+std::optional<int> thumbnailSide(std::string_view text)
+{
+    int side = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, side);
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])) || error != std::errc() || stop != end
+        || side < kMinThumbnailSide || side > kMaxThumbnailSide)
+        return std::nullopt;
+    return side;
+}
+
+} // namespace
+
+int runThumbnail(const CommandLine& commandLine, std::ostream&, std::ostream& err)
+{
+    const std::string& input = commandLine.operands[0];
+    const std::string& output = commandLine.operands[1];
+    const std::optional<int> side = thumbnailSide(commandLine.operands[2]);
+    const char* mistake = !side ? "SIZE must be a whole number from 16 to 1024"
+        : lowerCaseExtension(output) != ".png" ? "the thumbnail's file name must end in .png"
+                                                : nullptr;
+    if (mistake) {
+        err << "pimoko: " << mistake << "\nTry 'pimoko --help' for more information.\n";
+        return ExitBadCommandLine;
+    }
+    RgbaImage thumbnail;
+    try {
+        thumbnail = readingWithinMemory(input, [&] { return fitThumbnail(thumbnailSource(input, *side), *side); });
+    } catch (const FileError& error) {
+        err << error.what() << '\n';
+        return ExitRefused;
+    }
+    try {
+        writeFileWhole(output, writePngFile(thumbnail));
+    } catch (const FileError& error) {
+        err << error.what() << '\n';
+        return ExitCannotWrite;
+    }
+    return ExitDone;
+}
+
+} // namespace pimoko
