@@ -15,10 +15,6 @@ namespace pimoko {
 
 namespace {
 
-constexpr std::uint32_t kHeaderSize = 6;
-constexpr std::uint32_t kEntrySize = 16;
-constexpr std::uint32_t kInfoHeaderSize = 40;
-
 // What a fully transparent pixel is stored as.
 Rgba storedPixel(Rgba p)
 {
@@ -100,24 +96,7 @@ std::vector<std::uint8_t> bitmapData(const RgbaImage& image, IconStorage storage
     const std::size_t maskSize = maskStride * std::size_t(height);
 
     std::vector<std::uint8_t> out;
-    LittleEndianWriter put(out);
-    put.u32(kInfoHeaderSize);
-    put.u32(std::uint32_t(width));
-    put.u32(std::uint32_t(2 * height));
-    put.u16(1);  // planes
-    put.u16(std::uint32_t(bits));
-    put.u32(0);  // uncompressed
-    put.u32(std::uint32_t(colorSize));
-    put.u32(0);  // horizontal resolution
-    put.u32(0);  // vertical resolution
-    put.u32(std::uint32_t(table.size()));
-    put.u32(0);  // colours important
-    for (Color c : table) {
-        put.u8(std::uint32_t(blueOf(c)));
-        put.u8(std::uint32_t(greenOf(c)));
-        put.u8(std::uint32_t(redOf(c)));
-        put.u8(0);
-    }
+    putIconImageHeader(out, width, height, bits, std::uint32_t(colorSize), table);
 
     std::size_t at = out.size();
     out.resize(out.size() + colorSize + maskSize, 0);
@@ -216,7 +195,7 @@ std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::o
     put.u16(0);  // reserved
     put.u16(std::uint32_t(cursorHotspot ? kCursorFileType : kIconFileType));
     put.u16(std::uint32_t(images.size()));
-    std::uint32_t offset = kHeaderSize + kEntrySize * std::uint32_t(images.size());
+    std::uint32_t offset = kIconFileHeaderSize + kIconDirEntrySize * std::uint32_t(images.size());
     for (std::size_t i = 0; i < images.size(); ++i) {
         // A 4-bit image's entry is the one the editor's icon writer makes.
         const bool editorForm = storages[i] == IconStorage::Indexed4;

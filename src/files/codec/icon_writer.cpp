@@ -23,6 +23,29 @@ void checkParts(const PixelBuffer& andPart, const PixelBuffer& orPart)
 
 } // namespace
 
+void putIconImageHeader(std::vector<std::uint8_t>& out, int width, int height, int bits, std::uint32_t colorSize,
+                        std::span<const Color> table)
+{
+    LittleEndianWriter put(out);
+    put.u32(kIconInfoHeaderSize);
+    put.u32(std::uint32_t(width));
+    put.u32(std::uint32_t(2 * height));
+    put.u16(1);  // planes
+    put.u16(std::uint32_t(bits));
+    put.u32(0);  // uncompressed
+    put.u32(colorSize);
+    put.u32(0);  // horizontal resolution
+    put.u32(0);  // vertical resolution
+    put.u32(std::uint32_t(table.size()));
+    put.u32(0);  // colours important
+    for (Color c : table) {
+        put.u8(std::uint32_t(blueOf(c)));
+        put.u8(std::uint32_t(greenOf(c)));
+        put.u8(std::uint32_t(redOf(c)));
+        put.u8(0);
+    }
+}
+
 int nearestStandardColorIndex(Color c)
 {
     static const PixelFormat table = PixelFormat::indexed(4, {kStandardColors.begin(), kStandardColors.end()});
@@ -58,24 +81,7 @@ std::vector<std::uint8_t> WriteIconData(const PixelBuffer& andPart, const PixelB
     put.u32(imageSize);
     put.u32(imageOffset);
 
-    put.u32(kIconInfoHeaderSize);
-    put.u32(std::uint32_t(width));
-    put.u32(std::uint32_t(2 * height));
-    put.u16(1);  // planes
-    put.u16(4);  // bits per pixel
-    put.u32(0);  // uncompressed
-    put.u32(colorSize);
-    put.u32(0);  // horizontal resolution
-    put.u32(0);  // vertical resolution
-    put.u32(std::uint32_t(kStandardColors.size()));
-    put.u32(0);  // colours important
-
-    for (Color c : kStandardColors) {
-        put.u8(std::uint32_t(blueOf(c)));
-        put.u8(std::uint32_t(greenOf(c)));
-        put.u8(std::uint32_t(redOf(c)));
-        put.u8(0);
-    }
+    putIconImageHeader(out, width, height, 4, colorSize, kStandardColors);
 
     // Rows bottom-up; the padding bytes stay zero.
     std::size_t at = out.size();

@@ -4,6 +4,7 @@
 #include "raster/pixel_buffer.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace pimoko {
@@ -23,6 +24,12 @@ constexpr std::uint32_t iconFileSize(int width, int height)
         + std::uint32_t((bitmapRowStride(width, 4) + bitmapRowStride(width, 1)) * std::uint64_t(height));
 }
 static_assert(iconFileSize(32, 32) == 766);
+
+// Appends the 40-byte bitmap info header of an icon image (height doubled
+// for the mask, uncompressed, no resolution) and its colour table, each
+// colour as blue, green, red, 0.
+void putIconImageHeader(std::vector<std::uint8_t>& out, int width, int height, int bits, std::uint32_t colorSize,
+                        std::span<const Color> table);
 
 // Palette index of the standard colour nearest to c: the smallest squared
 // distance over red, green and blue, the lower index on a tie.
