@@ -27,6 +27,8 @@ private slots:
     void numbersOnOpening();
     void closing_data();
     void closing();
+    void keyboardMovesFocusAndChoiceTogether_data();
+    void keyboardMovesFocusAndChoiceTogether();
 
 private:
     QStringList boxes() const
@@ -212,6 +214,35 @@ void OKBottomDlgTest::closing()
     for (const QList<QVariant>& call : chosen)
         sides << call.at(0).toInt();
     QCOMPARE(sides, reported);
+}
+
+void OKBottomDlgTest::keyboardMovesFocusAndChoiceTogether_data()
+{
+    // Opened on 32 x 32 (item 2), keys typed in turn; the item then checked
+    // and the control holding the focus.
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<int>("checked");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("opening") << QList<int>{} << 2 << "RadioGroup1Item2";
+    QTest::newRow("Down") << QList<int>{Qt::Key_Down} << 3 << "RadioGroup1Item3";
+    QTest::newRow("Up twice") << QList<int>{Qt::Key_Up, Qt::Key_Up} << 0 << "RadioGroup1Item0";
+    QTest::newRow("Tab leaves the group") << QList<int>{Qt::Key_Tab} << 2 << "OKBtn";
+    QTest::newRow("Tab back comes to the checked item, Space keeps it")
+        << QList<int>{Qt::Key_Up, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Space} << 1 << "RadioGroup1Item1";
+}
+
+void OKBottomDlgTest::keyboardMovesFocusAndChoiceTogether()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(int, checked);
+    QFETCH(QString, focus);
+    dialog_->showFor(32, 32);
+    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QCOMPARE(checkedItem(), checked);
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    QCOMPARE(boxes().first(), QString::number(canvasSizeOfItem(checked)));
 }
 
 QTEST_MAIN(OKBottomDlgTest)
