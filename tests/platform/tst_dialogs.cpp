@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -154,6 +157,71 @@ private slots:
         QVERIFY(choice);
         QCOMPARE(choice->fileName, home.path() + QStringLiteral("/drawing.bmp"));
         QCOMPARE(choice->kind, SaveKind::Bitmap);
+    }
+
+    void openDialogPreviewShowsWhatOpenPlaces_data()
+    {
+        // A file, and the picture Open places (ImageMagick's rendering of the
+        // icon entry chosen, on white in the 32 x 32 square; an empty name
+        // for a file Open refuses or cannot read) with its size.
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("size");
+        const QString icons = QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/");
+        QTest::newRow("icon: 32 x 32 of 16 and 32") << icons + "depth4_16_32.ico" << icons + "depth4_16_32.ppm" << "32 x 32";
+        QTest::newRow("icon: 48 cut to the canvas") << icons + "only48.ico" << icons + "only48.ppm" << "32 x 32";
+        QTest::newRow("cursor in icon layout") << "arrow.cur" << icons + "two32.ppm" << "32 x 32";
+        QTest::newRow("program") << PIMOKO_TEST_DATA_DIR "/pe/pe32_icon.exe" << "" << "32 x 32";
+        QTest::newRow("bitmap") << "red.bmp" << "red.bmp" << "20 x 16";
+        QTest::newRow("bitmap too large") << "big.bmp" << "" << "";
+        QTest::newRow("kind Open refuses") << "red.png" << "" << "";
+        QTest::newRow("not a bitmap") << "text.bmp" << "" << "";
+    }
+    void openDialogPreviewShowsWhatOpenPlaces()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, picture);
+        QFETCH(QString, size);
+        QTemporaryDir folder;
+        QImage red(20, 16, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(folder.filePath(QStringLiteral("red.bmp")), "BMP"));
+        QVERIFY(red.save(folder.filePath(QStringLiteral("red.png")), "PNG"));
+        QVERIFY(QImage(65, 64, QImage::Format_RGB32).save(folder.filePath(QStringLiteral("big.bmp")), "BMP"));
+        QFile text(folder.filePath(QStringLiteral("text.bmp")));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("hello") == 5);
+        text.close();
+        QVERIFY(QFile::copy(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/two32.ico"), folder.filePath(QStringLiteral("arrow.cur"))));
+        const QString path = QFileInfo(file).isAbsolute() ? file : folder.filePath(file);
+        if (!picture.isEmpty() && QFileInfo(picture).isRelative())
+            picture = folder.filePath(picture);
+
+        QString sizeShown;
+        QImage shown;
+        whenModalShows([&](QWidget* widget) {
+            auto* dialog = qobject_cast<QFileDialog*>(widget);
+            // In the file's folder, the file made current as a click on it
+            // in the list does.
+            dialog->setDirectory(QFileInfo(path).absolutePath());
+            auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+            list->setCurrentIndex(dialog->findChild<QFileSystemModel*>()->index(path));
+            auto* preview = dialog->findChild<PicturePreview*>();
+            (void)QTest::qWaitFor([&] { return !preview->sizeText().isEmpty(); }, size.isEmpty() ? 200 : 5000);
+            sizeShown = preview->sizeText();
+            shown = dialog->findChild<QLabel*>(QStringLiteral("PreviewPicture"))->pixmap().toImage();
+            dialog->reject();
+        });
+        QtDialogs dialogs;
+        QVERIFY(!dialogs.askOpenFileName(nullptr));
+        QCOMPARE(sizeShown, size);
+        QCOMPARE(shown.isNull(), size.isEmpty());
+        if (picture.isEmpty())
+            return;
+        // Magnified by a whole factor: one pixel in each block tells its colour.
+        const QImage expected = QImage(picture).convertToFormat(QImage::Format_RGB32);
+        const int factor = shown.width() / expected.width();
+        QVERIFY(factor >= 2);
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32).scaled(expected.size()), expected);
     }
 };
 
