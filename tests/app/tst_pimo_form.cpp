@@ -8,8 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -43,6 +45,8 @@ private slots:
     void exitButtonHasFocusAndCloses();
     void enterOnExitButtonCloses();
     void viewsShowCanvasPixels();
+    void commandLineFileOpensOnceWindowIsOnScreen_data();
+    void commandLineFileOpensOnceWindowIsOnScreen();
 
 private:
     template <typename T = QWidget>
@@ -376,7 +380,7 @@ void PimoFormTest::exitButtonHasFocusAndCloses()
 {
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    QCOMPARE(QApplication::focusWidget(), child("Button1"));
+    QTRY_COMPARE(QApplication::focusWidget(), child("Button1"));
     QCOMPARE(child<QPushButton>("Button1")->text(), QStringLiteral("終了(&X)"));
     QTest::keyClick(child("Button1"), Qt::Key_Space);
     QVERIFY(!form_->isVisible());
@@ -386,6 +390,7 @@ void PimoFormTest::enterOnExitButtonCloses()
 {
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTRY_VERIFY(child("Button1")->hasFocus());
     QTest::keyClick(child("Button1"), Qt::Key_Return);
     QVERIFY(!form_->isVisible());
 }
@@ -409,6 +414,48 @@ void PimoFormTest::viewsShowCanvasPixels()
     QCOMPARE(at("Im4", QPoint(0, 0)), kBlack);
     QCOMPARE(at("Im5", QPoint(0, 0)), Color(0x008000));
     QCOMPARE(at("Im5", QPoint(1, 0)), Color(0x00FF00));
+}
+
+void PimoFormTest::commandLineFileOpensOnceWindowIsOnScreen_data()
+{
+    // A file named on the command line, relative to the working directory,
+    // and the box it brings: its title and the start of its text.
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("missing bitmap, by its full path") << "missing.bmp" << "ピモコ" << "ファイル \"%1/missing.bmp\". ";
+    QTest::newRow("kind not opened") << "picture.png" << " ピモコ " << " このソフトで開けるファイル形式は";
+}
+
+void PimoFormTest::commandLineFileOpensOnceWindowIsOnScreen()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    form_.reset();
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+    QVERIFY(QImage(4, 4, QImage::Format_RGB32).save(QStringLiteral("picture.png")));
+    TPimoForm1 form({file});
+    // Answers the box when it comes, noting what stood on the screen then.
+    bool showReturned = false, windowOnScreen = false;
+    QString boxTitle, boxText;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            windowOnScreen = showReturned && form.windowHandle()->isExposed();
+            boxTitle = box->windowTitle();
+            boxText = box->text();
+            box->accept();
+        }
+    });
+    poll.start(10);
+    form.show();
+    showReturned = true;
+    QTRY_VERIFY(!boxTitle.isEmpty());
+    QVERIFY(windowOnScreen);
+    QCOMPARE(boxTitle, title);
+    QVERIFY2(boxText.startsWith(text.arg(QDir::currentPath())), qPrintable(boxText));
 }
 
 QTEST_MAIN(PimoFormTest)

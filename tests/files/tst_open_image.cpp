@@ -270,8 +270,7 @@ void OpenImageTest::commandLineOpensEachInTurn()
     QDir::setCurrent(home_->path());
     makeForm({QStringLiteral("one.bmp"), QStringLiteral("two.bmp")});
     form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    QCOMPARE(form_->canvas().ImageWidth(), 7);
+    QTRY_COMPARE(form_->canvas().ImageWidth(), 7);
     // A relative name stays as it was given.
     QCOMPARE(form_->canvas().document().CurrentFileName, std::string("two.bmp"));
     QVERIFY(form_->windowTitle().endsWith(QStringLiteral("two.bmp")));
