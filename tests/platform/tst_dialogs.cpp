@@ -1,8 +1,11 @@
 #include "platform/dialogs.h"
 #include "platform/picture_preview.h"
+#include "platform/print_dialog.h"
 #include "support/private_home.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QTabWidget>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -11,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -222,6 +226,44 @@ private slots:
         const int factor = shown.width() / expected.width();
         QVERIFY(factor >= 2);
         QCOMPARE(shown.convertToFormat(QImage::Format_RGB32).scaled(expected.size()), expected);
+    }
+
+    void printDialogOffersCopiesAndPrinterSettingsOnly_data()
+    {
+        // Qt's names of the print dialog's controls, and whether each is
+        // there to use once its options are unfolded.
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("copies") << "copies" << true;
+        QTest::newRow("printer settings") << "properties" << true;
+        for (const char* name : {"printAll", "printRange", "pagesRadioButton", "pagesLineEdit", "printCurrentPage",
+                                 "printSelection", "pageSetCombo", "collate", "reverse", "duplex", "filename"})
+            QTest::newRow(name) << name << false;
+    }
+    void printDialogOffersCopiesAndPrinterSettingsOnly()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, offered);
+        bool shown = false;
+        int printToFileEntries = -1;
+        whenModalShows([&](QWidget* widget) {
+            const auto buttons = widget->findChild<QDialogButtonBox*>()->buttons();
+            for (QAbstractButton* button : buttons)
+                if (widget->findChild<QDialogButtonBox*>()->buttonRole(button) == QDialogButtonBox::ResetRole)
+                    button->click();  // "Options >>"
+            auto* tabs = widget->findChild<QTabWidget*>(QStringLiteral("tabs"));
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                tabs->setCurrentIndex(tab);
+                shown = shown || widget->findChild<QWidget*>(control)->isVisible();
+            }
+            printToFileEntries = widget->findChild<QComboBox*>(QStringLiteral("printers"))->findText(QStringLiteral("Print to File (PDF)"));
+            qobject_cast<QDialog*>(widget)->reject();
+        });
+        QPrinter printer;
+        PrintDialog1 dialog(&printer);
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(shown, offered);
+        QCOMPARE(printToFileEntries, -1);
     }
 };
 
