@@ -7,7 +7,9 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <iostream>
+#include <ext/stdio_filebuf.h>
+#include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,7 +43,9 @@ void* loadWindowModule(std::string& failure)
                                          folder + '/' + PIMOKO_WINDOW_MODULE_DIR + '/' + kWindowModule}) {
         if (::access(candidate.c_str(), F_OK) != 0)
             continue;
-        if (void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL))
+        // Lazily bound: the window's calls into Qt are resolved when first
+        // made, and Qt's own libraries bind the same way.
+        if (void* module = ::dlopen(candidate.c_str(), RTLD_LAZY | RTLD_LOCAL))
             return module;
         failure = ::dlerror();
         return nullptr;
@@ -56,7 +60,7 @@ int openWindow(const char* programName, const pimoko::CommandLine& commandLine)
     void* module = loadWindowModule(failure);
     auto run = module ? reinterpret_cast<RunWindow>(::dlsym(module, "pimoko_run_window")) : nullptr;
     if (!run) {
-        std::cerr << "pimoko: cannot load the window: " << (module ? ::dlerror() : failure) << '\n';
+        std::fprintf(stderr, "pimoko: cannot load the window: %s\n", module ? ::dlerror() : failure.c_str());
         return 1;
     }
     std::vector<std::string> qtArguments{programName};
@@ -77,7 +81,16 @@ int main(int argc, char* argv[])
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const pimoko::CommandLine commandLine = pimoko::parseCommandLine(arguments);
-    if (commandLine.action != pimoko::CommandLine::Action::OpenWindow)
-        return pimoko::runCommandLine(commandLine, std::cout, std::cerr);
+    if (commandLine.action != pimoko::CommandLine::Action::OpenWindow) {
+        // Streams of the command line's own: <iostream>'s std::cout and
+        // std::cerr would be set up, with the standard library's locales,
+        // before main in every run, the window's too.
+        __gnu_cxx::stdio_filebuf<char> outBuf(STDOUT_FILENO, std::ios::out);
+        __gnu_cxx::stdio_filebuf<char> errBuf(STDERR_FILENO, std::ios::out);
+        std::ostream out(&outBuf);
+        std::ostream err(&errBuf);
+        err.setf(std::ios::unitbuf);
+        return pimoko::runCommandLine(commandLine, out, err);
+    }
     return openWindow(argv[0], commandLine);
 }

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -47,6 +48,8 @@ private slots:
     void viewsShowCanvasPixels();
     void commandLineFileOpensOnceWindowIsOnScreen_data();
     void commandLineFileOpensOnceWindowIsOnScreen();
+    void startUpLeavesUnusedLibrariesUnloaded_data();
+    void startUpLeavesUnusedLibrariesUnloaded();
 
 private:
     template <typename T = QWidget>
@@ -456,6 +459,34 @@ void PimoFormTest::commandLineFileOpensOnceWindowIsOnScreen()
     QVERIFY(windowOnScreen);
     QCOMPARE(boxTitle, title);
     QVERIFY2(boxText.startsWith(text.arg(QDir::currentPath())), qPrintable(boxText));
+}
+
+void PimoFormTest::startUpLeavesUnusedLibrariesUnloaded_data()
+{
+    // What the program's window must not load before it is first shown, by
+    // a part of the file names the system's loader reports.
+    QTest::addColumn<QString>("library");
+    QTest::newRow("Qt's print support") << "libQt6PrintSupport";
+    QTest::newRow("the print module") << "pimoko-print";
+    QTest::newRow("image format plugins") << "/imageformats/";
+}
+
+void PimoFormTest::startUpLeavesUnusedLibrariesUnloaded()
+{
+    QFETCH(QString, library);
+    // The program lies one folder above the tests.
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("PIMOKO_EXIT_WHEN_SHOWN"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+    program.setProcessEnvironment(environment);
+    program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../pimoko"), {});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 0);
+    const QString loaded = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY(loaded.contains(QStringLiteral("pimoko-window.so")));
+    QVERIFY2(!loaded.contains(library), qPrintable(library));
 }
 
 QTEST_MAIN(PimoFormTest)
