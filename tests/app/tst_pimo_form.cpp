@@ -46,6 +46,7 @@ private slots:
     void exitButtonHasFocusAndCloses();
     void enterOnExitButtonCloses();
     void viewsShowCanvasPixels();
+    void newImageStartsWithoutRescueSteps();
     void commandLineFileOpensOnceWindowIsOnScreen_data();
     void commandLineFileOpensOnceWindowIsOnScreen();
     void startUpLeavesUnusedLibrariesUnloaded_data();
@@ -417,6 +418,19 @@ void PimoFormTest::viewsShowCanvasPixels()
     QCOMPARE(at("Im4", QPoint(0, 0)), kBlack);
     QCOMPARE(at("Im5", QPoint(0, 0)), Color(0x008000));
     QCOMPARE(at("Im5", QPoint(1, 0)), Color(0x00FF00));
+}
+
+void PimoFormTest::newImageStartsWithoutRescueSteps()
+{
+    for (int x : {1, 2})
+        QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, QPoint(6 * x + 3, 3));
+    form_->canvas().document().ImageModified = false;  // no question to answer
+    form_->actions()->ActNew->trigger();
+    QCOMPARE(form_->rescueHistory().FRescueCount, 0);
+    // One stroke on the new image: one step back, and no more.
+    QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, QPoint(3, 3));
+    form_->actions()->ActUndo->trigger();
+    QVERIFY(!form_->actions()->ActUndo->isEnabled());
 }
 
 void PimoFormTest::commandLineFileOpensOnceWindowIsOnScreen_data()

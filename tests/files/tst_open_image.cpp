@@ -75,6 +75,7 @@ private slots:
     void openCommandUsesTheDialog();
     void cursorFileStartsCursorMode();
     void cursorFileGoesToUserFolderWhenProgramFolderRefuses();
+    void cursorFileNowhereToWriteLeavesWindowAsItWas_data();
     void cursorFileNowhereToWriteLeavesWindowAsItWas();
 
 private:
@@ -351,16 +352,27 @@ void OpenImageTest::cursorFileGoesToUserFolderWhenProgramFolderRefuses()
     QCOMPARE(form_->canvas().document().CurrentFileName, cursor.toStdString());
 }
 
+void OpenImageTest::cursorFileNowhereToWriteLeavesWindowAsItWas_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::newRow("modified document") << true;
+    QTest::newRow("unmodified document") << false;
+}
+
 void OpenImageTest::cursorFileNowhereToWriteLeavesWindowAsItWas()
 {
+    QFETCH(bool, modified);
     form_->documentCommands()->setProgramFilePath(QStringLiteral("/proc/pimoko-test/pimoko"));
     qputenv("XDG_DATA_HOME", "/proc/pimoko-test/data");
     const QString cursor = path(QStringLiteral("arrow.cur"));
     writeBytes(cursor, bytesOf(kData + QStringLiteral("/icons/only16.ico")));
     drawSomething();
+    if (modified)
+        dialogs_->saveAnswers.push_back(SaveAnswer::No);
+    else
+        form_->canvas().document().ImageModified = false;  // as after a save
     const Look before = look();
     const PenColors colors{form_->leftColor(), form_->rightColor()};
-    dialogs_->saveAnswers.push_back(SaveAnswer::No);
     form_->OpenImageFile(cursor);
     QCOMPARE(dialogs_->errors.size(), 1);
     QVERIFY2(dialogs_->errors[0].startsWith(QStringLiteral("ファイル \"/proc/pimoko-test/pimoko.cur\". ")),
