@@ -26,10 +26,18 @@ median() {
 }
 
 declare -a empty_t empty_m text_t text_m ours_t ours_m
+# Every other round runs the three in the opposite order, so that none of
+# them always follows the same one.
 for i in $(seq "$runs"); do
-  read -r empty_t[i] empty_m[i] < <(run_once ./bench/empty_window)
-  read -r text_t[i] text_m[i] < <(run_once ./bench/text_window)
-  read -r ours_t[i] ours_m[i] < <(PIMOKO_EXIT_WHEN_SHOWN=1 run_once ./pimoko)
+  order=(empty text ours)
+  (( i % 2 == 0 )) && order=(ours text empty)
+  for program in "${order[@]}"; do
+    case $program in
+      empty) read -r empty_t[i] empty_m[i] < <(run_once ./bench/empty_window) ;;
+      text) read -r text_t[i] text_m[i] < <(run_once ./bench/text_window) ;;
+      ours) read -r ours_t[i] ours_m[i] < <(PIMOKO_EXIT_WHEN_SHOWN=1 run_once ./pimoko) ;;
+    esac
+  done
 done
 
 report() {
