@@ -29,8 +29,10 @@ Printing* loadPrintModule()
     }
     void* module = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     auto entry = module ? reinterpret_cast<Printing* (*)()>(::dlsym(module, "pimoko_printing")) : nullptr;
-    if (!entry)
-        throw FileError(cannotOpenText(path, ::dlerror()));
+    if (!entry) {
+        const char* reason = ::dlerror();
+        throw FileError(cannotOpenText(path, reason ? reason : "pimoko_printing"));
+    }
     return entry();
 }
 

@@ -4,7 +4,6 @@
 #include "support/private_home.h"
 
 #include <QApplication>
-#include <QTabWidget>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -15,6 +14,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
