@@ -1,38 +1,63 @@
 #!/usr/bin/env bash
-# Runs inside a virtual X server: starts each program 21 times with the
-# request to quit as soon as its window is exposed, and prints the median
-# wall time and the median peak resident memory.
+# Runs inside a virtual X server: starts each program with the request to
+# quit as soon as its window is exposed, in rounds of one run of each, and
+# prints the median wall time and median peak resident memory of each, and
+# the medians of the editor's ratios to the two floors taken round by round
+# (so that a busy moment weighs on both sides of a ratio alike).
+# RUNS sets the number of rounds (21 unless given).
 set -euo pipefail
 build_dir=$1
-runs=21
+runs=${RUNS:-21}
 cd "$build_dir"
+sample=$(mktemp)
+trap 'rm -f "$sample"' EXIT
 
-measure() {
-  local label=$1; shift
-  local times=() memories=()
-  for _ in $(seq $runs); do
-    local start end
-    start=$(date +%s%N)
-    /usr/bin/time -f %M -o /tmp/pimoko-startup-rss "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    times+=($(( (end - start) / 1000 )))
-    memories+=("$(tail -n 1 /tmp/pimoko-startup-rss)")
-  done
-  local median_time median_memory
-  median_time=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
-  median_memory=$(printf '%s\n' "${memories[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
-  printf '%-40s %7.1f ms   peak RSS %6.1f MB\n' "$label" "$(echo "$median_time / 1000" | bc -l)" \
-    "$(echo "$median_memory / 1024" | bc -l)" >&2
-  echo "$median_time $median_memory"
+# One run: prints "<microseconds> <peak KiB>".
+run_once() {
+  local start end
+  start=$(date +%s%N)
+  /usr/bin/time -f %M -o "$sample" "$@" >/dev/null 2>&1
+  end=$(date +%s%N)
+  echo "$(( (end - start) / 1000 )) $(tail -n 1 "$sample")"
 }
 
-empty=$(measure "empty Qt window 505 x 433" ./bench/empty_window)
-text=$(measure "the same with one Japanese label" ./bench/text_window)
-ours=$(PIMOKO_EXIT_WHEN_SHOWN=1 measure "editor" ./pimoko)
-read -r empty_time empty_memory <<<"$empty"
-read -r our_time our_memory <<<"$ours"
-read -r text_time text_memory <<<"$text"
-printf 'editor / empty window: time %.2f, peak memory %.2f\n' \
-  "$(echo "$our_time / $empty_time" | bc -l)" "$(echo "$our_memory / $empty_memory" | bc -l)"
-printf 'editor / window with one label: time %.2f, peak memory %.2f\n' \
-  "$(echo "$our_time / $text_time" | bc -l)" "$(echo "$our_memory / $text_memory" | bc -l)"
+median() {
+  sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+declare -a empty_t empty_m text_t text_m ours_t ours_m
+# Every other round runs the three in the opposite order, so that none of
+# them always follows the same one.
+for i in $(seq "$runs"); do
+  order=(empty text ours)
+  (( i % 2 == 0 )) && order=(ours text empty)
+  for program in "${order[@]}"; do
+    case $program in
+      empty) read -r empty_t[i] empty_m[i] < <(run_once ./bench/empty_window) ;;
+      text) read -r text_t[i] text_m[i] < <(run_once ./bench/text_window) ;;
+      ours) read -r ours_t[i] ours_m[i] < <(PIMOKO_EXIT_WHEN_SHOWN=1 run_once ./pimoko) ;;
+    esac
+  done
+done
+
+report() {
+  local label=$1 times=$2 memories=$3
+  printf '%-40s %7.1f ms   peak RSS %6.1f MiB\n' "$label" \
+    "$(tr ' ' '\n' <<<"$times" | median | awk '{ print $1 / 1000 }')" \
+    "$(tr ' ' '\n' <<<"$memories" | median | awk '{ print $1 / 1024 }')"
+}
+echo "$runs rounds"
+report "empty Qt window 505 x 433" "${empty_t[*]}" "${empty_m[*]}"
+report "the same with one Japanese label" "${text_t[*]}" "${text_m[*]}"
+report "editor" "${ours_t[*]}" "${ours_m[*]}"
+
+ratios() {
+  local -n ours=$1 floor=$2
+  for i in $(seq "$runs"); do
+    awk -v a="${ours[i]}" -v b="${floor[i]}" 'BEGIN { print a / b }'
+  done | median
+}
+printf 'editor / empty window, median of paired ratios: time %.2f, peak memory %.2f\n' \
+  "$(ratios ours_t empty_t)" "$(ratios ours_m empty_m)"
+printf 'editor / window with one label, median of paired ratios: time %.2f, peak memory %.2f\n' \
+  "$(ratios ours_t text_t)" "$(ratios ours_m text_m)"

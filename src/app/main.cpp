@@ -9,10 +9,11 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <ext/stdio_filebuf.h>
 #include <cerrno>
 #include <cstdio>
-#include <iostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,9 @@ void* loadWindowModule(std::string& failure)
         const std::string candidate = folder + '/' + kWindowModule;
         if (::access(candidate.c_str(), F_OK) != 0)
             continue;
-        if (void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL))
+        // Lazily bound: the window's calls into Qt are resolved when first
+        // made, and Qt's own libraries bind the same way.
+        if (void* module = ::dlopen(candidate.c_str(), RTLD_LAZY | RTLD_LOCAL))
             return module;
         failure = ::dlerror();
         return nullptr;
@@ -67,15 +70,16 @@ int openWindow(const char* programName, const pimoko::CommandLine& commandLine)
     const std::optional<std::string> platform =
         pimoko::chooseWindowPlatform(pimoko::displayEnvironment(), commandLine.qtArguments);
     if (!platform) {
-        std::cerr << "pimoko: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-                     "--convert and --list work without one\n";
+        std::fputs("pimoko: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                   "--convert and --list work without one\n",
+                   stderr);
         return pimoko::ExitRefused;
     }
     std::string failure;
     void* module = loadWindowModule(failure);
     auto run = module ? reinterpret_cast<RunWindow>(::dlsym(module, "pimoko_run_window")) : nullptr;
     if (!run) {
-        std::cerr << "pimoko: cannot load the window: " << (module ? ::dlerror() : failure) << '\n';
+        std::fprintf(stderr, "pimoko: cannot load the window: %s\n", module ? ::dlerror() : failure.c_str());
         return pimoko::ExitRefused;
     }
     std::vector<std::string> qtArguments{programName};
@@ -94,19 +98,15 @@ int openWindow(const char* programName, const pimoko::CommandLine& commandLine)
 
 // Output that never reached its reader is a failure, not a success. A
 // standard output closed from the start fails only if something was written.
-int closeStandardOutput(int status)
+int finishStandardOutput(int status, std::ostream& out, std::ostream& err)
 {
-    errno = 0;
-    std::cout.flush();
-    bool written = std::cout.good() && std::fflush(stdout) == 0 && !std::ferror(stdout);
-    int error = errno;
-    if (written && std::fclose(stdout) != 0 && errno != EBADF) {
-        written = false;
-        error = errno;
-    }
-    if (written)
+    // errno is what the failed write left (cleared before the verb ran);
+    // EIO when the stream does not say.
+    out.flush();
+    if (out.good())
         return status;
-    std::cerr << "pimoko: cannot write to standard output: " << pimoko::systemReasonText(error ? error : EIO) << '\n';
+    const int error = errno;
+    err << "pimoko: cannot write to standard output: " << pimoko::systemReasonText(error ? error : EIO) << '\n';
     return pimoko::ExitCannotWrite;
 }
 
@@ -116,7 +116,17 @@ int main(int argc, char* argv[])
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const pimoko::CommandLine commandLine = pimoko::parseCommandLine(arguments);
-    if (!commandLine.opensWindow())
-        return closeStandardOutput(pimoko::runCommandLine(commandLine, std::cout, std::cerr));
+    if (!commandLine.opensWindow()) {
+        // Streams of the command line's own: <iostream>'s std::cout and
+        // std::cerr would be set up, with the standard library's locales,
+        // before main in every run, the window's too.
+        __gnu_cxx::stdio_filebuf<char> outBuf(STDOUT_FILENO, std::ios::out);
+        __gnu_cxx::stdio_filebuf<char> errBuf(STDERR_FILENO, std::ios::out);
+        std::ostream out(&outBuf);
+        std::ostream err(&errBuf);
+        err.setf(std::ios::unitbuf);
+        errno = 0;
+        return finishStandardOutput(pimoko::runCommandLine(commandLine, out, err), out, err);
+    }
     return openWindow(argv[0], commandLine);
 }

@@ -26,6 +26,7 @@
 #include <QSessionManager>
 #include <QStatusTipEvent>
 #include <QToolButton>
+#include <QWindow>
 
 namespace pimoko {
 
@@ -147,7 +148,9 @@ void TPimoForm1::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        FormShow();
+        // FormShow waits for the window to be on the screen, so that the
+        // questions and messages of the files it opens stand in front of it.
+        windowHandle()->installEventFilter(this);
     }
 }
 
@@ -250,6 +253,11 @@ QString TPimoForm1::statusText(int panel) const
 
 bool TPimoForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        // After the window has painted itself for this first exposure.
+        QMetaObject::invokeMethod(this, &TPimoForm1::FormShow, Qt::QueuedConnection);
+    }
     if (watched == ui_.sizeBox && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton && ui_.sizeBox->rect().contains(mouse->position().toPoint()))

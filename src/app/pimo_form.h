@@ -16,8 +16,6 @@
 #include <memory>
 #include <optional>
 
-class QPrinter;
-
 namespace pimoko {
 
 enum class TransformMode;
@@ -84,8 +82,6 @@ public:
     const RescueHistory& rescueHistory() const { return rescue_; }
     TAboutBox* aboutBox() const { return AboutBox; }
     TOKBottomDlg* sizeDialog() const { return OKBottomDlg; }
-    // Prints on `printer` as the print command does after its dialog.
-    void printOn(QPrinter& printer);
 
 public slots:
     void ActNewExecute();

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -53,7 +54,9 @@ void TPimoForm1::OpenImageFile(const QString& fileName)
     if (!files_->settleUnsavedChanges())
         return;
     std::variant<OpenedPicture, OpenRefusal> read;
-    if (!reportingFileErrors([&] { read = readPictureFile(fileName); }))
+    // Read by its full path, which the messages name; the document keeps the
+    // name as given.
+    if (!reportingFileErrors([&] { read = readPictureFile(QFileInfo(fileName).absoluteFilePath()); }))
         return;
     if (const auto* refusal = std::get_if<OpenRefusal>(&read)) {
         dialogs_->showRefusal(this, refusalText(*refusal));

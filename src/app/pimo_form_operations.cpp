@@ -8,8 +8,8 @@
 #include "operations/model/transform.h"
 #include "operations/ok_bottom_dlg.h"
 #include "platform/dialogs.h"
+#include "platform/printing.h"
 
-#include <QPrinter>
 #include <QPushButton>
 
 namespace pimoko {
@@ -45,24 +45,14 @@ void TPimoForm1::applyChosenSize(int side)
 
 void TPimoForm1::ActPrintExecute()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    switch (dialogs_->askToPrint(this, printer)) {
-    case PrintAnswer::NoPrinter:
+    PrintAnswer answer = PrintAnswer::Cancel;
+    if (!reportingFileErrors([&] { answer = printing().print(*dialogs_, this, canvas_.Im2(), screenDpiY_); }))
+        return;
+    if (answer == PrintAnswer::NoPrinter) {
         dialogs_->showError(this, QStringLiteral("デフォルト プリンタが存在しません"));
         return;
-    case PrintAnswer::Cancel:
-        break;
-    case PrintAnswer::Print:
-        if (!reportingFileErrors([&] { printOn(printer); }))
-            return;
-        break;
     }
     ui_.Button1->setFocus();
-}
-
-void TPimoForm1::printOn(QPrinter& printer)
-{
-    printImage(printer, canvas_.Im2(), screenDpiY_);
 }
 
 } // namespace pimoko

@@ -3,6 +3,7 @@
 // load Qt's GUI libraries.
 #include "app/glyph_list.h"
 #include "app/pimo_form.h"
+#include "platform/application_style.h"
 #include "platform/exit_when_shown.h"
 #include "platform/session_state.h"
 
@@ -15,6 +16,7 @@ extern "C" __attribute__((visibility("default"))) int pimoko_run_window(int argc
                                                                          const char* const* files)
 {
     QApplication app(argc, argv);
+    pimoko::useApplicationStyle();
     QApplication::setApplicationName(QStringLiteral("ピモコ"));
     QApplication::setWindowIcon(QIcon(pimoko::programPicture()));
     pimoko::keepNoSettingsBetweenRuns();

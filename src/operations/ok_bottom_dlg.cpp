@@ -96,6 +96,9 @@ void TOKBottomDlg::showFor(int currentWidth, int currentHeight)
     if (isVisible())
         return;
     FormShow(currentWidth, currentHeight);
+    // The keyboard starts on the size shown, so that the arrow keys move
+    // the choice from there.
+    RadioGroup1->checkedButton()->setFocus();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     show();

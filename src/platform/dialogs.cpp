@@ -2,15 +2,13 @@
 
 #include "platform/picture_preview.h"
 #include "platform/pixel_image.h"
+#include "platform/printing.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 
 namespace pimoko {
@@ -132,13 +130,7 @@ std::optional<SaveChoice> QtDialogs::askSaveFileName(QWidget* parent, const QStr
 
 PrintAnswer QtDialogs::askToPrint(QWidget* parent, QPrinter& printer)
 {
-    if (QPrinterInfo::availablePrinterNames().isEmpty())
-        return PrintAnswer::NoPrinter;
-    QPrintDialog dialog(&printer, parent);
-    dialog.setObjectName(QStringLiteral("PrintDialog1"));
-    // The printer, its settings and the copies; no range, selection or file.
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);
-    return dialog.exec() == QDialog::Accepted ? PrintAnswer::Print : PrintAnswer::Cancel;
+    return printing().askToPrint(parent, printer);
 }
 
 void QtDialogs::beep()

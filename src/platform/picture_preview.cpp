@@ -1,17 +1,38 @@
 #include "platform/picture_preview.h"
 
+#include "files/model/picture_reading.h"
+#include "platform/pixel_image.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include <exception>
+#include <optional>
 
 namespace pimoko {
 
 namespace {
 
 constexpr int kPaneSide = 128;
+
+// The picture the open command would place for the file, read the same way;
+// nothing for a file it refuses or cannot read.
+std::optional<PixelBuffer> pictureOpenWouldPlace(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return std::nullopt;
+    try {
+        auto read = readPictureFile(path.toStdString());
+        if (auto* opened = std::get_if<OpenedPicture>(&read))
+            return std::move(opened->picture);
+    } catch (const std::exception&) {
+        // A read error: the open command would show it; the pane stays empty.
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -46,20 +67,13 @@ void PicturePreview::showFile(const QString& path)
 {
     picture_->clear();
     size_->clear();
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    const std::optional<PixelBuffer> picture = pictureOpenWouldPlace(path);
+    if (!picture)
         return;
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    // Nothing larger than a screenful is decoded for a preview.
-    if (!size.isValid() || size.width() > 4096 || size.height() > 4096)
-        return;
-    const QImage image = reader.read();
-    if (image.isNull())
-        return;
+    const QImage image = toOpaqueImage(*picture, QRect(0, 0, picture->width(), picture->height()));
+    // At most 64 pixels a side: magnified by the largest whole factor that fits.
     const int factor = std::max(1, kPaneSide / std::max(image.width(), image.height()));
-    QImage shown = factor > 1 ? image.scaled(image.size() * factor, Qt::KeepAspectRatio, Qt::FastTransformation)
-                              : image.scaled(kPaneSide, kPaneSide, Qt::KeepAspectRatio, Qt::FastTransformation);
-    picture_->setPixmap(QPixmap::fromImage(shown));
+    picture_->setPixmap(QPixmap::fromImage(image.scaled(image.size() * factor, Qt::KeepAspectRatio, Qt::FastTransformation)));
     size_->setText(QStringLiteral("%1 x %2").arg(image.width()).arg(image.height()));
 }
 

@@ -7,9 +7,10 @@ class QLabel;
 
 namespace pimoko {
 
-// The picture pane beside the open and save dialogs' file lists: the image
-// file under selection, magnified by a whole factor so that small icons can
-// be seen, and its size in pixels.
+// The picture pane beside the open and save dialogs' file lists: the picture
+// the open command would place for the file under selection, read by the
+// editor's own reader, magnified by a whole factor so that small icons can be
+// seen, and its size in pixels. Empty for a file the editor would refuse.
 class PicturePreview : public QWidget {
     Q_OBJECT
 public:

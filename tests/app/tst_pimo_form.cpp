@@ -8,8 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -43,6 +46,9 @@ private slots:
     void exitButtonHasFocusAndCloses();
     void enterOnExitButtonCloses();
     void viewsShowCanvasPixels();
+    void newImageStartsWithoutRescueSteps();
+    void commandLineFileOpensOnceWindowIsOnScreen();
+    void startUpLeavesUnusedLibrariesUnloaded();
 
 private:
     template <typename T = QWidget>
@@ -377,7 +383,7 @@ void PimoFormTest::exitButtonHasFocusAndCloses()
 {
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    QCOMPARE(QApplication::focusWidget(), child("Button1"));
+    QTRY_COMPARE(QApplication::focusWidget(), child("Button1"));
     QCOMPARE(child<QPushButton>("Button1")->text(), QStringLiteral("終了(&X)"));
     QTest::keyClick(child("Button1"), Qt::Key_Space);
     QVERIFY(!form_->isVisible());
@@ -387,6 +393,7 @@ void PimoFormTest::enterOnExitButtonCloses()
 {
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTRY_VERIFY(child("Button1")->hasFocus());
     QTest::keyClick(child("Button1"), Qt::Key_Return);
     QVERIFY(!form_->isVisible());
 }
@@ -410,6 +417,60 @@ void PimoFormTest::viewsShowCanvasPixels()
     QCOMPARE(at("Im4", QPoint(0, 0)), kBlack);
     QCOMPARE(at("Im5", QPoint(0, 0)), Color(0x008000));
     QCOMPARE(at("Im5", QPoint(1, 0)), Color(0x00FF00));
+}
+
+void PimoFormTest::newImageStartsWithoutRescueSteps()
+{
+    for (int x : {1, 2})
+        QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, QPoint(6 * x + 3, 3));
+    form_->canvas().document().markSaved();  // no question to answer
+    form_->actions()->ActNew->trigger();
+    QCOMPARE(form_->rescueHistory().FRescueCount, 0);
+}
+
+void PimoFormTest::commandLineFileOpensOnceWindowIsOnScreen()
+{
+    form_.reset();
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+    TPimoForm1 form({QStringLiteral("missing.bmp")});
+    // Answers the error box when it comes, noting whether the window was on
+    // the screen by then.
+    bool showReturned = false, windowOnScreen = false;
+    QString boxText;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            windowOnScreen = showReturned && form.windowHandle()->isExposed();
+            boxText = box->text();
+            box->accept();
+        }
+    });
+    poll.start(10);
+    form.show();
+    showReturned = true;
+    QTRY_VERIFY(!boxText.isEmpty());
+    QVERIFY(windowOnScreen);
+    // Named by its full path.
+    QVERIFY2(boxText.startsWith(QStringLiteral("ファイル \"%1/missing.bmp\". ").arg(folder.path())), qPrintable(boxText));
+}
+
+void PimoFormTest::startUpLeavesUnusedLibrariesUnloaded()
+{
+    // The program (one folder above the tests) up to its window's first
+    // showing, with the files the system's loader reads listed.
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("PIMOKO_EXIT_WHEN_SHOWN"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+    program.setProcessEnvironment(environment);
+    program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../pimoko"), {});
+    QVERIFY(program.waitForFinished(60000));
+    const QString loaded = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY(loaded.contains(QStringLiteral("pimoko-window.so")));
+    for (const char* unused : {"libQt6PrintSupport", "pimoko-print", "/imageformats/"})
+        QVERIFY2(!loaded.contains(QString::fromLatin1(unused)), unused);
 }
 
 QTEST_MAIN(PimoFormTest)

@@ -75,6 +75,7 @@ private slots:
     void openCommandUsesTheDialog();
     void cursorFileStartsCursorMode();
     void cursorFileGoesToUserFolderWhenProgramFolderRefuses();
+    void cursorFileNowhereToWriteLeavesWindowAsItWas_data();
     void cursorFileNowhereToWriteLeavesWindowAsItWas();
 
 private:
@@ -273,8 +274,7 @@ void OpenImageTest::commandLineOpensEachInTurn()
     QDir::setCurrent(home_->path());
     makeForm({QStringLiteral("one.bmp"), QStringLiteral("two.bmp")});
     form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    QCOMPARE(form_->canvas().ImageWidth(), 7);
+    QTRY_COMPARE(form_->canvas().ImageWidth(), 7);
     // A relative name stays as it was given.
     QCOMPARE(form_->canvas().document().CurrentFileName, std::string("two.bmp"));
     QVERIFY(form_->windowTitle().endsWith(QStringLiteral("two.bmp")));
@@ -355,16 +355,27 @@ void OpenImageTest::cursorFileGoesToUserFolderWhenProgramFolderRefuses()
     QCOMPARE(form_->canvas().document().CurrentFileName, cursor.toStdString());
 }
 
+void OpenImageTest::cursorFileNowhereToWriteLeavesWindowAsItWas_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::newRow("modified document") << true;
+    QTest::newRow("unmodified document") << false;
+}
+
 void OpenImageTest::cursorFileNowhereToWriteLeavesWindowAsItWas()
 {
+    QFETCH(bool, modified);
     form_->documentCommands()->setProgramFilePath(QStringLiteral("/proc/pimoko-test/pimoko"));
     qputenv("XDG_DATA_HOME", "/proc/pimoko-test/data");
     const QString cursor = path(QStringLiteral("arrow.cur"));
     writeBytes(cursor, bytesOf(kData + QStringLiteral("/icons/only16.ico")));
     drawSomething();
+    if (modified)
+        dialogs_->saveAnswers.push_back(SaveAnswer::No);
+    else
+        form_->canvas().document().markSaved();  // as after a save
     const Look before = look();
     const PenColors colors{form_->leftColor(), form_->rightColor()};
-    dialogs_->saveAnswers.push_back(SaveAnswer::No);
     form_->OpenImageFile(cursor);
     QCOMPARE(dialogs_->errors.size(), 1);
     QVERIFY2(dialogs_->errors[0].startsWith(QStringLiteral("ファイル \"/proc/pimoko-test/pimoko.cur\". ")),

@@ -168,35 +168,44 @@ void OKBottomDlgTest::numbersOnOpening()
 
 void OKBottomDlgTest::closing_data()
 {
-    // Opened on 32 x 32; an item clicked (-1: none), the boxes it shows, and
-    // the sides reported on closing.
+    // Opened on 32 x 32; an item clicked (-1: none) or keys typed, the boxes
+    // then shown, and the sides reported on closing.
     QTest::addColumn<int>("item");
+    QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<QStringList>("numbers");
     QTest::addColumn<QString>("how");
     QTest::addColumn<QList<int>>("reported");
-    QTest::newRow("OK on the size shown") << -1 << QStringList{"32", "32", "9", "9"} << "OK" << QList<int>{32};
-    QTest::newRow("OK after picking 64") << 3 << QStringList{"64", "64", "18", "18"} << "OK" << QList<int>{64};
-    QTest::newRow("OK after picking 16") << 0 << QStringList{"16", "16", "4", "4"} << "OK" << QList<int>{16};
-    QTest::newRow("Enter after picking 20") << 1 << QStringList{"20", "20", "5", "5"} << "Enter" << QList<int>{20};
-    QTest::newRow("Cancel") << 3 << QStringList{"64", "64", "18", "18"} << "Cancel" << QList<int>{};
-    QTest::newRow("Esc") << 3 << QStringList{"64", "64", "18", "18"} << "Esc" << QList<int>{};
-    QTest::newRow("close box") << 3 << QStringList{"64", "64", "18", "18"} << "close" << QList<int>{};
+    const QList<int> none;
+    QTest::newRow("OK on the size shown") << -1 << none << QStringList{"32", "32", "9", "9"} << "OK" << QList<int>{32};
+    QTest::newRow("OK after picking 64") << 3 << none << QStringList{"64", "64", "18", "18"} << "OK" << QList<int>{64};
+    QTest::newRow("OK after picking 16") << 0 << none << QStringList{"16", "16", "4", "4"} << "OK" << QList<int>{16};
+    QTest::newRow("Enter after picking 20") << 1 << none << QStringList{"20", "20", "5", "5"} << "Enter" << QList<int>{20};
+    QTest::newRow("Down from the size shown") << -1 << QList<int>{Qt::Key_Down} << QStringList{"64", "64", "18", "18"}
+                                              << "Enter" << QList<int>{64};
+    QTest::newRow("Up, away and back, Space") << -1 << QList<int>{Qt::Key_Up, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Space}
+                                              << QStringList{"20", "20", "5", "5"} << "Enter" << QList<int>{20};
+    QTest::newRow("Cancel") << 3 << none << QStringList{"64", "64", "18", "18"} << "Cancel" << QList<int>{};
+    QTest::newRow("Esc") << 3 << none << QStringList{"64", "64", "18", "18"} << "Esc" << QList<int>{};
+    QTest::newRow("close box") << 3 << none << QStringList{"64", "64", "18", "18"} << "close" << QList<int>{};
 }
 
 void OKBottomDlgTest::closing()
 {
     QFETCH(int, item);
+    QFETCH(QList<int>, keys);
     QFETCH(QStringList, numbers);
     QFETCH(QString, how);
     QFETCH(QList<int>, reported);
     QSignalSpy chosen(dialog_.get(), &TOKBottomDlg::sizeChosen);
     dialog_->showFor(32, 32);
-    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
     if (item >= 0)
         clickItem(item);
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     dialog_->showFor(32, 32);  // already shown: changes nothing
-    QCOMPARE(checkedItem(), item < 0 ? 2 : item);
     QCOMPARE(boxes(), numbers);
+    QCOMPARE(QString::number(canvasSizeOfItem(checkedItem())), numbers.first());
     if (how == QLatin1String("OK"))
         QTest::mouseClick(findNamedChild(dialog_.get(), "OKBtn"), Qt::LeftButton);
     else if (how == QLatin1String("Cancel"))

@@ -1,15 +1,21 @@
 #include "platform/dialogs.h"
 #include "platform/picture_preview.h"
+#include "platform/print_dialog.h"
 #include "support/private_home.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -190,6 +196,78 @@ private slots:
         QVERIFY(choice);
         QCOMPARE(choice->fileName, home.path() + QStringLiteral("/drawing.bmp"));
         QCOMPARE(choice->kind, SaveKind::Bitmap);
+    }
+
+    void openDialogPreviewShowsWhatOpenPlaces_data()
+    {
+        // A file and the picture Open places (ImageMagick's rendering of the
+        // icon entry chosen, on white; none for a file Open refuses).
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("picture");
+        const QString data = QStringLiteral(PIMOKO_TEST_DATA_DIR "/");
+        QTest::newRow("icon of 16 and 32") << data + "icons/depth4_16_32.ico" << data + "icons/depth4_16_32.ppm";
+        QTest::newRow("icon of 48") << data + "icons/only48.ico" << data + "icons/only48.ppm";
+        QTest::newRow("cursor") << "arrow.cur" << data + "icons/two32.ppm";
+        QTest::newRow("program") << data + "pe/pe32_icon.exe" << "";
+        QTest::newRow("bitmap too large") << "big.bmp" << "";
+        QTest::newRow("kind Open refuses") << "big.png" << "";
+        QTest::newRow("not an icon") << "big.ico" << "";
+    }
+    void openDialogPreviewShowsWhatOpenPlaces()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, picture);
+        QTemporaryDir folder;
+        QVERIFY(QImage(65, 4, QImage::Format_RGB32).save(folder.filePath(QStringLiteral("big.bmp"))));
+        QVERIFY(QImage(65, 4, QImage::Format_RGB32).save(folder.filePath(QStringLiteral("big.png"))));
+        QVERIFY(QFile::copy(folder.filePath(QStringLiteral("big.png")), folder.filePath(QStringLiteral("big.ico"))));
+        QVERIFY(QFile::copy(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/two32.ico"), folder.filePath(QStringLiteral("arrow.cur"))));
+        const QString path = QFileInfo(file).isAbsolute() ? file : folder.filePath(file);
+        const bool opens = !file.startsWith(u"big");
+        QString size;
+        QImage shown;
+        whenModalShows([&](QWidget* widget) {
+            // The file made current in the dialog's list, as a click does.
+            auto* dialog = qobject_cast<QFileDialog*>(widget);
+            dialog->setDirectory(QFileInfo(path).absolutePath());
+            dialog->findChild<QListView*>(QStringLiteral("listView"))->setCurrentIndex(dialog->findChild<QFileSystemModel*>()->index(path));
+            auto* preview = dialog->findChild<PicturePreview*>();
+            (void)QTest::qWaitFor([&] { return !preview->sizeText().isEmpty(); }, opens ? 5000 : 200);
+            size = preview->sizeText();
+            shown = dialog->findChild<QLabel*>(QStringLiteral("PreviewPicture"))->pixmap().toImage();
+            dialog->reject();
+        });
+        QVERIFY(!QtDialogs().askOpenFileName(nullptr));
+        QCOMPARE(size, opens ? QStringLiteral("32 x 32") : QString());
+        QCOMPARE(shown.size(), opens ? QSize(128, 128) : QSize(0, 0));
+        if (!picture.isEmpty())
+            QCOMPARE(shown.convertToFormat(QImage::Format_RGB32).scaled(32, 32), QImage(picture).convertToFormat(QImage::Format_RGB32));
+    }
+
+    void printDialogOffersPrinterSettingsAndCopiesOnly()
+    {
+        // What can be used on any tab once the options are unfolded, by
+        // Qt's names of the controls.
+        QStringList usable;
+        whenModalShows([&](QWidget* dialog) {
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            for (QAbstractButton* button : buttons->buttons())
+                if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole)
+                    button->click();  // "Options >>"
+            auto* tabs = dialog->findChild<QTabWidget*>(QStringLiteral("tabs"));
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                tabs->setCurrentIndex(tab);
+                for (QWidget* control : dialog->findChildren<QWidget*>())
+                    if (control->isVisible() && control->focusPolicy() != Qt::NoFocus && control->parent() != buttons
+                        && !control->objectName().startsWith(u"qt_") && !usable.contains(control->objectName()))
+                        usable << control->objectName();
+            }
+            qobject_cast<QDialog*>(dialog)->reject();
+        });
+        QPrinter printer;
+        PrintDialog1(&printer).exec();
+        usable.sort();
+        QCOMPARE(usable, (QStringList{"copies", "printers", "properties", "tabs"}));
     }
 };
 
