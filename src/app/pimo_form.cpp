@@ -194,31 +194,6 @@ void TPimoForm1::ActAboutExecute()
     AboutBox->activateWindow();
 }
 
-void TPimoForm1::ActNewExecute()
-{
-    if (files_->settleUnsavedChanges())
-        startNewImage();
-}
-
-void TPimoForm1::startNewImage()
-{
-    rescue_.clear();
-    updateRescueCommand();
-    canvas_.document().CurrentFileName.clear();
-    showCaptionFor({});
-    setSize(StartValues::ImageSide);
-}
-
-void TPimoForm1::ActSaveExecute()
-{
-    files_->ActSaveExecute();
-}
-
-void TPimoForm1::ActSaveAsExecute()
-{
-    files_->ActSaveAsExecute();
-}
-
 
 void TPimoForm1::ActExitExecute()
 {
@@ -272,46 +247,5 @@ void TPimoForm1::setLeftColor(Color c) { colorPanel_->setLeftColor(c); }
 
 void TPimoForm1::ColorGrid1MouseDown(Qt::MouseButton button) { colorPanel_->takePaletteColor(button); }
 void TPimoForm1::ColorGrid1MouseUp(Qt::MouseButton button) { colorPanel_->takePaletteColor(button); }
-
-void TPimoForm1::ActBCExecute()
-{
-    const std::optional<Color> chosen = colorPanel_->chooseBackPanelColor(*dialogs_, this);
-    if (!chosen)
-        return;
-    canvas_.settings.BackPanelColor = *chosen;
-    ApplyBackPanelColor();
-    UpdateMaskPreviews();
-}
-
-void TPimoForm1::PushRescue()
-{
-    rescue_.PushRescue(canvas_.Im2());
-    updateRescueCommand();
-}
-
-void TPimoForm1::ActUndoExecute()
-{
-    if (!rescue_.canRescue())
-        return;
-    rescue_.rescueInto(canvas_);
-    canvasRebuilt();
-    updateRescueCommand();
-}
-
-void TPimoForm1::updateRescueCommand()
-{
-    ActionList1->ActUndo->setEnabled(rescue_.canRescue());
-}
-
-void TPimoForm1::setSize(int side)
-{
-    adoptSquarePicture(PixelBuffer(side, side, StartValues::ImageColor));
-    canvas_.document().markSaved();
-}
-
-void TPimoForm1::ActSize1Execute() { setSize(16); }
-void TPimoForm1::ActSize2Execute() { setSize(20); }
-void TPimoForm1::ActSize3Execute() { setSize(32); }
-void TPimoForm1::ActSize4Execute() { setSize(64); }
 
 } // namespace pimoko

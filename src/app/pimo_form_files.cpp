@@ -1,11 +1,13 @@
-// The main window's file handlers: opening pictures from the menu, from a
-// drop and from the command line, and cursor creation mode.
+// The main window's file handlers: a new image, save and save as, opening
+// pictures from the menu, from a drop and from the command line, and cursor
+// creation mode.
 #include "app/pimo_form.h"
 
 #include "app/action_list.h"
 #include "document/document_commands.h"
 #include "document/picture_files.h"
 #include "editor/color_panel.h"
+#include "editor/model/start_values.h"
 #include "files/codec/file_error.h"
 #include "platform/dialogs.h"
 
@@ -120,6 +122,31 @@ void TPimoForm1::dropEvent(QDropEvent* event)
     raise();
     activateWindow();
     OpenImageFile(fileName);
+}
+
+void TPimoForm1::ActNewExecute()
+{
+    if (files_->settleUnsavedChanges())
+        startNewImage();
+}
+
+void TPimoForm1::startNewImage()
+{
+    rescue_.clear();
+    updateRescueCommand();
+    canvas_.document().CurrentFileName.clear();
+    showCaptionFor({});
+    setSize(StartValues::ImageSide);
+}
+
+void TPimoForm1::ActSaveExecute()
+{
+    files_->ActSaveExecute();
+}
+
+void TPimoForm1::ActSaveAsExecute()
+{
+    files_->ActSaveAsExecute();
 }
 
 } // namespace pimoko

@@ -1,8 +1,9 @@
 // The main window's whole-image commands: rotate and mirror, the
-// enlarge/reduce dialog, and printing.
+// enlarge/reduce dialog, the canvas size commands, and printing.
 #include "app/pimo_form.h"
 
 #include "document/print_page.h"
+#include "editor/model/start_values.h"
 #include "files/codec/file_error.h"
 #include "operations/model/stretch.h"
 #include "operations/model/transform.h"
@@ -54,5 +55,16 @@ void TPimoForm1::ActPrintExecute()
     }
     ui_.Button1->setFocus();
 }
+
+void TPimoForm1::setSize(int side)
+{
+    adoptSquarePicture(PixelBuffer(side, side, StartValues::ImageColor));
+    canvas_.document().markSaved();
+}
+
+void TPimoForm1::ActSize1Execute() { setSize(16); }
+void TPimoForm1::ActSize2Execute() { setSize(20); }
+void TPimoForm1::ActSize3Execute() { setSize(32); }
+void TPimoForm1::ActSize4Execute() { setSize(64); }
 
 } // namespace pimoko

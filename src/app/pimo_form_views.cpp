@@ -1,12 +1,13 @@
 // The main window's views and editing handlers: the canvas routines that
-// bring the widgets along after the model changed, tool selection, and the
-// editing view's mouse handlers.
+// bring the widgets along after the model changed, tool selection, the back
+// panel's colour, the editing view's mouse handlers, and the rescue command.
 #include "app/pimo_form.h"
 
 #include "app/action_list.h"
 #include "editor/color_panel.h"
 #include "editor/pixel_view.h"
 #include "platform/bevel_panel.h"
+#include "platform/dialogs.h"
 #include "platform/pixel_image.h"
 #include "platform/status_panels.h"
 
@@ -174,6 +175,36 @@ void TPimoForm1::Im1MouseUp(Qt::MouseButton, MouseState state, QPoint point)
 {
     drawingTools_.mouseUp(canvas_, FTool, state, {point.x(), point.y()}, colorPanel_->colors());
     canvasRebuilt();
+}
+
+void TPimoForm1::ActBCExecute()
+{
+    const std::optional<Color> chosen = colorPanel_->chooseBackPanelColor(*dialogs_, this);
+    if (!chosen)
+        return;
+    canvas_.settings.BackPanelColor = *chosen;
+    ApplyBackPanelColor();
+    UpdateMaskPreviews();
+}
+
+void TPimoForm1::PushRescue()
+{
+    rescue_.PushRescue(canvas_.Im2());
+    updateRescueCommand();
+}
+
+void TPimoForm1::ActUndoExecute()
+{
+    if (!rescue_.canRescue())
+        return;
+    rescue_.rescueInto(canvas_);
+    canvasRebuilt();
+    updateRescueCommand();
+}
+
+void TPimoForm1::updateRescueCommand()
+{
+    ActionList1->ActUndo->setEnabled(rescue_.canRescue());
 }
 
 } // namespace pimoko
