@@ -213,7 +213,6 @@ void TestShapes::randomFiguresChangeEachPixelOnceAndClipExactly()
         const Point q{coordinate(rng), coordinate(rng)};
         const Shape s = Shape(shape(rng));
         const int cw = corner(rng), ch = corner(rng);
-        const Color pen = colour(rng);
         for (auto [a, b] : directions(p, q)) {
             const Figure figure{s, a, b, cw, ch};
             // Once on white gives the pen colour where copy does: every pixel
