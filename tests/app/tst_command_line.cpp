@@ -525,9 +525,12 @@ void CommandLineTest::nothingIsTakenFromTheWorkingFolder()
         process.setProcessEnvironment(environment);
     }, programFile);
     QCOMPARE(run.status, status);
+    // The sanitizers' runtime may say on the same stream that it cannot name
+    // the program either: its lines start with "==".
+    QStringList said = run.err.split(u'\n', Qt::SkipEmptyParts);
+    said.removeIf([](const QString& line) { return line.startsWith(u"=="); });
     if (status != 0)
-        QVERIFY2(run.err.startsWith(u"pimoko: cannot load the window: ") && run.err.count(u'\n') == 1,
-                 qPrintable(run.err));
+        QVERIFY2(said.size() == 1 && said.front().startsWith(u"pimoko: cannot load the window: "), qPrintable(run.err));
 }
 
 void CommandLineTest::windowSystemPrefersX11_data()
