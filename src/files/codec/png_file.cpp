@@ -39,8 +39,17 @@ struct MemoryWatch {
     bool exhausted = false;
 };
 
+// libpng's own buffers are small for the pictures read here (the pixels
+// are ours); only an ancillary chunk may take up to kMaxChunkMemory. Some
+// chunk handlers ask for a chunk's stated length before reading it, so a
+// few bytes stating a chunk of gigabytes would take that much: such a
+// request is the file's fault, refused like damage, not as memory running out.
+constexpr png_alloc_size_t kMaxLibpngAllocation = kMaxChunkMemory + (png_alloc_size_t(1) << 16);
+
 png_voidp allocate(png_structp png, png_alloc_size_t size)
 {
+    if (size > kMaxLibpngAllocation)
+        return nullptr;
     void* memory = std::malloc(size);
     if (memory == nullptr)
         static_cast<MemoryWatch*>(png_get_mem_ptr(png))->exhausted = true;

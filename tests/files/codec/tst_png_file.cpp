@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QTest>
 
+#include <sys/resource.h>
+
 #include <zlib.h>
 
 #include <string>
@@ -89,6 +91,9 @@ private slots:
         QTest::newRow("header CRC") << badCrc << 256 << invalid;
         QTest::newRow("width 0") << withHeaderByte(good, 19, 0) << 256 << invalid;
         QTest::newRow("wider than the cap") << good << 4 << QString::fromStdString(pngTooLargeText(5, 3, 4));
+        // 43 bytes whose sPLT chunk states 1.5 GB: libpng asks for all of it.
+        const Bytes hugeChunk = readDataFile("png/damaged/huge_chunk.png");
+        QTest::newRow("chunk stating gigabytes") << hugeChunk << 256 << invalid;
         QTest::newRow("huge, judged before any pixel") << withHeaderByte(good, 16, 0x10) << 256
                                                        << QString::fromStdString(pngTooLargeText(0x10000005, 3, 256));
     }
@@ -98,12 +103,16 @@ private slots:
         QFETCH(int, maxSide);
         QFETCH(QString, text);
         QString refusal = "accepted";
+        rusage before{}, after{};
+        getrusage(RUSAGE_SELF, &before);
         try {
             readPngFile(file, maxSide);
         } catch (const FileError& error) {
             refusal = QString::fromUtf8(error.what());
         }
+        getrusage(RUSAGE_SELF, &after);
         QCOMPARE(refusal, text);
+        QVERIFY2(after.ru_maxrss - before.ru_maxrss < 64 * 1024, "took more than 64 MiB");
         QCOMPARE(QString::fromStdString(pngTooLargeText(300, 20, 256)), "PNGイメージが大きすぎます（300 x 20、256 x 256 まで）");
     }
 
