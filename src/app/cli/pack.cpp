@@ -21,11 +21,12 @@ std::string aboutFile(const std::string& path, const std::string& text)
     return text.find('"' + path + '"') != std::string::npos ? text : path + ": " + text;
 }
 
-RgbaImage readPicture(const std::string& path)
+// The picture, and for a PNG file its bytes, which the icon may keep as they are.
+RgbaImage readPicture(const std::string& path, std::vector<std::uint8_t>& pngBytes)
 {
     if (lowerCaseExtension(path) == ".png") {
-        const std::vector<std::uint8_t> bytes = readWholeFile(path, kMaxPngFileSize);
-        return readPngFile(bytes, kMaxPackedSide);
+        pngBytes = readWholeFile(path, kMaxPngFileSize);
+        return readPngFile(pngBytes, kMaxPackedSide);
     }
     const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
     if (const auto* refusal = std::get_if<OpenRefusal>(&read))
@@ -48,10 +49,10 @@ std::optional<Point> parseHotspot(std::string_view text)
     return Point{*x, *y};
 }
 
-RgbaImage readPackInput(const std::string& path)
+RgbaImage readPackInput(const std::string& path, std::vector<std::uint8_t>& pngBytes)
 {
     try {
-        return readPicture(path);
+        return readPicture(path, pngBytes);
     } catch (const FileError& error) {
         throw FileError(aboutFile(path, error.what()));
     }
@@ -66,9 +67,10 @@ int runPack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     std::vector<std::uint8_t> bytes;
     try {
         std::vector<RgbaImage> images;
-        for (const std::string& input : commandLine.operands)
-            images.push_back(readPackInput(input));
-        bytes = packIconFile(images, hotspot);
+        std::vector<std::vector<std::uint8_t>> pngs(commandLine.operands.size());
+        for (std::size_t i = 0; i < pngs.size(); ++i)
+            images.push_back(readPackInput(commandLine.operands[i], pngs[i]));
+        bytes = packIconFile(images, hotspot, pngs);
     } catch (const FileError& error) {
         err << error.what() << '\n';
         return ExitRefused;

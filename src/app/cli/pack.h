@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pimoko {
 
@@ -25,8 +26,9 @@ std::optional<Point> parseHotspot(std::string_view text);
 // The picture --pack takes from a file: a .png with its own alpha, up to
 // kMaxPackedSide a side; a .bmp, .ico, .cur or .exe as the open command
 // places it, every pixel of the top-left pixel's colour transparent, as the
-// save command makes an icon. Throws FileError, its text naming the file.
-RgbaImage readPackInput(const std::string& path);
+// save command makes an icon; pngBytes gets a PNG file's bytes. Throws
+// FileError, its text naming the file.
+RgbaImage readPackInput(const std::string& path, std::vector<std::uint8_t>& pngBytes);
 
 // --pack OUTPUT INPUT...: one icon (a cursor with --hotspot) of the inputs'
 // pictures in the order given, each stored as packIconFile chooses.

@@ -130,10 +130,13 @@ std::vector<std::uint8_t> bitmapData(const RgbaImage& image, IconStorage storage
     return out;
 }
 
-std::vector<std::uint8_t> imageData(const RgbaImage& image, IconStorage storage)
+std::vector<std::uint8_t> imageData(const RgbaImage& image, IconStorage storage,
+                                    std::span<const std::uint8_t> sourcePng)
 {
     if (storage != IconStorage::Png)
         return bitmapData(image, storage);
+    if (!sourcePng.empty() && showsPixelsAsRead(sourcePng))
+        return {sourcePng.begin(), sourcePng.end()};
     RgbaImage stored(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -169,7 +172,8 @@ int storageBits(IconStorage storage)
     return 32;
 }
 
-std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::optional<Point> cursorHotspot)
+std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::optional<Point> cursorHotspot,
+                                       std::span<const std::vector<std::uint8_t>> sourcePngs)
 {
     if (images.empty())
         refuse("アイコンにする画像がありません");
@@ -188,7 +192,9 @@ std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::o
 
     std::vector<std::vector<std::uint8_t>> data;
     for (std::size_t i = 0; i < images.size(); ++i)
-        data.push_back(imageData(images[i], storages[i]));
+        data.push_back(imageData(images[i], storages[i],
+                                 i < sourcePngs.size() ? std::span<const std::uint8_t>(sourcePngs[i])
+                                                       : std::span<const std::uint8_t>()));
 
     std::vector<std::uint8_t> out;
     LittleEndianWriter put(out);

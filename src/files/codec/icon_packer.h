@@ -43,11 +43,18 @@ int storageBits(IconStorage storage);
 // the storage's bits for the others. Image data follow the directory in the
 // same order.
 //
+// An image stored as PNG is the PNG file it was read from, when one is
+// given at its index in sourcePngs and showsPixelsAsRead of it holds: its
+// bytes are the image exactly and need not be compressed again. (Colours
+// of fully transparent pixels then stay as they are: in a PNG image, unlike
+// a bitmap with a mask, they show nowhere.)
+//
 // Refused with FileError, in words naming the image (counted from 1): no
 // image, more than kMaxPackedImages, an image without pixels or with a side
 // above kMaxPackedSide, two images of the same width, height and storage
 // bits, and a hot spot outside an image.
 std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images,
-                                       std::optional<Point> cursorHotspot = std::nullopt);
+                                       std::optional<Point> cursorHotspot = std::nullopt,
+                                       std::span<const std::vector<std::uint8_t>> sourcePngs = {});
 
 } // namespace pimoko

@@ -6,6 +6,7 @@
 #include "files/codec/icon_images.h"
 #include "files/codec/icon_packer.h"
 #include "files/codec/icon_writer.h"
+#include "files/codec/png_file.h"
 #include "raster/icon_parts.h"
 #include "raster/standard_colors.h"
 #include "support/file_bytes.h"
@@ -163,6 +164,48 @@ private slots:
             refusal = QString::fromUtf8(error.what());
         }
         QCOMPARE(refusal, text);
+    }
+
+    // A PNG file read for the 256 image is kept as it is only when any reader
+    // shows exactly the pixels read from it.
+    void sourcePngKeptWhenItShowsThePixels_data()
+    {
+        QTest::addColumn<Bytes>("source");
+        QTest::addColumn<RgbaImage>("image");
+        QTest::addColumn<bool>("kept");
+        const RgbaImage plain = withoutHiddenColors(madeImage(256, 256, 1000, {0, 255, 77}));
+        const Bytes png = writePngFile(plain);
+        // The chunk after IHDR (at 33), with a CRC the rule does not read.
+        const auto withChunk = [&png](const char* type, std::uint32_t length, Bytes data) {
+            Bytes file(png.begin(), png.begin() + 33);
+            for (int shift : {24, 16, 8, 0})
+                file.push_back(std::uint8_t(length >> shift));
+            for (int i = 0; i < 4; ++i)
+                file.push_back(std::uint8_t(type[i]));
+            file.insert(file.end(), data.begin(), data.end());
+            put32(file, 0);
+            file.insert(file.end(), png.begin() + 33, png.end());
+            return file;
+        };
+        QTest::newRow("8-bit RGBA with a text") << withChunk("tEXt", 3, {'a', 0, 'b'}) << plain << true;
+        QTest::newRow("sRGB's gamma") << withChunk("gAMA", 4, {0, 0, 0xB1, 0x8F}) << plain << true;
+        QTest::newRow("another gamma") << withChunk("gAMA", 4, {0, 0, 0xB1, 0x90}) << plain << false;
+        QTest::newRow("a chunk longer than the file") << withChunk("tEXt", 0x7FFFFFF0, {}) << plain << false;
+        QTest::newRow("opaque RGB") << writePngFile(plain, PngChannels::Rgb) << plain << false;
+        const RgbaImage hiding = madeImage(256, 256, 1000, {0, 255, 77});
+        QTest::newRow("hidden colours, shown nowhere") << writePngFile(hiding) << hiding << true;
+        QTest::newRow("cut short") << Bytes(png.begin(), png.end() - 12) << plain << false;
+    }
+    void sourcePngKeptWhenItShowsThePixels()
+    {
+        QFETCH(Bytes, source);
+        QFETCH(RgbaImage, image);
+        QFETCH(bool, kept);
+        const std::vector<Bytes> sources{source};
+        const Bytes file = packIconFile(Images{image}, std::nullopt, sources);
+        const std::size_t size = file[14] | file[15] << 8 | file[16] << 16 | std::size_t(file[17]) << 24;
+        QCOMPARE(Bytes(file.begin() + 22, file.begin() + 22 + long(size)) == source, kept);
+        QCOMPARE(decodeIconFileImages(file).front().image, kept ? image : withoutHiddenColors(image));
     }
 };
 
