@@ -16,6 +16,8 @@
 #include "files/file_writer.h"
 #include "files/codec/system_reason.h"
 #include "operations/ok_bottom_dlg.h"
+#include "support/file_bytes.h"
+#include "support/program_run.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
 
@@ -36,52 +38,7 @@ using namespace pimoko;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-// The program lies in the build folder, one above the tests.
-QString program()
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../pimoko"));
-}
-
-// Runs the program without any display (a conversion must not need one);
-// `setUp` changes the process before it starts.
-Run runProgram(const QStringList& arguments, const std::function<void(QProcess&)>& setUp = {},
-               const QString& programFile = program())
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    process.setProcessEnvironment(environment);
-    if (setUp)
-        setUp(process);
-    process.start(programFile, arguments);
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const std::vector<std::uint8_t>& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-}
+using Run = ProgramRun;
 
 // A seeded picture in a bitmap's own 8-bit format, not square.
 std::vector<std::uint8_t> randomBitmap(int width, int height)

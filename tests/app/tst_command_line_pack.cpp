@@ -6,6 +6,7 @@
 #include "files/model/picture_reading.h"
 #include "files/codec/system_reason.h"
 #include "raster/standard_colors.h"
+#include "support/program_run.h"
 #include "support/file_bytes.h"
 #include "support/qt_ico_reader.h"
 
@@ -23,21 +24,12 @@ using namespace pimoko;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = ProgramRun;
 
-// `tool` empty: the program, from the build folder above the tests.
+// `tool` empty: the program.
 Run runTool(const QStringList& arguments, const QString& tool = {})
 {
-    QProcess process;
-    process.start(tool.isEmpty() ? QCoreApplication::applicationDirPath() + "/../pimoko" : tool, arguments);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return runProgram(arguments, {}, tool.isEmpty() ? program() : tool);
 }
 
 // The picture with straight alpha; a fully transparent pixel has no colour.

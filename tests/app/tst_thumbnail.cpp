@@ -8,6 +8,7 @@
 #include "files/codec/icon_packer.h"
 #include "raster/rgba_scaling.h"
 #include "support/file_bytes.h"
+#include "support/program_run.h"
 #include "support/qt_ico_reader.h"
 
 #include <QCoreApplication>
@@ -29,23 +30,11 @@ namespace {
 const QString kData = QStringLiteral(PIMOKO_TEST_DATA_DIR "/");
 constexpr int kSizes[] = {16, 48, 128, 256};
 
-// The exit status and standard error of the program in the build folder.
+// The exit status and standard error of the program.
 std::pair<int, QString> thumbnail(const QStringList& arguments)
 {
-    QProcess process;
-    process.start(QCoreApplication::applicationDirPath() + "/../pimoko", QStringList{"--thumbnail"} + arguments);
-    if (!process.waitForFinished(20000))
-        process.kill();
-    process.waitForFinished();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-void writeFile(const QString& path, const Bytes& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())), qint64(bytes.size()));
+    const ProgramRun run = runProgram(QStringList{"--thumbnail"} + arguments);
+    return {run.status, run.err};
 }
 
 // Seeded pixels of `colors`, each with one of `alphas`.
@@ -106,15 +95,15 @@ void ThumbnailTest::initTestCase()
         randomImage(48, 4, many, {0, 1, 90, 254, 255}),
         randomImage(256, 5, many, {0, 7, 128, 200, 255}),
     };
-    writeFile(path("sizes.ico"), packIconFile(images));
-    writeFile(path("sizes.cur"), packIconFile(images, Point{3, 5}));
+    writeBytes(path("sizes.ico"), packIconFile(images));
+    writeBytes(path("sizes.cur"), packIconFile(images, Point{3, 5}));
     QVERIFY(QFile::copy(kData + "icons/depth4_16_32.ico", path("icon-layout.cur")));
     std::mt19937 random(6);
     PixelBuffer picture(20, 13);
     for (int i = 0; i < 20 * 13; ++i)
         picture.setPixel(i % 20, i / 20, random() & 0xFFFFFF);
-    writeFile(path("odd.bmp"), writeBitmapFile(picture));
-    writeFile(path("big.bmp"), writeBitmapFile(PixelBuffer(65, 64)));
+    writeBytes(path("odd.bmp"), writeBitmapFile(picture));
+    writeBytes(path("big.bmp"), writeBitmapFile(PixelBuffer(65, 64)));
     // A program far larger than any memory, read by its headers alone.
     QVERIFY(QFile::copy(kData + "pe/pe32_icon.exe", path("huge.exe")));
     QVERIFY(QFile(path("huge.exe")).resize(qint64(1) << 40));
@@ -123,17 +112,17 @@ void ThumbnailTest::initTestCase()
     QVERIFY(QFile(path("huge.ico")).resize(kMaxIconFileSize + 1));
     Bytes file = readFileBytes(path("sizes.ico"));
     file.resize(file.size() / 2);
-    writeFile(path("cut.ico"), file);
+    writeBytes(path("cut.ico"), file);
     file = readDataFile("icons/depth8.ico");
     file[2] = 3;
-    writeFile(path("type3.ico"), file);
+    writeBytes(path("type3.ico"), file);
     // The PNG member of a program damaged after its signature; then its data
     // entry saying 5 MiB, its section stretched over a file of 1 TiB.
     file = readDataFile("pe/pe64_icon.exe");
     const std::size_t png = find(file, {0x89, 'P', 'N', 'G'});
     QVERIFY(png + 16 < file.size());
     std::fill(file.begin() + std::ptrdiff_t(png) + 8, file.begin() + std::ptrdiff_t(png) + 16, 0xFF);
-    writeFile(path("damaged.exe"), file);
+    writeBytes(path("damaged.exe"), file);
     file = readDataFile("pe/pe64_icon.exe");
     constexpr std::size_t kPngMemberSize = 0x8E4;
     QCOMPARE(file.at(kPngMemberSize), std::uint8_t(187));
@@ -141,7 +130,7 @@ void ThumbnailTest::initTestCase()
     const std::size_t section = find(file, {'.', 'r', 's', 'r', 'c', 0, 0, 0});
     QVERIFY(section < file.size());
     set32(file, section + 16, 16 << 20);
-    writeFile(path("huge-member.exe"), file);
+    writeBytes(path("huge-member.exe"), file);
     QVERIFY(QFile(path("huge-member.exe")).resize(qint64(1) << 40));
     // An icon of one PNG image of 257 x 1.
     const Bytes wide = readDataFile("icons/wide257.png");
@@ -149,7 +138,7 @@ void ThumbnailTest::initTestCase()
     put32(file, std::uint32_t(wide.size()));
     put32(file, 22);
     file.insert(file.end(), wide.begin(), wide.end());
-    writeFile(path("wide.ico"), file);
+    writeBytes(path("wide.ico"), file);
     QVERIFY(QFile::copy(kData + "icons/depth8.ico", path("icon.exe")));
     QVERIFY(QFile::copy(kData + "icons/depth8.ico", path("icon.png")));
     // A pipe with no writer: opening it would wait for ever.

@@ -1,6 +1,7 @@
 #include "app/pimo_form.h"
 #include "document/document_commands.h"
 #include "document/picture_files.h"
+#include "support/file_bytes.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
 
@@ -17,19 +18,6 @@ Q_DECLARE_METATYPE(pimoko::SaveKind)
 Q_DECLARE_METATYPE(pimoko::PictureKind)
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 const QByteArray kIconStart = QByteArray::fromHex("000001000100");
 const QString kIconSizeRefusal = QStringLiteral("ICON として保存出来るサイズは\r\n\r\n 『 32 x 32 』 だけなのです。");

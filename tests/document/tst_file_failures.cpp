@@ -10,6 +10,7 @@
 #include "app/pimo_form.h"
 #include "files/codec/bmp_writer.h"
 #include "files/codec/system_reason.h"
+#include "support/file_bytes.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
 
@@ -33,13 +34,7 @@ namespace {
 constexpr const char* kArrangedVariable = "PIMOKO_FAILURE_ARRANGED";
 constexpr const char* kFolderVariable = "PIMOKO_FAILURE_FOLDER";
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
+bool writtenWhole(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
@@ -176,7 +171,7 @@ void FileFailuresTest::saveRefused()
     const QString folder = arranged && fullDisk ? qEnvironmentVariable(kFolderVariable) : scratch.path();
     const QString file = QDir(folder).filePath(fileName);
     const QByteArray earlier("the earlier file, which must stay as it is");
-    QVERIFY(writeAll(file, earlier));
+    QVERIFY(writtenWhole(file, earlier));
     if (setUp == u"locked folder")
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     if (setUp == u"locked file")
@@ -248,7 +243,7 @@ void FileFailuresTest::openedFileChanged()
         QVERIFY(icon.open(QIODevice::ReadOnly));
         good = icon.readAll();
     }
-    QVERIFY(writeAll(file, good));
+    QVERIFY(writtenWhole(file, good));
     dialogs_->openChoices.push_back(file);
     dialogs_->saveAnswers.push_back(SaveAnswer::No);
     dialogs_->beforeReading = [&] {
@@ -260,7 +255,7 @@ void FileFailuresTest::openedFileChanged()
         } else if (change == u"cut") {
             QFile::resize(file, 30);
         } else if (change == u"large") {
-            writeAll(file, bitmapBytes(65));
+            writtenWhole(file, bitmapBytes(65));
         }
     };
 

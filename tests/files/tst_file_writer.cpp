@@ -3,6 +3,7 @@
 // earlier file as it was with nothing beside it. Each write runs in a child
 // process, so that a row can drop to the user "nobody" (permissions lock
 // nothing for root) or limit the size of the files it may write.
+#include "support/file_bytes.h"
 #include "files/file_writer.h"
 #include "files/codec/file_error.h"
 #include "files/model/picture_reading.h"
@@ -34,19 +35,6 @@ std::vector<std::uint8_t> newBytes()
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = std::uint8_t(i * 7);
     return bytes;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // Every entry below the folder, hidden ones too.

@@ -4,6 +4,7 @@
 #include "files/codec/bmp_writer.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/pe_icon.h"
+#include "support/file_bytes.h"
 #include "support/find_child.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
@@ -34,14 +35,6 @@ std::vector<std::uint8_t> bytesOf(const QString& path)
         qFatal("cannot read %s", qPrintable(path));
     const QByteArray data = file.readAll();
     return {data.begin(), data.end()};
-}
-
-void writeBytes(const QString& path, const std::vector<std::uint8_t>& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
 }
 
 // A bitmap of w x h with a colour per pixel that tells where it is.

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTest>
 
 #include <cstdint>
 #include <vector>
@@ -50,4 +51,24 @@ inline Bytes readFileBytes(const QString& path)
 inline Bytes readDataFile(const QString& name)
 {
     return readFileBytes(QStringLiteral(PIMOKO_TEST_DATA_DIR "/") + name);
+}
+
+// A whole file's bytes; empty when it cannot be read.
+inline QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Writes the bytes as the whole file; a failure fails the calling test.
+inline void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+inline void writeBytes(const QString& path, const Bytes& bytes)
+{
+    writeAll(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
 }

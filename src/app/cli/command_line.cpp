@@ -13,6 +13,7 @@
 namespace pimoko {
 
 namespace {
+
 std::string spaced(std::string_view verbs, std::string_view separator)
 {
     std::string text;
