@@ -3,9 +3,7 @@
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_images.h"
-#include "files/codec/pe_icon_group.h"
 #include "files/codec/png_file.h"
-#include "files/codec/system_reason.h"
 #include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
@@ -25,29 +23,6 @@ namespace pimoko {
 
 namespace {
 
-std::vector<DecodedIconImage> programIconImages(const ReadableFile& file)
-{
-    const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
-    if (!group || group->members.empty())
-        throw FileError(kNoProgramIconText);
-    // All the images together are held to what an icon file may hold.
-    std::uint64_t total = 0;
-    for (const ProgramIconGroup::Member& member : group->members) {
-        if (!member.found)
-            throw FileError(kInvalidIconText);
-        total += member.entry.dataSize;
-    }
-    if (total > kMaxIconFileSize)
-        file.fail(fileProblemText(FileProblem::TooLarge));
-    std::vector<DecodedIconImage> images;
-    for (const ProgramIconGroup::Member& member : group->members) {
-        std::vector<std::uint8_t> data(member.entry.dataSize);
-        file.readAt(member.entry.dataOffset, data);
-        images.push_back(decodeIconImageData(data));
-    }
-    return images;
-}
-
 RgbaImage chosenImage(std::vector<DecodedIconImage> images, int side)
 {
     return std::move(images[chooseThumbnailImage(images, side)].image);
@@ -60,7 +35,7 @@ RgbaImage thumbnailSource(const std::string& path, int side)
     case PictureKind::Cursor:
         return chosenImage(decodeIconFileImages(readWholeFile(path, kMaxIconFileSize)), side);
     case PictureKind::Program:
-        return chosenImage(programIconImages(ReadableFile(path)), side);
+        return chosenImage(decodeProgramIconImages(ReadableFile(path)), side);
     case PictureKind::Bitmap: {
         const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
         if (const auto* refusal = std::get_if<OpenRefusal>(&read))

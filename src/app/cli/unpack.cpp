@@ -1,8 +1,7 @@
 #include "app/cli/unpack.h"
 
 #include "files/codec/file_error.h"
-#include "files/codec/icon_png.h"
-#include "files/codec/pe_icon_group.h"
+#include "files/codec/icon_file.h"
 #include "files/codec/png_file.h"
 #include "files/codec/system_reason.h"
 #include "files/file_writer.h"
@@ -21,71 +20,13 @@ namespace pimoko {
 
 namespace {
 
-std::vector<std::uint8_t> pngOrNothing(std::span<const std::uint8_t> data)
-{
-    return hasPngSignature(data) ? std::vector<std::uint8_t>(data.begin(), data.end()) : std::vector<std::uint8_t>();
-}
-
-// Entries may share their data, so that a small file could name more
-// pictures than memory holds: a file is read as far as its images' data
-// together fit the cap of an icon file and they number kMaxUnpackedImages
-// at most.
-void checkAmount(const ReadableFile& file, std::size_t count, std::uint64_t dataSize)
-{
-    if (count > kMaxUnpackedImages || dataSize > kMaxIconFileSize)
-        file.fail(fileProblemText(FileProblem::TooLarge));
-}
-
-std::vector<UnpackedImage> readIconFileImages(const ReadableFile& file)
-{
-    const std::vector<std::uint8_t> bytes = file.readAll(kMaxIconFileSize);
-    const IconDirectory directory = readIconDirectory(bytes);
-    std::uint64_t dataSize = 0;
-    for (const IconDirEntry& entry : directory.entries)
-        dataSize += entry.dataSize;
-    checkAmount(file, directory.entries.size(), dataSize);
-    // Each image's data lies in the file once its pixels are read from it.
-    std::vector<DecodedIconImage> decoded = decodeIconFileImages(bytes);
-    std::vector<UnpackedImage> images;
-    for (std::size_t i = 0; i < decoded.size(); ++i) {
-        const IconDirEntry& entry = directory.entries[i];
-        images.push_back({std::move(decoded[i]),
-                          pngOrNothing(std::span(bytes).subspan(entry.dataOffset, entry.dataSize))});
-    }
-    return images;
-}
-
-// Each member's data alone is read, however large the program.
-std::vector<UnpackedImage> readProgramImages(const ReadableFile& file)
-{
-    const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
-    if (!group || group->members.empty())
-        throw FileError(kNoProgramIconText);
-    std::uint64_t dataSize = 0;
-    for (const ProgramIconGroup::Member& member : group->members)
-        dataSize += member.entry.dataSize;
-    checkAmount(file, group->members.size(), dataSize);
-    std::vector<UnpackedImage> images;
-    for (const ProgramIconGroup::Member& member : group->members) {
-        if (!member.found)
-            throw FileError(kInvalidIconText);
-        std::vector<std::uint8_t> data(member.entry.dataSize);
-        file.readAt(member.entry.dataOffset, data);
-        IconDirEntry entry = member.entry;
-        entry.dataOffset = 0;
-        const IconImage image = hasPngSignature(data) ? decodePngIconImage(data) : decodeIconImage(data, entry);
-        images.push_back({{image.width, image.height, image.bitCount, rgbaFromIconImage(image)}, pngOrNothing(data)});
-    }
-    return images;
-}
-
-std::vector<UnpackedImage> readBitmapImage(const std::string& path)
+std::vector<DecodedIconImage> readBitmapImage(const std::string& path)
 {
     const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
     if (const auto* refusal = std::get_if<OpenRefusal>(&read))
         throw FileError(openRefusalText(*refusal));
     const PixelBuffer& picture = std::get<OpenedPicture>(read).picture;
-    return {{{picture.width(), picture.height(), picture.format().bitsPerPixel, opaqueRgbaImage(picture)}, {}}};
+    return {{picture.width(), picture.height(), picture.format().bitsPerPixel, opaqueRgbaImage(picture), {}}};
 }
 
 std::string numbered(long long number)
@@ -95,7 +36,7 @@ std::string numbered(long long number)
 
 } // namespace
 
-std::vector<UnpackedImage> readUnpackInput(const std::string& path)
+std::vector<DecodedIconImage> readUnpackInput(const std::string& path)
 {
     const PictureKind kind = pictureKindFor(path);
     if (kind == PictureKind::Bitmap)
@@ -104,17 +45,17 @@ std::vector<UnpackedImage> readUnpackInput(const std::string& path)
         throw FileError("--unpack reads icon (.ico), cursor (.cur), program (.exe) and bitmap (.bmp) files");
     return readingWithinMemory(path, [&] {
         const ReadableFile file(path);
-        return kind == PictureKind::Program ? readProgramImages(file) : readIconFileImages(file);
+        return kind == PictureKind::Program ? decodeProgramIconImages(file)
+                                            : decodeIconFileImages(file.readAll(kMaxIconFileSize));
     });
 }
 
-std::vector<std::string> unpackedNames(const std::string& input, std::span<const UnpackedImage> images)
+std::vector<std::string> unpackedNames(const std::string& input, std::span<const DecodedIconImage> images)
 {
     const std::string name = fileNamePart(input);
     const std::string stem = name.substr(0, name.size() - lowerCaseExtension(name).size());
     std::vector<std::string> names;
-    for (const UnpackedImage& image : images) {
-        const DecodedIconImage& decoded = image.decoded;
+    for (const DecodedIconImage& decoded : images) {
         const std::string base =
             stem + '-' + numbered(decoded.width) + 'x' + numbered(decoded.height) + '-' + numbered(decoded.bits);
         std::string unique = base + ".png";
@@ -131,7 +72,7 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     const std::string& folder = commandLine.verbValue;
     const bool force = std::any_of(commandLine.options.begin(), commandLine.options.end(),
                                    [](const GivenOption& option) { return option.name == "--force"; });
-    std::vector<UnpackedImage> images;
+    std::vector<DecodedIconImage> images;
     try {
         images = readUnpackInput(input);
     } catch (const FileError& error) {
@@ -153,11 +94,11 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
         return ExitCannotWrite;
     }
     try {
-        for (UnpackedImage& image : images)
-            if (image.png.empty())
-                image.png = writePngFile(image.decoded.image, PngChannels::Rgba);
+        // An image stored as a PNG file is written as it is stored, once its
+        // pixels have been read without fault.
         for (std::size_t i = 0; i < paths.size(); ++i)
-            writeFileWhole(paths[i], images[i].png);
+            writeFileWhole(paths[i], images[i].storedPng.empty() ? writePngFile(images[i].image, PngChannels::Rgba)
+                                                                 : images[i].storedPng);
     } catch (const FileError& error) {
         err << error.what() << '\n';
         return ExitCannotWrite;

@@ -12,34 +12,21 @@
 
 namespace pimoko {
 
-// The most images --unpack takes from one file: four times the most an
-// icon holds that --pack writes.
-inline constexpr std::size_t kMaxUnpackedImages = kMaxDecodedImages;
-
-// One picture --unpack writes.
-struct UnpackedImage {
-    DecodedIconImage decoded;
-    // The PNG file written for it. An image stored as a PNG file is written
-    // as it is stored, once its pixels have been read without fault; for the
-    // others it stays empty until it is made.
-    std::vector<std::uint8_t> png;
-};
-
 // The pictures --unpack writes from a file, in order: every image of an
 // icon or cursor file (.ico, .cur, read whole up to kMaxIconFileSize) and
 // of a program's first icon group (.exe, read by its headers and each
 // member's data alone), each with its alpha as stored; a bitmap's (.bmp)
 // one picture as the open command reads it, opaque, with its own bits per
 // pixel. Throws FileError; refuses as too large a file whose images number
-// more than kMaxUnpackedImages or whose data together (counted once for
+// more than kMaxDecodedImages or whose data together (counted once for
 // each image) exceed kMaxIconFileSize.
-std::vector<UnpackedImage> readUnpackInput(const std::string& path);
+std::vector<DecodedIconImage> readUnpackInput(const std::string& path);
 
 // The names of the files written for the images: "<stem>-<W>x<H>-<bits>.png",
 // the stem being the input's file name without its extension. A name met
 // again in the same file gets "-2" before ".png" the second time, "-3" the
 // third, and so on.
-std::vector<std::string> unpackedNames(const std::string& input, std::span<const UnpackedImage> images);
+std::vector<std::string> unpackedNames(const std::string& input, std::span<const DecodedIconImage> images);
 
 // --unpack FOLDER INPUT [--force]: each picture as a PNG file with alpha in
 // FOLDER, each written whole. A file of one of the names that exists

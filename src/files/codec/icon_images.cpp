@@ -1,6 +1,7 @@
 #include "files/codec/icon_images.h"
 
 #include "files/codec/bounded_bytes.h"
+#include "files/codec/byte_source.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_png.h"
@@ -59,12 +60,12 @@ DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data)
         } catch (const FileError&) {
             refuse();
         }
-        return {image.width(), image.height(), 32, std::move(image)};
+        return {image.width(), image.height(), 32, std::move(image), {data.begin(), data.end()}};
     }
     IconDirEntry whole;
     whole.dataSize = std::uint32_t(data.size());
     const IconImage image = decodeIconImage(data, whole);
-    return {image.width, image.height, image.bitCount, rgbaFromIconImage(image)};
+    return {image.width, image.height, image.bitCount, rgbaFromIconImage(image), {}};
 }
 
 std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t> file)
@@ -82,22 +83,30 @@ std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t>
     return images;
 }
 
-std::vector<DecodedIconImage> decodeProgramIconImages(std::span<const std::uint8_t> file)
+std::vector<DecodedIconImage> decodeProgramIconImages(const ByteSource& file)
 {
     const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
     if (!group || group->members.empty())
         throw FileError(kNoProgramIconText);
     std::uint64_t dataSize = 0;
-    for (const ProgramIconGroup::Member& member : group->members)
-        dataSize += member.entry.dataSize;
-    checkImageAmount(group->members.size(), dataSize);
-    std::vector<DecodedIconImage> images;
     for (const ProgramIconGroup::Member& member : group->members) {
         if (!member.found)
             refuse();
-        images.push_back(decodeEntry(file, member.entry));
+        dataSize += member.entry.dataSize;
+    }
+    checkImageAmount(group->members.size(), dataSize);
+    std::vector<DecodedIconImage> images;
+    for (const ProgramIconGroup::Member& member : group->members) {
+        std::vector<std::uint8_t> data(member.entry.dataSize);
+        file.readAt(member.entry.dataOffset, data);
+        images.push_back(decodeIconImageData(data));
     }
     return images;
+}
+
+std::vector<DecodedIconImage> decodeProgramIconImages(std::span<const std::uint8_t> file)
+{
+    return decodeProgramIconImages(SpanSource(file));
 }
 
 std::size_t chooseThumbnailImage(std::span<const DecodedIconImage> images, int size)

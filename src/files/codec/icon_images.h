@@ -9,6 +9,7 @@
 
 namespace pimoko {
 
+class ByteSource;
 struct IconImage;
 
 // Every image of an icon, a cursor or a program's first icon group, each
@@ -23,6 +24,7 @@ struct DecodedIconImage {
     int height = 0;
     int bits = 0;    // 1, 4, 8, 24 or 32 as its bitmap header says; 32 for PNG
     RgbaImage image;
+    std::vector<std::uint8_t> storedPng;  // the image's own PNG file, when stored as one
 };
 
 // The picture of a decoded image: with alpha values (32-bit images whose
@@ -54,6 +56,9 @@ std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t>
 // as above. A file with no icon group (not a program included) is refused
 // with FileError(kNoProgramIconText); a member that is missing or cannot be
 // decoded with FileError(kInvalidIconText).
+// Only the program's headers, resource directories and the members' data
+// are read from the source, however large the program.
+std::vector<DecodedIconImage> decodeProgramIconImages(const ByteSource& file);
 std::vector<DecodedIconImage> decodeProgramIconImages(std::span<const std::uint8_t> file);
 
 // The image a thumbnail of size x size pixels is made from, by each image's

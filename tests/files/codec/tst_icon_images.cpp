@@ -29,7 +29,7 @@ std::vector<DecodedIconImage> shapes(const QString& text)
     std::vector<DecodedIconImage> images;
     for (const QString& shape : text.split(' ')) {
         const QStringList n = shape.split('x');
-        images.push_back({n[0].toInt(), n[1].toInt(), n[2].toInt(), {}});
+        images.push_back({n[0].toInt(), n[1].toInt(), n[2].toInt(), {}, {}});
     }
     return images;
 }
