@@ -30,6 +30,23 @@ QString plainLines(QString text)
     return text;
 }
 
+// Names the box for tests and shows its text as it is: file names are
+// never read as markup.
+void setPlainText(QMessageBox& box, const char* name)
+{
+    box.setObjectName(QString::fromLatin1(name));
+    box.setTextFormat(Qt::PlainText);
+}
+
+// An answer button. Answers share one role, which keeps them in the order
+// they are added, left to right, in every desktop's button layout.
+QPushButton* addAnswer(QMessageBox& box, const QString& caption, const char* name)
+{
+    QPushButton* button = box.addButton(caption, QMessageBox::ActionRole);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
 } // namespace
 
 QString withFullStop(const QString& text)
@@ -51,17 +68,10 @@ std::optional<Color> QtDialogs::chooseColor(QWidget* parent, Color initial)
 SaveAnswer QtDialogs::askYesNoCancel(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, kQuestionTitle, plainLines(text), QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("AskToSaveChanges"));
-    // File names are shown as they are, never as markup.
-    box.setTextFormat(Qt::PlainText);
-    // One role for all three keeps them in this order, left to right, in
-    // every desktop's button layout.
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::ActionRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::ActionRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::ActionRole);
-    yes->setObjectName(QStringLiteral("Yes"));
-    no->setObjectName(QStringLiteral("No"));
-    cancel->setObjectName(QStringLiteral("Cancel"));
+    setPlainText(box, "AskToSaveChanges");
+    QPushButton* yes = addAnswer(box, QStringLiteral("はい(&Y)"), "Yes");
+    QPushButton* no = addAnswer(box, QStringLiteral("いいえ(&N)"), "No");
+    QPushButton* cancel = addAnswer(box, QStringLiteral("キャンセル"), "Cancel");
     box.setDefaultButton(yes);
     box.setEscapeButton(cancel);
     box.exec();
@@ -75,18 +85,14 @@ SaveAnswer QtDialogs::askYesNoCancel(QWidget* parent, const QString& text)
 void QtDialogs::showRefusal(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, kRefusalTitle, plainLines(text), QMessageBox::Ok, parent);
-    box.setObjectName(QStringLiteral("Refusal"));
-    // File names are shown as they are, never as markup.
-    box.setTextFormat(Qt::PlainText);
+    setPlainText(box, "Refusal");
     box.exec();
 }
 
 void QtDialogs::showError(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, kErrorTitle, plainLines(withFullStop(text)), QMessageBox::Ok, parent);
-    box.setObjectName(QStringLiteral("ErrorBox"));
-    // File names are shown as they are, never as markup.
-    box.setTextFormat(Qt::PlainText);
+    setPlainText(box, "ErrorBox");
     box.exec();
 }
 
@@ -141,13 +147,9 @@ void QtDialogs::beep()
 bool QtDialogs::askYesNo(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, kQuestionTitle, plainLines(text), QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("AskYesNo"));
-    // File names are shown as they are, never as markup.
-    box.setTextFormat(Qt::PlainText);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::ActionRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::ActionRole);
-    yes->setObjectName(QStringLiteral("Yes"));
-    no->setObjectName(QStringLiteral("No"));
+    setPlainText(box, "AskYesNo");
+    QPushButton* yes = addAnswer(box, QStringLiteral("はい(&Y)"), "Yes");
+    QPushButton* no = addAnswer(box, QStringLiteral("いいえ(&N)"), "No");
     box.setDefaultButton(no);
     box.setEscapeButton(no);
     box.exec();
