@@ -1,5 +1,7 @@
 #include "app/glyph_list.h"
 
+#include "platform/xpm_image.h"
+
 #include <array>
 
 namespace {
@@ -41,6 +43,16 @@ const char* const* const kGlyphSources[] = {
 
 namespace pimoko {
 
+namespace {
+
+QPixmap pixmapOfXpm(const char* const* xpm)
+{
+    const QImage image = plainXpmImage(xpm);
+    return image.isNull() ? QPixmap(xpm) : QPixmap::fromImage(image);
+}
+
+} // namespace
+
 static_assert(std::size(kGlyphSources) == GlyphCount);
 
 QPixmap glyphPixmap(int index)
@@ -51,7 +63,7 @@ QPixmap glyphPixmap(int index)
     static std::array<QPixmap, GlyphCount> decoded;
     QPixmap& pixmap = decoded[std::size_t(index)];
     if (pixmap.isNull())
-        pixmap = QPixmap(kGlyphSources[index]);
+        pixmap = pixmapOfXpm(kGlyphSources[index]);
     return pixmap;
 }
 
@@ -63,7 +75,8 @@ QIcon glyphIcon(int index)
 
 QPixmap programPicture()
 {
-    return QPixmap(program_icon);
+    static const QPixmap picture = pixmapOfXpm(program_icon);
+    return picture;
 }
 
 } // namespace pimoko

@@ -170,12 +170,15 @@ void MainWindowUi::buildSidePanel(QWidget* parent, const ActionList& a, Canvas& 
     Im2->setObjectName(QStringLiteral("Im2"));
     applyHint(Im2, QStringLiteral("実寸大|実際の寸法で描画しています。"), true);
 
-    sizeBox = makeReadOnlyBox(Panel2, "size", QRect(8, 80, 60, 21));
+    {
+        const DefaultFontScope windowFont(Panel2->font());
+        sizeBox = makeReadOnlyBox(Panel2, "size", QRect(8, 80, 60, 21));
+        LColor = makeReadOnlyBox(Panel2, "LColor", QRect(9, 110, 25, 23));
+        RColor = makeReadOnlyBox(Panel2, "RColor", QRect(40, 110, 25, 23));
+    }
     sizeBox->setFont(uiFont(13, true));
     applyHint(sizeBox, QStringLiteral("サイズ|キャンバス・サイズを表示・・・　クリックでバックパネル色を変更できます"), true);
-    LColor = makeReadOnlyBox(Panel2, "LColor", QRect(9, 110, 25, 23));
     applyHint(LColor, QStringLiteral("選択色|現在のペンの色（左ボタン）です。"), true);
-    RColor = makeReadOnlyBox(Panel2, "RColor", QRect(40, 110, 25, 23));
     applyHint(RColor, QStringLiteral("選択色|現在のペンの色（右ボタン）です。"), true);
 
     ColorGrid1 = new TColorGrid(Panel2);

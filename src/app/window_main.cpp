@@ -5,6 +5,7 @@
 #include "app/pimo_form.h"
 #include "platform/application_style.h"
 #include "platform/exit_when_shown.h"
+#include "platform/font_configuration.h"
 #include "platform/session_state.h"
 
 #include <QApplication>
@@ -15,7 +16,9 @@
 extern "C" __attribute__((visibility("default"))) int pimoko_run_window(int argc, char** argv, int fileCount,
                                                                          const char* const* files)
 {
+    pimoko::FontConfigurationPreload fontConfiguration;
     QApplication app(argc, argv);
+    fontConfiguration.wait();
     pimoko::useApplicationStyle();
     QApplication::setApplicationName(QStringLiteral("ピモコ"));
     QApplication::setWindowIcon(QIcon(pimoko::programPicture()));

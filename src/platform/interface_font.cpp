@@ -1,6 +1,7 @@
 #include "platform/interface_font.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace pimoko {
@@ -22,6 +23,17 @@ QString uiFontFamily()
         return kUiFontName;
     }();
     return family;
+}
+
+DefaultFontScope::DefaultFontScope(const QFont& font)
+    : previous_(QGuiApplication::font())
+{
+    QGuiApplication::setFont(font);
+}
+
+DefaultFontScope::~DefaultFontScope()
+{
+    QGuiApplication::setFont(previous_);
 }
 
 QFont uiFont(int pixelSize, bool bold)

@@ -1,4 +1,5 @@
 #include "app/glyph_list.h"
+#include "platform/xpm_image.h"
 
 #include <QFile>
 #include <QImage>
@@ -124,6 +125,54 @@ private slots:
                     QVERIFY(isClear(p));
             }
         }
+    }
+
+    // The pictures are read by a reader of their own plain kind of XPM:
+    // each must be exactly what Qt's own XPM reader makes of its file.
+    void picturesMatchQtsXpmReader_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("file");
+        for (int i = 0; i < kGlyphCount; ++i)
+            QTest::addRow("glyph %d", i) << i << QStringLiteral("glyphs/glyph_%1.xpm").arg(i, 2, 10, QLatin1Char('0'));
+        QTest::newRow("program picture") << -1 << QStringLiteral("program_icon.xpm");
+    }
+    void picturesMatchQtsXpmReader()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, file);
+        const QImage qts(QStringLiteral(PIMOKO_SOURCE_DIR "/resources/") + file, "XPM");
+        QVERIFY(!qts.isNull());
+        const QPixmap ours = index < 0 ? pimoko::programPicture() : pimoko::glyphPixmap(index);
+        QCOMPARE(ours.toImage().convertToFormat(QImage::Format_ARGB32), qts.convertToFormat(QImage::Format_ARGB32));
+    }
+
+    // What the plain reader does not know is left to Qt's reader.
+    void otherXpmIsLeftToQt_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::newRow("plain") << QList<QByteArray>{"2 1 2 1", "a c #0000FF", "b c None", "ab"};
+        QTest::newRow("two characters a pixel") << QList<QByteArray>{"1 1 1 2", "aa c #000000", "aa"};
+        QTest::newRow("colour by name") << QList<QByteArray>{"1 1 1 1", "a c red", "a"};
+        QTest::newRow("short row") << QList<QByteArray>{"2 1 1 1", "a c #000000", "a"};
+        QTest::newRow("pixel of no colour") << QList<QByteArray>{"1 1 1 1", "a c #000000", "b"};
+        QTest::newRow("rows missing") << QList<QByteArray>{"1 2 1 1", "a c #000000", "a"};
+    }
+    void otherXpmIsLeftToQt()
+    {
+        QFETCH(QList<QByteArray>, lines);
+        std::vector<const char*> xpm;
+        for (const QByteArray& line : lines)
+            xpm.push_back(line.constData());
+        xpm.push_back(nullptr);
+        const QImage image = pimoko::plainXpmImage(xpm.data());
+        if (QByteArrayView(QTest::currentDataTag()) != "plain") {
+            QVERIFY(image.isNull());
+            return;
+        }
+        QCOMPARE(image.size(), QSize(2, 1));
+        QCOMPARE(image.pixel(0, 0), qRgba(0, 0, 0xFF, 0xFF));
+        QCOMPARE(qAlpha(image.pixel(1, 0)), 0);
     }
 
     void programPictureLoads()

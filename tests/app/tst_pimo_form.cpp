@@ -1,6 +1,7 @@
 #include "app/action_list.h"
 #include "app/pimo_form.h"
 #include "editor/pixel_view.h"
+#include "platform/interface_font.h"
 #include "platform/pixel_image.h"
 #include "support/find_child.h"
 
@@ -30,6 +31,7 @@ private slots:
     void layoutAtStartUp_data();
     void layoutAtStartUp();
     void startState();
+    void fontsAtStartUp();
     void sizeCommands_data();
     void sizeCommands();
     void sizeCommandOnModifiedNamedDocument();
@@ -59,6 +61,7 @@ private:
 
     std::unique_ptr<TPimoForm1> form_;
     QString savedCurrentDir_;
+    const QFont desktopFont_ = QGuiApplication::font();  // before any window
 };
 
 void PimoFormTest::init()
@@ -146,6 +149,18 @@ void PimoFormTest::startState()
     QVERIFY(child("MaskPanel")->isVisible());
     QVERIFY(child("Label1")->isVisible());
     QVERIFY(form_->statusText(1).isEmpty());
+}
+
+// The read-only boxes are made with the window's font as the default, which
+// must then be the desktop's again for menus and dialogs.
+void PimoFormTest::fontsAtStartUp()
+{
+    const TPimoForm1 another;
+    QCOMPARE(QGuiApplication::font(), desktopFont_);
+    QCOMPARE(another.font(), uiFont(15, false));
+    for (const char* box : {"LColor", "RColor"})
+        QCOMPARE(findNamedChild<QLineEdit>(&another, box)->font(), uiFont(15, false));
+    QCOMPARE(findNamedChild<QLineEdit>(&another, "size")->font(), uiFont(13, true));
 }
 
 void PimoFormTest::sizeCommands_data()
