@@ -11,11 +11,13 @@
 #include "files/codec/icon_images.h"
 #include "files/codec/icon_packer.h"
 #include "files/codec/pe_icon.h"
+#include "files/codec/png_chunks.h"
 #include "files/codec/png_file.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace pimoko::fuzz {
@@ -117,15 +119,22 @@ void cursorFile(std::span<const std::uint8_t> file, Draw draw)
 
 // PNG files as packing reads them: a picture within the cap with one pixel
 // per position; written again it reads back the same, and packed alone into
-// an icon it decodes to itself, transparent pixels as kClear.
+// an icon it decodes to itself, transparent pixels as kClear. Its chunks,
+// checked without decoding, give the same size when they pass.
 inline void pngFile(std::span<const std::uint8_t> file)
 {
+    std::optional<PngSize> checked;
+    try {
+        checked = checkPngChunks(file, kMaxPackedSide);
+    } catch (const FileError&) {
+    }
     RgbaImage image;
     try {
         image = readPngFile(file, kMaxPackedSide);
     } catch (const FileError&) {
         return;
     }
+    PIMOKO_FUZZ_CHECK(!checked || (checked->width == image.width() && checked->height == image.height()));
     PIMOKO_FUZZ_CHECK(image.width() >= 1 && image.width() <= kMaxPackedSide);
     PIMOKO_FUZZ_CHECK(image.height() >= 1 && image.height() <= kMaxPackedSide);
     PIMOKO_FUZZ_CHECK(image.pixels().size() == std::size_t(image.width()) * std::size_t(image.height()));

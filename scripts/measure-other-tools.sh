@@ -4,7 +4,8 @@
 # the build folder is given, the editor's own command line beside them:
 # converting a 32 x 32 bitmap of the 16 standard colours, packing five PNG
 # sizes into one icon and taking that icon apart again. Every run writes a
-# new file (@OUT@ in a command), except where replacing one is timed. A tool
+# new file (@OUT@ in a command) or into a new empty folder (@DIR@, made
+# before the clock starts), except where replacing files is timed. A tool
 # that is not installed is left out.
 set -euo pipefail
 build_dir=${1:-}
@@ -16,7 +17,9 @@ runs=21
 median_ms() {
   local times=()
   for run in $(seq $runs); do
-    local start end command=("${@//@OUT@/$work/new-$run-$RANDOM.ico}")
+    local start end folder="$work/folder-$run-$RANDOM" command=("${@//@OUT@/$work/new-$run-$RANDOM.ico}")
+    command=("${command[@]//@DIR@/$folder}")
+    mkdir "$folder"
     start=${EPOCHREALTIME/[.,]/}
     "${command[@]}" >/dev/null 2>&1
     end=${EPOCHREALTIME/[.,]/}
@@ -82,15 +85,19 @@ for side in 16 24 32 48; do convert "$work/icon256.png" -resize "${side}x${side}
 pngs=("$work/icon16.png" "$work/icon24.png" "$work/icon32.png" "$work/icon48.png" "$work/icon256.png")
 mkdir -p "$work/ours" "$work/icotool" "$work/magick"
 ours_pack=$(median_ms "$build_dir/pimoko" --pack "$work/packed.ico" "${pngs[@]}")
-ours_unpack=$(median_ms "$build_dir/pimoko" --unpack "$work/ours" --force "$work/packed.ico")
+ours_unpack=$(median_ms "$build_dir/pimoko" --unpack @DIR@ "$work/packed.ico")
+# The same over the files of the run before: each is synced to the disk
+# before it replaces the old one, which icotool does not do.
+ours_replacing=$(median_ms "$build_dir/pimoko" --unpack "$work/ours" --force "$work/packed.ico")
 printf '%-60s %s\n' "pimoko --pack five PNG files -> icon" "$ours_pack" \
   "ImageMagick convert five PNG files -> icon" "$(median_ms "$convert" "${pngs[@]}" "$work/magick.ico")" \
-  "pimoko --unpack icon -> five PNG files" "$ours_unpack" \
+  "pimoko --unpack icon -> five new PNG files" "$ours_unpack" \
+  "pimoko --unpack --force icon -> replacing five PNG files" "$ours_replacing" \
   "ImageMagick convert icon -> five PNG files" "$(median_ms "$convert" "$work/packed.ico" "$work/magick/part-%d.png")"
 if command -v icotool >/dev/null 2>&1; then
   icotool_pack=$(median_ms icotool -c -o "$work/icotool.ico" "${pngs[@]}")
-  icotool_unpack=$(median_ms icotool -x -o "$work/icotool" "$work/packed.ico")
-  printf '%-60s %s\n' "icotool -c five PNG files -> icon" "$icotool_pack" "icotool -x icon -> five PNG files" "$icotool_unpack"
+  icotool_unpack=$(median_ms icotool -x -o @DIR@ "$work/packed.ico")
+  printf '%-60s %s\n' "icotool -c five PNG files -> icon" "$icotool_pack" "icotool -x icon -> five new PNG files" "$icotool_unpack"
   printf 'pimoko / icotool, pack: %.2f, unpack: %.2f (target at most 1)\n' \
     "$(echo "${ours_pack% ms} / ${icotool_pack% ms}" | bc -l)" "$(echo "${ours_unpack% ms} / ${icotool_unpack% ms}" | bc -l)"
 fi

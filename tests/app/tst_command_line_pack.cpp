@@ -145,6 +145,14 @@ void CommandLinePackTest::initTestCase()
     QVERIFY(shared.open(QIODevice::WriteOnly) && shared.write(reinterpret_cast<const char*>(many.data()), qint64(many.size())));
     QFile huge(path("huge.png"));
     QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(kMaxIconFileSize) + 1));
+    // An icon of one PNG image (5 x 3) with a bit of its image data flipped.
+    Bytes png = readDataFile("png/rgba8.png");
+    png[png.size() - 20] ^= 0x01;  // before the image data's CRC and IEND
+    Bytes damaged{0, 0, 1, 0, 1, 0, 5, 3, 0, 0, 1, 0, 32, 0};
+    put32(damaged, std::uint32_t(png.size()));
+    put32(damaged, 22);
+    damaged.insert(damaged.end(), png.begin(), png.end());
+    writeBytes(path("damaged.ico"), damaged);
 }
 
 void CommandLinePackTest::packedImagesReadTheSameEverywhere_data()
@@ -283,6 +291,8 @@ void CommandLinePackTest::refusalsWriteNothing_data()
                               << 2 << "--scale takes a whole number from 1 to 16";
     QTest::newRow("257 images to unpack") << QStringList{"--unpack", path("out"), path("shared.ico")} << 1
                                           << QString::fromStdString(fileProblemText(FileProblem::TooLarge));
+    QTest::newRow("damaged PNG image to unpack") << QStringList{"--unpack", path("out"), path("damaged.ico")} << 1
+                                                 << QString::fromUtf8(kInvalidIconText);
     QTest::newRow("list of no PNG") << QStringList{"--list", path("odd.png")} << 1 << QString::fromUtf8(kInvalidPngText);
     QTest::newRow("unpack into no folder") << QStringList{"--unpack", "", path("std32.bmp")} << 2
                                            << "the folder's name is empty";

@@ -45,8 +45,10 @@ std::vector<DecodedIconImage> readUnpackInput(const std::string& path)
         throw FileError("--unpack reads icon (.ico), cursor (.cur), program (.exe) and bitmap (.bmp) files");
     return readingWithinMemory(path, [&] {
         const ReadableFile file(path);
-        return kind == PictureKind::Program ? decodeProgramIconImages(file)
-                                            : decodeIconFileImages(file.readAll(kMaxIconFileSize));
+        // A stored PNG file is written out as it is: its chunks are checked,
+        // its pixels never needed.
+        return kind == PictureKind::Program ? decodeProgramIconImages(file, StoredPngs::Checked)
+                                            : decodeIconFileImages(file.readAll(kMaxIconFileSize), StoredPngs::Checked);
     });
 }
 
@@ -94,8 +96,7 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
         return ExitCannotWrite;
     }
     try {
-        // An image stored as a PNG file is written as it is stored, once its
-        // pixels have been read without fault.
+        // An image stored as a PNG file is written as it is stored.
         for (std::size_t i = 0; i < paths.size(); ++i)
             writeFileWhole(paths[i], images[i].storedPng.empty() ? writePngFile(images[i].image, PngChannels::Rgba)
                                                                  : images[i].storedPng);

@@ -6,6 +6,7 @@
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_png.h"
 #include "files/codec/pe_icon_group.h"
+#include "files/codec/png_chunks.h"
 #include "files/codec/png_file.h"
 #include "files/codec/system_reason.h"
 
@@ -22,9 +23,9 @@ namespace {
     throw FileError(kInvalidIconText);
 }
 
-DecodedIconImage decodeEntry(std::span<const std::uint8_t> file, const IconDirEntry& entry)
+DecodedIconImage decodeEntry(std::span<const std::uint8_t> file, const IconDirEntry& entry, StoredPngs pngs)
 {
-    return decodeIconImageData(BoundedBytes<refuse>(file).slice(entry.dataOffset, entry.dataSize));
+    return decodeIconImageData(BoundedBytes<refuse>(file).slice(entry.dataOffset, entry.dataSize), pngs);
 }
 
 } // namespace
@@ -50,17 +51,21 @@ RgbaImage rgbaFromIconImage(const IconImage& image)
     return result;
 }
 
-DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data)
+DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data, StoredPngs pngs)
 {
     if (hasPngSignature(data)) {
-        // Straight into a picture with alpha, as the image already is one.
-        RgbaImage image;
+        std::vector<std::uint8_t> stored(data.begin(), data.end());
         try {
-            image = readPngFile(data, kMaxIconSide);
+            if (pngs == StoredPngs::Checked) {
+                const PngSize size = checkPngChunks(data, kMaxIconSide);
+                return {size.width, size.height, 32, {}, std::move(stored)};
+            }
+            // Straight into a picture with alpha, as the image already is one.
+            RgbaImage image = readPngFile(data, kMaxIconSide);
+            return {image.width(), image.height(), 32, std::move(image), std::move(stored)};
         } catch (const FileError&) {
             refuse();
         }
-        return {image.width(), image.height(), 32, std::move(image), {data.begin(), data.end()}};
     }
     IconDirEntry whole;
     whole.dataSize = std::uint32_t(data.size());
@@ -68,7 +73,7 @@ DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data)
     return {image.width, image.height, image.bitCount, rgbaFromIconImage(image), {}};
 }
 
-std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t> file)
+std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t> file, StoredPngs pngs)
 {
     const IconDirectory directory = readIconDirectory(file);
     if (directory.type != kIconFileType && directory.type != kCursorFileType)
@@ -79,11 +84,11 @@ std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t>
     checkImageAmount(directory.entries.size(), dataSize);
     std::vector<DecodedIconImage> images;
     for (const IconDirEntry& entry : directory.entries)
-        images.push_back(decodeEntry(file, entry));
+        images.push_back(decodeEntry(file, entry, pngs));
     return images;
 }
 
-std::vector<DecodedIconImage> decodeProgramIconImages(const ByteSource& file)
+std::vector<DecodedIconImage> decodeProgramIconImages(const ByteSource& file, StoredPngs pngs)
 {
     const std::optional<ProgramIconGroup> group = readProgramIconGroup(file);
     if (!group || group->members.empty())
@@ -99,7 +104,7 @@ std::vector<DecodedIconImage> decodeProgramIconImages(const ByteSource& file)
     for (const ProgramIconGroup::Member& member : group->members) {
         std::vector<std::uint8_t> data(member.entry.dataSize);
         file.readAt(member.entry.dataOffset, data);
-        images.push_back(decodeIconImageData(data));
+        images.push_back(decodeIconImageData(data, pngs));
     }
     return images;
 }

@@ -23,8 +23,16 @@ struct DecodedIconImage {
     int width = 0;   // the stored image's own size, whatever its entry says
     int height = 0;
     int bits = 0;    // 1, 4, 8, 24 or 32 as its bitmap header says; 32 for PNG
-    RgbaImage image;
+    RgbaImage image;  // empty for a PNG image whose pixels were left undecoded
     std::vector<std::uint8_t> storedPng;  // the image's own PNG file, when stored as one
+};
+
+// What becomes of an image stored as a PNG file.
+enum class StoredPngs {
+    Decoded,  // its pixels are read into image (for thumbnails and listings)
+    // its chunks are checked whole, CRCs included (checkPngChunks), and its
+    // pixels left undecoded: for passing the stored file on as it is
+    Checked,
 };
 
 // The picture of a decoded image: with alpha values (32-bit images whose
@@ -44,13 +52,14 @@ void checkImageAmount(std::size_t count, std::uint64_t dataSize);
 // One image from its data alone (what an entry's offset and size point
 // at): a PNG image, or a bitmap of 1, 4, 8, 24 or 32 bits. Anything else is
 // refused with FileError(kInvalidIconText).
-DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data);
+DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data, StoredPngs pngs = StoredPngs::Decoded);
 
 // Every image of an icon or cursor file (header type 1 or 2), in directory
 // order: bitmaps of 1, 4, 8, 24 and 32 bits and PNG images, each at its own
 // size. Any other type, a cut directory and an image that cannot be decoded
 // are refused with FileError(kInvalidIconText).
-std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t> file);
+std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t> file,
+                                                   StoredPngs pngs = StoredPngs::Decoded);
 
 // Every member of a program file's first icon group, in group order, decoded
 // as above. A file with no icon group (not a program included) is refused
@@ -58,7 +67,7 @@ std::vector<DecodedIconImage> decodeIconFileImages(std::span<const std::uint8_t>
 // decoded with FileError(kInvalidIconText).
 // Only the program's headers, resource directories and the members' data
 // are read from the source, however large the program.
-std::vector<DecodedIconImage> decodeProgramIconImages(const ByteSource& file);
+std::vector<DecodedIconImage> decodeProgramIconImages(const ByteSource& file, StoredPngs pngs = StoredPngs::Decoded);
 std::vector<DecodedIconImage> decodeProgramIconImages(std::span<const std::uint8_t> file);
 
 // The image a thumbnail of size x size pixels is made from, by each image's

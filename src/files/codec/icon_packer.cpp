@@ -5,6 +5,7 @@
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_writer.h"
 #include "files/codec/little_endian_writer.h"
+#include "files/codec/png_chunks.h"
 #include "files/codec/png_file.h"
 #include "raster/standard_colors.h"
 

@@ -292,46 +292,4 @@ std::vector<std::uint8_t> writePngFile(const PixelBuffer& picture)
     return writePngFile(opaqueRgbaImage(picture), PngChannels::Rgb);
 }
 
-bool showsPixelsAsRead(std::span<const std::uint8_t> file)
-{
-    static constexpr std::uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    // Chunks that leave the pixels as read: the image data, text, time,
-    // pixel size, a background colour (for viewers of the file alone), and
-    // the statements that the colours are sRGB's, which a reader on an sRGB
-    // screen applies as no change.
-    static constexpr std::string_view harmless[] = {"IDAT", "tEXt", "zTXt", "iTXt", "tIME", "pHYs", "bKGD", "sRGB"};
-    static constexpr std::uint32_t srgbGamma = 45455;
-    static constexpr std::uint32_t srgbChromaticities[] = {31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000};
-    const auto u32At = [&](std::size_t at) {
-        return std::uint32_t(file[at]) << 24 | std::uint32_t(file[at + 1]) << 16 | std::uint32_t(file[at + 2]) << 8
-            | file[at + 3];
-    };
-    // IHDR first: 13 bytes of which depth and colour type at 8 and 9, interlace at 12.
-    constexpr std::size_t kHeaderData = 16;
-    if (file.size() < kHeaderData + 13 + 4 || !std::equal(std::begin(signature), std::end(signature), file.begin())
-        || u32At(8) != 13 || std::string_view(reinterpret_cast<const char*>(&file[12]), 4) != "IHDR"
-        || file[kHeaderData + 8] != 8 || file[kHeaderData + 9] != 6 || file[kHeaderData + 12] != 0)
-        return false;
-    for (std::size_t at = kHeaderData + 13 + 4; file.size() - at >= 12;) {
-        const std::uint64_t length = u32At(at);
-        const std::string_view type(reinterpret_cast<const char*>(&file[at + 4]), 4);
-        if (type == "IEND")
-            return true;
-        if (length > file.size() - at - 12)
-            return false;
-        const std::size_t data = at + 8;
-        const bool srgb = (type == "gAMA" && length == 4 && u32At(data) == srgbGamma)
-            || (type == "cHRM" && length == 32 && [&] {
-                   for (std::size_t i = 0; i < 8; ++i)
-                       if (u32At(data + 4 * i) != srgbChromaticities[i])
-                           return false;
-                   return true;
-               }());
-        if (!srgb && std::find(std::begin(harmless), std::end(harmless), type) == std::end(harmless))
-            return false;
-        at += 12 + std::size_t(length);
-    }
-    return false;
-}
-
 } // namespace pimoko

@@ -31,14 +31,6 @@ std::string pngTooLargeText(int width, int height, int maxSide);
 // cannot read past the span, and nothing leaks when libpng gives up.
 RgbaImage readPngFile(std::span<const std::uint8_t> file, int maxSide);
 
-// Whether every reader shows exactly the pixels readPngFile gives for the
-// file: a PNG of 8-bit RGBA, not interlaced, whose chunks are IHDR, IDAT,
-// IEND and only those that leave the pixels alone (text, time, pixel size,
-// background colour, and sRGB stated by an sRGB chunk or by sRGB's own gamma
-// and chromaticities). Any other gamma or colour space, a colour profile and
-// anything unknown say no. Read from the chunks alone, within the span.
-bool showsPixelsAsRead(std::span<const std::uint8_t> file);
-
 // Which channels writePngFile stores.
 enum class PngChannels {
     Rgb,   // colour type 2: the alpha of the picture is dropped

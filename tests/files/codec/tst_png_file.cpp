@@ -1,6 +1,7 @@
 // PNG files read with every colour type and depth as Qt reads them, refused
 // when damaged or too large, and written so that both read them back.
 #include "files/codec/file_error.h"
+#include "files/codec/png_chunks.h"
 #include "files/codec/png_file.h"
 #include "support/file_bytes.h"
 
@@ -32,6 +33,49 @@ Bytes withHeaderByte(Bytes file, std::size_t at, std::uint8_t value)
     for (int i = 0; i < 4; ++i)
         file[29 + std::size_t(i)] = std::uint8_t(crc >> (24 - 8 * i));
     return file;
+}
+
+// A file's chunks, name and data, in order; and a file made of chunks.
+using Chunks = std::vector<std::pair<std::string, Bytes>>;
+
+Chunks chunksOf(const Bytes& file)
+{
+    Chunks chunks;
+    for (std::size_t at = 8; at + 12 <= file.size();) {
+        const std::size_t length = std::size_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+        chunks.emplace_back(std::string(file.begin() + long(at) + 4, file.begin() + long(at) + 8),
+                            Bytes(file.begin() + long(at) + 8, file.begin() + long(at + 8 + length)));
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+Bytes fileOf(const Chunks& chunks)
+{
+    Bytes file{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    for (const auto& [name, data] : chunks) {
+        Bytes named(name.begin(), name.end());
+        named.insert(named.end(), data.begin(), data.end());
+        for (int i = 3; i >= 0; --i)
+            file.push_back(std::uint8_t(data.size() >> (8 * i)));
+        file.insert(file.end(), named.begin(), named.end());
+        const auto crc = std::uint32_t(crc32(0, named.data(), uInt(named.size())));
+        for (int i = 3; i >= 0; --i)
+            file.push_back(std::uint8_t(crc >> (8 * i)));
+    }
+    return file;
+}
+
+// What a reading gives: the size, or the refusal's text.
+template <typename Read>
+QString outcome(Read read)
+{
+    try {
+        const auto [width, height] = read();
+        return QStringLiteral("%1 x %2").arg(width).arg(height);
+    } catch (const FileError& error) {
+        return QString::fromUtf8(error.what());
+    }
 }
 
 } // namespace
@@ -114,6 +158,67 @@ private slots:
         QCOMPARE(refusal, text);
         QVERIFY2(after.ru_maxrss - before.ru_maxrss < 64 * 1024, "took more than 64 MiB");
         QCOMPARE(QString::fromStdString(pngTooLargeText(300, 20, 256)), "PNGイメージが大きすぎます（300 x 20、256 x 256 まで）");
+    }
+
+    // The chunk check passes what libpng reads and refuses what it refuses,
+    // without decoding; it refuses more where the bytes are damaged but
+    // libpng reads on.
+    void chunkCheckAgreesWithLibpng_data()
+    {
+        QTest::addColumn<Bytes>("file");
+        QTest::addColumn<int>("maxSide");
+        QTest::addColumn<bool>("libpngReadsOn");
+        for (const QString& name : QDir(PIMOKO_TEST_DATA_DIR "/png").entryList({"*.png"}, QDir::Files))
+            QTest::newRow(qPrintable(name)) << readDataFile("png/" + name) << 9 << false;
+        const Bytes good = readDataFile("png/rgba8.png");
+        QTest::newRow("cut in the pixels") << Bytes(good.begin(), good.end() - 20) << 256 << false;
+        QTest::newRow("wider than the cap") << good << 4 << false;
+        QTest::newRow("huge") << withHeaderByte(good, 16, 0x10) << 256 << false;
+        QTest::newRow("chunk stating gigabytes") << readDataFile("png/damaged/huge_chunk.png") << 256 << false;
+        QTest::newRow("depth 4 for RGBA") << withHeaderByte(good, 24, 4) << 256 << false;
+        QTest::newRow("compression method 1") << withHeaderByte(good, 26, 1) << 256 << false;
+        Bytes flipped = good;
+        flipped[good.size() - 20] ^= 0x01;
+        QTest::newRow("image data flipped") << flipped << 256 << false;
+        QTest::newRow("bytes after the end") << [&] { Bytes b = good; b.push_back(0); return b; }() << 256 << false;
+        const Chunks chunks = chunksOf(good);  // IHDR, IDAT, IEND
+        QTest::newRow("unknown critical chunk") << fileOf({chunks[0], {"ABCD", {1}}, chunks[1], chunks[2]}) << 256
+                                                << false;
+        QTest::newRow("no image data") << fileOf({chunks[0], chunks[2]}) << 256 << false;
+        const Bytes& data = chunks[1].second;
+        const std::pair<std::string, Bytes> half1{"IDAT", Bytes(data.begin(), data.begin() + 8)};
+        const std::pair<std::string, Bytes> half2{"IDAT", Bytes(data.begin() + 8, data.end())};
+        QTest::newRow("image data in two") << fileOf({chunks[0], half1, half2, chunks[2]}) << 256 << false;
+        QTest::newRow("image data split") << fileOf({chunks[0], half1, {"tEXt", {'a', 0}}, half2, chunks[2]}) << 256
+                                          << false;
+        const Chunks palette = chunksOf(readDataFile("png/palette4_alpha.png"));
+        Chunks noPalette;
+        std::copy_if(palette.begin(), palette.end(), std::back_inserter(noPalette),
+                     [](const auto& chunk) { return chunk.first != "PLTE"; });
+        QTest::newRow("palette image without palette") << fileOf(noPalette) << 256 << false;
+        Bytes text = fileOf({chunks[0], {"tEXt", {'a', 0, 'b'}}, chunks[1], chunks[2]});
+        text[41] ^= 0x01;
+        QTest::newRow("text chunk flipped") << text << 256 << true;
+    }
+    void chunkCheckAgreesWithLibpng()
+    {
+        QFETCH(Bytes, file);
+        QFETCH(int, maxSide);
+        QFETCH(bool, libpngReadsOn);
+        const QString checked = outcome([&] {
+            const PngSize size = checkPngChunks(file, maxSide);
+            return std::pair(size.width, size.height);
+        });
+        const QString read = outcome([&] {
+            const RgbaImage image = readPngFile(file, maxSide);
+            return std::pair(image.width(), image.height());
+        });
+        if (libpngReadsOn) {
+            QVERIFY(!read.startsWith(kInvalidPngText));
+            QCOMPARE(checked, QString(kInvalidPngText));
+        } else {
+            QCOMPARE(checked, read);
+        }
     }
 
     void writtenFilesReadBack_data()

@@ -1,0 +1,178 @@
+#include "files/codec/png_chunks.h"
+
+#include "files/codec/file_error.h"
+#include "files/codec/png_file.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <string_view>
+
+namespace pimoko {
+
+namespace {
+
+constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::size_t kHeaderData = 16;  // after the signature, IHDR's length and name
+constexpr std::size_t kHeaderLength = 13;
+constexpr std::uint32_t kLargestLength = 0x7FFFFFFF;
+
+std::uint32_t u32At(std::span<const std::uint8_t> file, std::size_t at)
+{
+    return std::uint32_t(file[at]) << 24 | std::uint32_t(file[at + 1]) << 16 | std::uint32_t(file[at + 2]) << 8
+        | file[at + 3];
+}
+
+std::string_view nameAt(std::span<const std::uint8_t> file, std::size_t at)
+{
+    return {reinterpret_cast<const char*>(&file[at]), 4};
+}
+
+bool startsWithHeader(std::span<const std::uint8_t> file)
+{
+    return file.size() >= kHeaderData + kHeaderLength + 4
+        && std::equal(std::begin(kSignature), std::end(kSignature), file.begin()) && u32At(file, 8) == kHeaderLength
+        && nameAt(file, 12) == "IHDR";
+}
+
+// CRC-32 as PNG defines it (ISO 3309), four bytes at a time: table[k][n]
+// is the CRC of byte n followed by k zero bytes.
+constexpr std::array<std::array<std::uint32_t, 256>, 4> kCrcTables = [] {
+    std::array<std::array<std::uint32_t, 256>, 4> tables{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+        std::uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        tables[0][n] = c;
+    }
+    for (std::size_t k = 1; k < 4; ++k)
+        for (std::size_t n = 0; n < 256; ++n)
+            tables[k][n] = tables[0][tables[k - 1][n] & 0xFF] ^ (tables[k - 1][n] >> 8);
+    return tables;
+}();
+
+std::uint32_t crcOf(std::span<const std::uint8_t> bytes)
+{
+    const auto& t = kCrcTables;
+    std::uint32_t c = 0xFFFFFFFFu;
+    std::size_t i = 0;
+    for (; bytes.size() - i >= 4; i += 4) {
+        c ^= std::uint32_t(bytes[i]) | std::uint32_t(bytes[i + 1]) << 8 | std::uint32_t(bytes[i + 2]) << 16
+            | std::uint32_t(bytes[i + 3]) << 24;
+        c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
+    }
+    for (; i < bytes.size(); ++i)
+        c = t[0][(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+bool isLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The bit depths each colour type allows.
+bool depthFitsColourType(int depth, int colourType)
+{
+    switch (colourType) {
+    case 0:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case 3:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case 2:
+    case 4:
+    case 6:
+        return depth == 8 || depth == 16;
+    default:
+        return false;
+    }
+}
+
+[[noreturn]] void refuse()
+{
+    throw FileError(kInvalidPngText);
+}
+
+} // namespace
+
+PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide)
+{
+    if (!startsWithHeader(file))
+        refuse();
+    const std::uint32_t width = u32At(file, kHeaderData);
+    const std::uint32_t height = u32At(file, kHeaderData + 4);
+    const int depth = file[kHeaderData + 8];
+    const int colourType = file[kHeaderData + 9];
+    if (width == 0 || height == 0 || width > kLargestLength || height > kLargestLength
+        || !depthFitsColourType(depth, colourType) || file[kHeaderData + 10] != 0 || file[kHeaderData + 11] != 0
+        || file[kHeaderData + 12] > 1)
+        refuse();
+    bool palette = false;
+    enum class ImageData { NotYet, Reading, Done } imageData = ImageData::NotYet;
+    for (std::size_t at = sizeof kSignature; file.size() - at >= 12;) {
+        const std::uint32_t length = u32At(file, at);
+        const std::string_view name = nameAt(file, at + 4);
+        if (length > kLargestLength || length > file.size() - at - 12 || !std::all_of(name.begin(), name.end(), isLetter)
+            || crcOf(file.subspan(at + 4, 4 + std::size_t(length))) != u32At(file, at + 8 + length))
+            refuse();
+        if (name == "IDAT") {
+            if (imageData == ImageData::Done || (colourType == 3 && !palette))
+                refuse();
+            imageData = ImageData::Reading;
+        } else if (imageData == ImageData::Reading) {
+            imageData = ImageData::Done;
+        }
+        if (name == "IEND") {
+            if (imageData == ImageData::NotYet)
+                refuse();
+            if (width > std::uint32_t(maxSide) || height > std::uint32_t(maxSide))
+                throw FileError(pngTooLargeText(int(width), int(height), maxSide));
+            return {int(width), int(height)};
+        }
+        if (name == "PLTE")
+            palette = true;
+        // A critical chunk (its name's first letter a capital) not known here.
+        const bool known = name == "IHDR" ? at == sizeof kSignature : name == "PLTE" || name == "IDAT";
+        if (!known && name[0] >= 'A' && name[0] <= 'Z')
+            refuse();
+        at += 12 + std::size_t(length);
+    }
+    refuse();  // no IEND
+}
+
+bool showsPixelsAsRead(std::span<const std::uint8_t> file)
+{
+    // Chunks that leave the pixels as read: the image data, text, time,
+    // pixel size, a background colour (for viewers of the file alone), and
+    // the statements that the colours are sRGB's, which a reader on an sRGB
+    // screen applies as no change.
+    static constexpr std::string_view harmless[] = {"IDAT", "tEXt", "zTXt", "iTXt", "tIME", "pHYs", "bKGD", "sRGB"};
+    static constexpr std::uint32_t srgbGamma = 45455;
+    static constexpr std::uint32_t srgbChromaticities[] = {31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000};
+    // IHDR's depth and colour type at 8 and 9, interlace at 12.
+    if (!startsWithHeader(file) || file[kHeaderData + 8] != 8 || file[kHeaderData + 9] != 6
+        || file[kHeaderData + 12] != 0)
+        return false;
+    for (std::size_t at = kHeaderData + kHeaderLength + 4; file.size() - at >= 12;) {
+        const std::uint64_t length = u32At(file, at);
+        const std::string_view name = nameAt(file, at + 4);
+        if (name == "IEND")
+            return true;
+        if (length > file.size() - at - 12)
+            return false;
+        const std::size_t data = at + 8;
+        const bool srgb = (name == "gAMA" && length == 4 && u32At(file, data) == srgbGamma)
+            || (name == "cHRM" && length == 32 && [&] {
+                   for (std::size_t i = 0; i < 8; ++i)
+                       if (u32At(file, data + 4 * i) != srgbChromaticities[i])
+                           return false;
+                   return true;
+               }());
+        if (!srgb && std::find(std::begin(harmless), std::end(harmless), name) == std::end(harmless))
+            return false;
+        at += 12 + std::size_t(length);
+    }
+    return false;
+}
+
+} // namespace pimoko

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace pimoko {
+
+// PNG files read chunk by chunk, without libpng and without a pixel decoded:
+// for files passed on byte for byte.
+
+struct PngSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The size of a PNG file checked whole: the signature; an IHDR first, with
+// sides up to maxSide, a bit depth its colour type allows, compression and
+// filter method 0 and interlace 0 or 1; every chunk within the file, named
+// in letters, with its CRC right; a palette before the image data of a
+// palette image; the image data in one run; no critical chunk but IHDR,
+// PLTE, IDAT and IEND; and IEND, after which nothing is read. Damage done to
+// a file after it was written fails a CRC; what is not checked is whether
+// the compressed image data inflate to the picture, as only decoding tells.
+// Refused with FileError: a side above maxSide with pngTooLargeText,
+// anything else with kInvalidPngText (png_file.h).
+PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide);
+
+// Whether every reader shows exactly the pixels readPngFile gives for the
+// file: a PNG of 8-bit RGBA, not interlaced, whose chunks are IHDR, IDAT,
+// IEND and only those that leave the pixels alone (text, time, pixel size,
+// background colour, and sRGB stated by an sRGB chunk or by sRGB's own gamma
+// and chromaticities). Any other gamma or colour space, a colour profile and
+// anything unknown say no. Read from the chunks alone, within the span.
+bool showsPixelsAsRead(std::span<const std::uint8_t> file);
+
+} // namespace pimoko
