@@ -13,19 +13,43 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 runs=21
 
-# Bash's own clock: no process is started around the one measured.
+# One run of a command in microseconds, by bash's own clock (no process is
+# started around the one measured), with @OUT@ a new file and @DIR@ a new
+# empty folder made before the clock starts.
+time_once() {
+  local start end folder out
+  folder=$(mktemp -d -p "$work")
+  out=$(mktemp -u -p "$work" new-XXXXXX.ico)
+  local command=("${@//@OUT@/$out}")
+  command=("${command[@]//@DIR@/$folder}")
+  start=${EPOCHREALTIME/[.,]/}
+  "${command[@]}" >/dev/null 2>&1
+  end=${EPOCHREALTIME/[.,]/}
+  echo $(( end - start ))
+}
+
 median_ms() {
   local times=()
   for run in $(seq $runs); do
-    local start end folder="$work/folder-$run-$RANDOM" command=("${@//@OUT@/$work/new-$run-$RANDOM.ico}")
-    command=("${command[@]//@DIR@/$folder}")
-    mkdir "$folder"
-    start=${EPOCHREALTIME/[.,]/}
-    "${command[@]}" >/dev/null 2>&1
-    end=${EPOCHREALTIME/[.,]/}
-    times+=($(( end - start )))
+    times+=($(time_once "$@"))
   done
   printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p" | awk '{printf "%.1f ms", $1 / 1000}'
+}
+
+# The median over runs of the ratio of command A's time to command B's
+# (A ... -- B ...), run in turns, A first in one run and B in the next, so
+# that a drift of the machine, the file system's own included, weighs on
+# both alike.
+paired_ratio() {
+  local a=() b=() ta tb
+  while [ "$1" != "--" ]; do a+=("$1"); shift; done
+  shift
+  b=("$@")
+  for run in $(seq $runs); do
+    if (( run % 2 )); then ta=$(time_once "${a[@]}"); tb=$(time_once "${b[@]}")
+    else tb=$(time_once "${b[@]}"); ta=$(time_once "${a[@]}"); fi
+    awk -v a="$ta" -v b="$tb" 'BEGIN { print a / b }'
+  done | sort -g | sed -n "$(( (runs + 1) / 2 ))p" | awk '{ printf "%.2f", $1 }'
 }
 
 # ImageMagick's own program, not a wrapper that may stand in front of it.
@@ -98,8 +122,9 @@ if command -v icotool >/dev/null 2>&1; then
   icotool_pack=$(median_ms icotool -c -o "$work/icotool.ico" "${pngs[@]}")
   icotool_unpack=$(median_ms icotool -x -o @DIR@ "$work/packed.ico")
   printf '%-60s %s\n' "icotool -c five PNG files -> icon" "$icotool_pack" "icotool -x icon -> five new PNG files" "$icotool_unpack"
-  printf 'pimoko / icotool, pack: %.2f, unpack: %.2f (target at most 1)\n' \
-    "$(echo "${ours_pack% ms} / ${icotool_pack% ms}" | bc -l)" "$(echo "${ours_unpack% ms} / ${icotool_unpack% ms}" | bc -l)"
+  printf 'pimoko / icotool, median of paired ratios, pack: %s, unpack: %s (target at most 1)\n' \
+    "$(paired_ratio "$build_dir/pimoko" --pack @OUT@ "${pngs[@]}" -- icotool -c -o @OUT@ "${pngs[@]}")" \
+    "$(paired_ratio "$build_dir/pimoko" --unpack @DIR@ "$work/packed.ico" -- icotool -x -o @DIR@ "$work/packed.ico")"
 fi
 
 # Thumbnails at 128 pixels, as a file manager asks for them, beside the chain
