@@ -17,5 +17,5 @@ echo "== Other tools making icons, beside the command line's --convert, --pack a
 "$here/measure-other-tools.sh" "$build_dir"
 
 echo
-echo "== Start-up under Xvfb: process start to main window mapped (median of 21 runs)"
+echo "== Start-up under Xvfb: process start to main window mapped (median of ${RUNS:-61} rounds)"
 xvfb-run -a -s "-screen 0 1024x768x24" "$here/measure-startup.sh" "$build_dir"
