@@ -40,6 +40,14 @@ namespace {
 
 using Run = ProgramRun;
 
+std::vector<std::string> stdStrings(const QStringList& list)
+{
+    std::vector<std::string> strings;
+    for (const QString& item : list)
+        strings.push_back(item.toStdString());
+    return strings;
+}
+
 // A seeded picture in a bitmap's own 8-bit format, not square.
 std::vector<std::uint8_t> randomBitmap(int width, int height)
 {
@@ -179,10 +187,7 @@ void CommandLineTest::argumentsAreReadAsGiven()
     QFETCH(QString, verb);
     QFETCH(QStringList, operands);
     QFETCH(QStringList, qtArguments);
-    std::vector<std::string> given;
-    for (const QString& argument : arguments)
-        given.push_back(argument.toStdString());
-    const CommandLine line = parseCommandLine(given);
+    const CommandLine line = parseCommandLine(stdStrings(arguments));
     const auto strings = [](const std::vector<std::string>& list) {
         QStringList result;
         for (const std::string& item : list)
@@ -512,11 +517,8 @@ void CommandLineTest::windowSystemPrefersX11()
     QFETCH(QString, qtPlatform);
     QFETCH(QStringList, qtArguments);
     QFETCH(QString, plugin);
-    std::vector<std::string> arguments;
-    for (const QString& argument : qtArguments)
-        arguments.push_back(argument.toStdString());
     const std::optional<std::string> chosen = chooseWindowPlatform(
-        {display.toStdString(), waylandDisplay.toStdString(), qtPlatform.toStdString()}, arguments);
+        {display.toStdString(), waylandDisplay.toStdString(), qtPlatform.toStdString()}, stdStrings(qtArguments));
     QCOMPARE(chosen ? QString::fromStdString(*chosen) : QStringLiteral("-"), plugin);
 }
 

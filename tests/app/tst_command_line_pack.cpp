@@ -32,26 +32,13 @@ Run runTool(const QStringList& arguments, const QString& tool = {})
     return runProgram(arguments, {}, tool.isEmpty() ? program() : tool);
 }
 
-// The picture with straight alpha; a fully transparent pixel has no colour.
-RgbaImage fromQt(const QImage& qt)
-{
-    const QImage straight = qt.convertToFormat(QImage::Format_RGBA8888);
-    RgbaImage image(straight.width(), straight.height());
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const uchar* p = straight.constScanLine(y) + 4 * x;
-            image.setPixel(x, y, p[3] == 0 ? kClear : Rgba{p[0], p[1], p[2], p[3]});
-        }
-    return image;
-}
-
 // Every PNG file a folder holds, by name.
 std::vector<RgbaImage> pngFilesIn(const QString& folder, QStringList* names = nullptr)
 {
     std::vector<RgbaImage> images;
     const QStringList found = QDir(folder).entryList({"*.png"}, QDir::Files, QDir::Name);
     for (const QString& name : found)
-        images.push_back(fromQt(QImage(folder + '/' + name)));
+        images.push_back(rgbaImageOf(QImage(folder + '/' + name)));
     if (names)
         *names = found;
     return images;
@@ -98,7 +85,7 @@ private:
     RgbaImage expectedPicture(const QString& file) const
     {
         if (file.endsWith(u".png"))
-            return fromQt(QImage(file));
+            return rgbaImageOf(QImage(file));
         const auto read = readPictureFile(file.toStdString());
         return rgbaImageWithTransparentCorner(std::get<OpenedPicture>(read).picture);
     }
@@ -339,7 +326,7 @@ void CommandLinePackTest::pngConversionShowsThePicture()
     QVERIFY(!shown.hasAlphaChannel());
     const QImage picture(input);
     const int factor = std::max(scale, 1);
-    QCOMPARE(fromQt(shown), fromQt(picture.scaled(picture.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    QCOMPARE(rgbaImageOf(shown), rgbaImageOf(picture.scaled(picture.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
 }
 
 void CommandLinePackTest::listShowsAPngFile()

@@ -50,15 +50,6 @@ RgbaImage randomImage(int side, std::uint32_t seed, const std::vector<Rgba>& col
     return image;
 }
 
-RgbaImage rgbaOf(const QImage& qt)
-{
-    const QImage straight = qt.convertToFormat(QImage::Format_RGBA8888);
-    RgbaImage image(straight.width(), straight.height());
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(image.row(y), straight.constScanLine(y), std::size_t(image.width()) * 4);
-    return image;
-}
-
 std::size_t find(const Bytes& bytes, const Bytes& what)
 {
     return std::size_t(std::search(bytes.begin(), bytes.end(), what.begin(), what.end()) - bytes.begin());
@@ -189,7 +180,7 @@ void ThumbnailTest::thumbnailOfEachFile()
     QCOMPARE(thumb.size(), written);
     const std::vector<QImage> images = judge.endsWith(u".bmp") ? std::vector{QImage(judge)}
                                                                 : readIconWithQt(readFileBytes(judge));
-    const QString difference = differenceFromQt(fitThumbnail(rgbaOf(images.at(std::size_t(chosen))), size), thumb);
+    const QString difference = differenceFromQt(fitThumbnail(rgbaImageOf(images.at(std::size_t(chosen))), size), thumb);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 

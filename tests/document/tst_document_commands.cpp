@@ -47,8 +47,13 @@ private slots:
     void previewThatCannotBeWrittenStillSaves();
 
 private:
-    void modify()
+    // A drawing of side x side pixels (16, 32 or 64) with an edit in it.
+    void modify(int side = 32)
     {
+        if (side == 16)
+            form_->ActSize1Execute();
+        else if (side == 64)
+            form_->ActSize4Execute();
         form_->canvas().document().pixels().setPixel(3, 4, 0x0000FF);
         form_->canvas().document().markModified();
         form_->RefreshAfterEdit();
@@ -121,11 +126,7 @@ void DocumentCommandsTest::saveCommandChoosesKindByExtension()
     QFETCH(int, side);
     QFETCH(QByteArray, start);
     QFETCH(int, size);
-    if (side == 16)
-        form_->ActSize1Execute();
-    else if (side == 64)
-        form_->ActSize4Execute();
-    modify();
+    modify(side);
     form_->canvas().document().CurrentFileName = path(name).toStdString();
     if (start.isEmpty())
         dialogs_->saveChoices.push_back(std::nullopt);
@@ -171,11 +172,7 @@ void DocumentCommandsTest::saveAsNameAndKind()
     QFETCH(SaveKind, filter);
     QFETCH(QString, written);
     QFETCH(PictureKind, kind);
-    if (side == 16)
-        form_->ActSize1Execute();
-    else if (side == 64)
-        form_->ActSize4Execute();
-    modify();
+    modify(side);
     dialogs_->saveChoices.push_back(SaveChoice{path(chosen), filter});
     form_->ActSaveAsExecute();
 

@@ -5,6 +5,7 @@
 // program starting its window from there.
 #include "files/codec/bmp_writer.h"
 #include "platform/cursor_loader.h"
+#include "support/program_run.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,25 +23,18 @@ namespace {
 
 const QStringList kCursorNames{"pen.cur", "spoid.cur", "paint.cur", "line.cur"};
 
-struct Run {
-    int status = -1;
-    QString err;
-};
-
-Run run(const QString& program, const QStringList& arguments, const QString& folder,
-        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+// The process runs in `folder` with `environment` (the whole of this one's
+// unless given).
+ProgramRun run(const QString& program, const QStringList& arguments, const QString& folder,
+               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardError())};
+    return runProgram(
+        arguments,
+        [&](QProcess& process) {
+            process.setWorkingDirectory(folder);
+            process.setProcessEnvironment(environment);
+        },
+        program);
 }
 
 } // namespace
@@ -72,7 +66,7 @@ void InstallTreeTest::initTestCase()
     const QString build = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..");
     const QString cmake = QStandardPaths::findExecutable(QStringLiteral("cmake"));
     QVERIFY(!cmake.isEmpty());
-    const Run install = run(cmake, {"--install", build, "--prefix", prefix_.path()}, build);
+    const ProgramRun install = run(cmake, {"--install", build, "--prefix", prefix_.path()}, build);
     QVERIFY2(install.status == 0, qPrintable(install.err));
 }
 
@@ -106,7 +100,7 @@ void InstallTreeTest::desktopEntryIsValid()
     const QString entry = installed(QStringLiteral("share/applications/pimoko.desktop"));
     const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     QVERIFY2(!validator.isEmpty(), "desktop-file-validate (desktop-file-utils) is not installed");
-    const Run validate = run(validator, {entry}, elsewhere_.path());
+    const ProgramRun validate = run(validator, {entry}, elsewhere_.path());
     QVERIFY2(validate.status == 0 && validate.err.isEmpty(), qPrintable(validate.err));
     QFile file(entry);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -130,7 +124,7 @@ void InstallTreeTest::manualPageRendersCleanly()
     const QString groff = QStandardPaths::findExecutable(QStringLiteral("groff"));
     QVERIFY2(!groff.isEmpty(), "groff (groff-base) is not installed");
     for (const char* device : {"-Tutf8", "-Tascii"}) {
-        const Run render = run(groff, {"-ww", "-z", "-man", device, installed("share/man/man1/pimoko.1")},
+        const ProgramRun render = run(groff, {"-ww", "-z", "-man", device, installed("share/man/man1/pimoko.1")},
                                elsewhere_.path());
         QVERIFY2(render.status == 0 && render.err.isEmpty(), qPrintable(device + (": " + render.err)));
     }
@@ -166,7 +160,7 @@ void InstallTreeTest::thumbnailerRunsAsFileManagersDo()
         QStringList exec = value("Exec").split(' ');
         for (QString& field : exec)
             field = field == u"%i" ? input : field == u"%o" ? output : field == u"%s" ? QStringLiteral("128") : field;
-        const Run made = run(QStandardPaths::findExecutable(exec.takeFirst(), path), exec, elsewhere_.path());
+        const ProgramRun made = run(QStandardPaths::findExecutable(exec.takeFirst(), path), exec, elsewhere_.path());
         QVERIFY2(made.status == 0, qPrintable(input + ": " + made.err));
         QCOMPARE(QImage(output, "png").size(), QSize(128, 128));
     }
@@ -199,9 +193,9 @@ void InstallTreeTest::installedProgramStartsFromAnotherFolder()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     file.close();
-    const Run window = run(installed(QStringLiteral("bin/pimoko")), {picture}, elsewhere_.path(), environment);
+    const ProgramRun window = run(installed(QStringLiteral("bin/pimoko")), {picture}, elsewhere_.path(), environment);
     QVERIFY2(window.status == 0 && !window.err.contains(u"cannot load"), qPrintable(window.err));
-    const Run version = run(installed(QStringLiteral("bin/pimoko")), {"--version"}, elsewhere_.path());
+    const ProgramRun version = run(installed(QStringLiteral("bin/pimoko")), {"--version"}, elsewhere_.path());
     QCOMPARE(version.status, 0);
 }
 

@@ -24,6 +24,20 @@ inline std::vector<QImage> readIconWithQt(const std::vector<std::uint8_t>& file)
     return images;
 }
 
+// A picture Qt read, with straight alpha; a fully transparent pixel has no
+// colour (kClear).
+inline pimoko::RgbaImage rgbaImageOf(const QImage& qt)
+{
+    const QImage straight = qt.convertToFormat(QImage::Format_RGBA8888);
+    pimoko::RgbaImage image(straight.width(), straight.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const uchar* p = straight.constScanLine(y) + 4 * x;
+            image.setPixel(x, y, p[3] == 0 ? pimoko::kClear : pimoko::Rgba{p[0], p[1], p[2], p[3]});
+        }
+    return image;
+}
+
 // Empty when the pictures agree, else the first pixel that differs. Qt keeps
 // icons premultiplied, so pixels are compared premultiplied: exactly where
 // opaque, within 1 elsewhere. With `alphaToo` false every pixel counts as
