@@ -23,9 +23,14 @@ namespace pimoko {
 
 namespace {
 
+// The images are read with their PNG files checked, not decoded: only the
+// chosen one's pixels are needed.
 RgbaImage chosenImage(std::vector<DecodedIconImage> images, int side)
 {
-    return std::move(images[chooseThumbnailImage(images, side)].image);
+    DecodedIconImage& chosen = images[chooseThumbnailImage(images, side)];
+    if (!chosen.storedPng.empty())
+        return decodeIconImageData(chosen.storedPng).image;
+    return std::move(chosen.image);
 }
 
 RgbaImage thumbnailSource(const std::string& path, int side)
@@ -33,9 +38,9 @@ RgbaImage thumbnailSource(const std::string& path, int side)
     switch (pictureKindFor(path)) {
     case PictureKind::Icon:
     case PictureKind::Cursor:
-        return chosenImage(decodeIconFileImages(readWholeFile(path, kMaxIconFileSize)), side);
+        return chosenImage(decodeIconFileImages(readWholeFile(path, kMaxIconFileSize), StoredPngs::Checked), side);
     case PictureKind::Program:
-        return chosenImage(decodeProgramIconImages(ReadableFile(path)), side);
+        return chosenImage(decodeProgramIconImages(ReadableFile(path), StoredPngs::Checked), side);
     case PictureKind::Bitmap: {
         const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
         if (const auto* refusal = std::get_if<OpenRefusal>(&read))
