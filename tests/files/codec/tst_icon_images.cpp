@@ -1,6 +1,7 @@
 // Every image of icon, cursor and program files decoded with its own alpha,
 // checked against Qt's ico reader; and the image a thumbnail is made from.
 #include "files/codec/file_error.h"
+#include "files/codec/system_reason.h"
 #include "files/codec/icon_images.h"
 #include "files/codec/icon_packer.h"
 #include "support/file_bytes.h"
@@ -133,10 +134,13 @@ private slots:
             put32(file, std::uint32_t(6 + 16 * count));
         }
         file.insert(file.end(), one.begin() + long(dataAt), one.end());
-        if (decoded)
-            QCOMPARE(decodeIconFileImages(file).size(), std::size_t(count));
-        else
-            QVERIFY_THROWS_EXCEPTION(FileError, decodeIconFileImages(file));
+        QString result;
+        try {
+            result = QString::number(decodeIconFileImages(file).size());
+        } catch (const FileError& error) {
+            result = QString::fromUtf8(error.what());
+        }
+        QCOMPARE(result, decoded ? QString::number(count) : QString::fromStdString(fileProblemText(FileProblem::TooLarge)));
     }
 
     void thumbnailImageFitsTheSize_data()

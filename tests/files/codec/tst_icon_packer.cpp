@@ -94,6 +94,7 @@ private slots:
         QTest::newRow("icon") << Hotspot();
         QTest::newRow("cursor") << Hotspot(Point{0, 0});
     }
+    // Read back by our decoder and, for the icon, by Qt's reader.
     void everyImageComesBack()
     {
         QFETCH(Hotspot, hotspot);
@@ -101,23 +102,17 @@ private slots:
         const IconDirectory directory = readIconDirectory(file);
         QCOMPARE(directory.type, hotspot ? kCursorFileType : kIconFileType);
         const std::vector<DecodedIconImage> decoded = decodeIconFileImages(file);
+        const std::vector<QImage> qt = hotspot ? std::vector<QImage>(kMixed.size()) : readIconWithQt(file);
         QCOMPARE(decoded.size(), kMixed.size());
+        QCOMPARE(qt.size(), kMixed.size());
         for (std::size_t i = 0; i < kMixed.size(); ++i) {
             QCOMPARE(decoded[i].bits, kMixedBits[i]);
             QCOMPARE(directory.entries[i].width, kMixed[i].width() % 256);
             QVERIFY2(decoded[i].image == withoutHiddenColors(kMixed[i]), qPrintable(QString::number(i)));
             if (hotspot)
                 QCOMPARE(directory.hotspot(i), *hotspot);
-        }
-    }
-
-    void qtReadsThePackedPixels()
-    {
-        const std::vector<QImage> qt = readIconWithQt(packIconFile(kMixed));
-        QCOMPARE(qt.size(), kMixed.size());
-        for (std::size_t i = 0; i < kMixed.size(); ++i) {
-            const QString difference = differenceFromQt(withoutHiddenColors(kMixed[i]), qt[i]);
-            QVERIFY2(difference.isEmpty(), qPrintable(QString::number(i) + ": " + difference));
+            else
+                QCOMPARE(differenceFromQt(withoutHiddenColors(kMixed[i]), qt[i]), QString());
         }
     }
 
