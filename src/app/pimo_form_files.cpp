@@ -82,6 +82,7 @@ void TPimoForm1::OpenImageFile(const QString& fileName)
         }
     }
     placePicture(std::move(opened.picture), fileName, opened.kind != PictureKind::Bitmap);
+    files_->noteOpenedFile(fileName, std::move(opened.beyondSave));
 }
 
 void TPimoForm1::placePicture(PixelBuffer picture, const QString& fileName, bool showMasks)

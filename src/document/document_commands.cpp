@@ -16,17 +16,10 @@ namespace pimoko {
 
 namespace {
 
-const QString kPreviewFolderName = QStringLiteral("アイコン");
 const QString kIconSizeRefusal = QStringLiteral("ICON として保存出来るサイズは\r\n\r\n 『 32 x 32 』 だけなのです。");
 const QString kReplaceQuestion = QStringLiteral("ファイル \"%1\" は既に存在します。置き換えますか?");
 
 QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
-
-bool sameFile(const QString& one, const QString& other)
-{
-    const QString canonical = QFileInfo(one).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath();
-}
 
 } // namespace
 
@@ -76,24 +69,39 @@ bool DocumentCommands::settleUnsavedChanges()
 void DocumentCommands::ActSaveExecute()
 {
     const std::string& name = canvas_.document().CurrentFileName;
-    if (const std::optional<SaveKind> kind = savedKindFor(name))
-        reportingErrors([&] { writeDocument(fromUtf8(name), *kind); });
-    else
+    const std::optional<SaveKind> kind = savedKindFor(name);
+    if (!kind) {
         ActSaveAsExecute();
+        return;
+    }
+    if (*kind == SaveKind::Icon && !mayOverwriteOpenedIcon())
+        return;
+    reportingErrors([&] { writeDocument(fromUtf8(name), *kind); });
+}
+
+void DocumentCommands::noteOpenedFile(const QString& fileName, std::optional<IconHoldings> beyondSave)
+{
+    openedFileName_ = fileName.toStdString();
+    openedBeyondSave_ = std::move(beyondSave);
+}
+
+bool DocumentCommands::mayOverwriteOpenedIcon()
+{
+    const Document& document = canvas_.document();
+    if (!openedBeyondSave_ || document.CurrentFileName != openedFileName_)
+        return true;
+    return dialogs_.askYesNo(
+        window_, fromUtf8(overwriteLossQuestion(*openedBeyondSave_, document.ImageWidth(), document.ImageHeight())));
 }
 
 void DocumentCommands::ActSaveAsExecute()
 {
     // The preview only helps to choose: without it the dialog opens all
     // the same, on no file.
-    try {
-        PrepareSavePreview(QStringLiteral("_"), QStringLiteral(".bmp"));
-    } catch (const FileError&) {
-        previewFileName_.clear();
-    }
+    PrepareSavePreview();
     // The name's own extension or the filter's decides the kind, so the
     // dialog adds none of its own.
-    if (const std::optional<SaveChoice> choice = dialogs_.askSaveFileName(window_, previewFileName_, QString()))
+    if (const std::optional<SaveChoice> choice = dialogs_.askSaveFileName(window_, PreviewFileName(), QString()))
         saveAsFromDialog(*choice);
 }
 
@@ -101,40 +109,38 @@ void DocumentCommands::saveAsFromDialog(const SaveChoice& choice)
 {
     const QString fileName = fromUtf8(saveAsFileName(choice.fileName.toStdString(), choice.kind));
     const SaveKind kind = savedKindFor(fileName.toStdString()).value_or(choice.kind);
+    std::string& documentName = canvas_.document().CurrentFileName;
     if (!saveAsAccepts(kind, canvas_.ImageWidth(), canvas_.ImageHeight())) {
-        canvas_.document().CurrentFileName.clear();
+        documentName.clear();
         dialogs_.beep();
         dialogs_.showRefusal(window_, kIconSizeRefusal);
         return;
     }
     if (!mayReplace(fileName))
         return;
-    // The name is the document's from here on, also when the write fails.
-    canvas_.document().CurrentFileName = fileName.toStdString();
+    // A write that fails leaves the document named as it was.
+    const std::string earlierName = documentName;
+    documentName = fileName.toStdString();
     if (reportingErrors([&] { writeDocument(fileName, kind); }))
-        removePreviewUnless(fileName);
+        preview_.remove();
+    else
+        documentName = earlierName;
 }
 
 bool DocumentCommands::mayReplace(const QString& fileName)
 {
     // The preview this command wrote itself is not asked about.
-    if (!QFileInfo(fileName).isFile() || sameFile(fileName, previewFileName_))
+    if (!QFileInfo(fileName).isFile() || preview_.isPreview(fileName))
         return true;
     return dialogs_.askYesNo(window_, kReplaceQuestion.arg(QFileInfo(fileName).absoluteFilePath()));
-}
-
-void DocumentCommands::removePreviewUnless(const QString& savedFileName)
-{
-    // The user may have kept the proposed name: then the preview is the
-    // file just saved.
-    if (previewFileName_.isEmpty() || sameFile(previewFileName_, savedFileName))
-        return;
-    QFile::remove(previewFileName_);
 }
 
 void DocumentCommands::writeDocument(const QString& fileName, SaveKind kind)
 {
     writeFileWhole(fileName.toStdString(), savedFileBytes(canvas_.Im2(), kind));
+    // The file holds what was just written, and no more.
+    if (fileName.toStdString() == openedFileName_)
+        openedBeyondSave_.reset();
     canvas_.document().markSaved();
     emit saved(fileName);
 }
@@ -185,19 +191,12 @@ QString DocumentCommands::saveProgramCursorFile(int hotSpotX, int hotSpotY)
 
 QString DocumentCommands::previewFolder()
 {
-    QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (desktop.isEmpty())
-        desktop = QDir::homePath();
-    return QDir(desktop).filePath(kPreviewFolderName);
+    return SavePreview::folder();
 }
 
-void DocumentCommands::PrepareSavePreview(const QString& stem, const QString& extension)
+void DocumentCommands::PrepareSavePreview()
 {
-    const QString folder = previewFolder();
-    // A folder that cannot be made shows as the preview file's error.
-    QDir().mkpath(folder);
-    previewFileName_ = QDir(folder).filePath(stem + extension);
-    writeFileWhole(previewFileName_.toStdString(), savedFileBytes(canvas_.Im2(), SaveKind::Bitmap));
+    preview_.write(savedFileBytes(canvas_.Im2(), SaveKind::Bitmap));
 }
 
 } // namespace pimoko

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/save_preview.h"
+#include "files/model/icon_holdings.h"
 #include "files/model/saved_file.h"
 #include "platform/dialogs.h"
 
@@ -29,10 +31,16 @@ public:
     SaveAnswer AskToSaveChanges();
 
     // The save command: a ".bmp" or ".ico" name is written as that kind,
-    // without a question; anything else asks for a name.
+    // without a question, unless it would lose images of the icon file the
+    // document was opened from (then it asks, No by default); anything
+    // else asks for a name.
     void ActSaveExecute();
+    // The document now comes from this file; beyondSave says what saving
+    // over it would lose (nothing for the editor's own kind and bitmaps).
+    void noteOpenedFile(const QString& fileName, std::optional<IconHoldings> beyondSave);
     // Asks for a name and a filter; the name written and its kind follow
     // saveAsFileName. Asks before it replaces a file other than the preview.
+    // When the write fails the document keeps the name it had.
     void ActSaveAsExecute();
 
     // Write the document and then clear its modified flag; throw FileError.
@@ -51,12 +59,11 @@ public:
     // Where the program file is taken to lie; the running program by default.
     void setProgramFilePath(const QString& path) { programFilePath_ = path; }
 
-    // Writes the image as "<stem><extension>" in the preview folder
-    // "アイコン" on the desktop, made when missing; throws FileError.
-    void PrepareSavePreview(const QString& stem, const QString& extension);
-    QString PreviewFileName() const { return previewFileName_; }
-    // The folder the preview lives in: "アイコン" in the desktop folder, or
-    // in the home folder when there is no desktop folder.
+    // Writes the image as the preview bitmap in the folder "アイコン" on the
+    // desktop (see save_preview.h); PreviewFileName is empty when it could
+    // not be written.
+    void PrepareSavePreview();
+    QString PreviewFileName() const { return preview_.fileName(); }
     static QString previewFolder();
 
 signals:
@@ -70,14 +77,17 @@ private:
     bool reportingErrors(Step step);
     void saveAsFromDialog(const SaveChoice& choice);
     bool mayReplace(const QString& fileName);
-    void removePreviewUnless(const QString& savedFileName);
+    bool mayOverwriteOpenedIcon();
     void writeDocument(const QString& fileName, SaveKind kind);
 
     Canvas& canvas_;
     Dialogs& dialogs_;
     QWidget* window_;
-    // The preview this save-as wrote; empty when it could not be written.
-    QString previewFileName_;
+    SavePreview preview_;
+    // The file the document was opened from, and what saving over it
+    // would lose; reset once the file holds what the editor wrote.
+    std::string openedFileName_;
+    std::optional<IconHoldings> openedBeyondSave_;
     QString programFilePath_;
 };
 

@@ -141,7 +141,34 @@ void replaceWhole(const std::string& target, std::span<const std::uint8_t> bytes
     }
 }
 
+void createWhole(const std::string& target, std::span<const std::uint8_t> bytes)
+{
+    std::string temporary;
+    FileDescriptor fd(createTemporary(folderOf(target), temporary));
+    try {
+        writeAll(fd.get(), bytes);
+        if (::close(fd.release()) != 0)
+            fail(errno);
+        // A link is made only where no name is: the no-replace rename.
+        if (::link(temporary.c_str(), target.c_str()) != 0)
+            fail(errno);
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    ::unlink(temporary.c_str());
+}
+
 } // namespace
+
+void writeNewFileWhole(const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    try {
+        createWhole(path, bytes);
+    } catch (const Failure& failure) {
+        throw FileError(cannotCreateText(path, failure.reason));
+    }
+}
 
 void writeFileWhole(const std::string& path, std::span<const std::uint8_t> bytes)
 {

@@ -25,4 +25,9 @@ namespace pimoko {
 // beside it, and FileError is thrown with cannotCreateText(path, reason).
 void writeFileWhole(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// The same for a file that must not exist yet: whatever is there under that
+// name, a link included, or gets there first, is left alone, and the write
+// fails with the reason for an existing file.
+void writeNewFileWhole(const std::string& path, std::span<const std::uint8_t> bytes);
+
 } // namespace pimoko

@@ -45,6 +45,12 @@ private slots:
     void failedSaveKeepsFileAndWork_data();
     void failedSaveKeepsFileAndWork();
     void previewThatCannotBeWrittenStillSaves();
+    void previewLeavesOtherFilesAlone_data();
+    void previewLeavesOtherFilesAlone();
+    void drawingSavedAsThePreviewIsKept();
+    void saveOverIconThatHoldsMore_data();
+    void saveOverIconThatHoldsMore();
+    void failedSaveAsKeepsEarlierName();
 
 private:
     // A drawing of side x side pixels (16, 32 or 64) with an edit in it.
@@ -354,6 +360,154 @@ void DocumentCommandsTest::previewThatCannotBeWrittenStillSaves()
     QCOMPARE(readAll(path("a.bmp")).size(), 4150);
     QVERIFY(!form_->canvas().document().ImageModified);
     QCOMPARE(readAll(DocumentCommands::previewFolder()), QByteArray("in the way"));
+}
+
+// Files under the preview's names that the editor did not write as a
+// preview are never written over or deleted: the preview takes the first
+// free name.
+void DocumentCommandsTest::previewLeavesOtherFilesAlone_data()
+{
+    QTest::addColumn<QStringList>("taken");  // "name" a file, "name>" a link to a missing file
+    QTest::addColumn<QString>("proposed");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("no file there") << QStringList{} << "_.bmp" << false;
+    QTest::newRow("the user's _.bmp, cancelled") << QStringList{"_.bmp"} << "_2.bmp" << true;
+    QTest::newRow("the user's _.bmp, saved elsewhere") << QStringList{"_.bmp"} << "_2.bmp" << false;
+    QTest::newRow("_.bmp and _2.bmp taken") << QStringList{"_.bmp", "_2.bmp"} << "_3.bmp" << false;
+    QTest::newRow("a link named _.bmp") << QStringList{"_.bmp>"} << "_2.bmp" << false;
+}
+
+void DocumentCommandsTest::previewLeavesOtherFilesAlone()
+{
+    QFETCH(QStringList, taken);
+    QFETCH(QString, proposed);
+    QFETCH(bool, cancel);
+    const QDir folder(DocumentCommands::previewFolder());
+    QVERIFY(QDir().mkpath(folder.path()));
+    for (const QString& name : taken) {
+        if (name.endsWith(u'>'))
+            QVERIFY(QFile::link(path("missing.bmp"), folder.filePath(name.chopped(1))));
+        else
+            writeAll(folder.filePath(name), "the user's " + name.toUtf8());
+    }
+    modify();
+    dialogs_->saveChoices.push_back(cancel ? std::nullopt : std::optional(SaveChoice{path("a.bmp"), SaveKind::Bitmap}));
+    form_->ActSaveAsExecute();
+
+    QCOMPARE(dialogs_->saveRequests[0].presetFileName, folder.filePath(proposed));
+    for (const QString& name : taken) {
+        if (name.endsWith(u'>'))
+            QVERIFY(!QFile::exists(path("missing.bmp")));
+        else
+            QCOMPARE(readAll(folder.filePath(name)), "the user's " + name.toUtf8());
+    }
+    // The preview itself stays after a cancel and goes after a save.
+    QCOMPARE(QFile::exists(folder.filePath(proposed)), cancel);
+}
+
+void DocumentCommandsTest::drawingSavedAsThePreviewIsKept()
+{
+    // A hurried user saves a drawing under the proposed name, by another
+    // spelling of its path.
+    modify();
+    const QString spelled = DocumentCommands::previewFolder() + QStringLiteral("/../アイコン/_.bmp");
+    dialogs_->saveChoices.push_back(SaveChoice{spelled, SaveKind::Bitmap});
+    form_->ActSaveAsExecute();
+    const QByteArray drawing = readAll(previewFile());
+    QCOMPARE(drawing.size(), 4150);
+
+    // The next save-as neither writes over it nor deletes it: not when
+    // cancelled, not when saved elsewhere.
+    form_->canvas().document().pixels().setPixel(5, 5, 0x00FF00);
+    const QString second = DocumentCommands::previewFolder() + QStringLiteral("/_2.bmp");
+    dialogs_->saveChoices.push_back(std::nullopt);
+    form_->ActSaveAsExecute();
+    QCOMPARE(dialogs_->saveRequests[1].presetFileName, second);
+    QCOMPARE(readAll(previewFile()), drawing);
+    // A preview left from a cancel is written over in its place.
+    dialogs_->saveChoices.push_back(SaveChoice{path("b.bmp"), SaveKind::Bitmap});
+    form_->ActSaveAsExecute();
+    QCOMPARE(dialogs_->saveRequests[2].presetFileName, second);
+    QCOMPARE(readAll(previewFile()), drawing);
+    QVERIFY(!QFile::exists(second));
+    QVERIFY(dialogs_->yesNoQuestions.isEmpty());
+}
+
+void DocumentCommandsTest::saveOverIconThatHoldsMore_data()
+{
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<QString>("question");  // empty: none is asked
+    QTest::addColumn<bool>("yes");
+    const QString saved = QStringLiteral("上書きすると 32 × 32 の 16 色のイメージ 1 個だけになります。上書きしますか?");
+    const QString two = QStringLiteral("このファイルには 2 個のイメージがあります。") + saved;
+    QTest::newRow("two images, no") << "depth4_16_32.ico" << two << false;
+    QTest::newRow("two images, yes") << "depth4_16_32.ico" << two << true;
+    QTest::newRow("three 32-bit images")
+        << "imagemagick_sizes.ico" << QStringLiteral("このファイルには 3 個のイメージがあります。") + saved << false;
+    QTest::newRow("one 48 x 48 image")
+        << "only48.ico" << QStringLiteral("このファイルのイメージは 48 × 48 の 256 色です。") + saved << false;
+    QTest::newRow("one 16 x 16 image")
+        << "only16.ico" << QStringLiteral("このファイルのイメージは 16 × 16 の 16 色です。") + saved << false;
+    QTest::newRow("256 colours")
+        << "depth8.ico" << QStringLiteral("このファイルのイメージは 32 × 32 の 256 色です。") + saved << false;
+    QTest::newRow("24-bit")
+        << "depth24.ico" << QStringLiteral("このファイルのイメージは 32 × 32 の フルカラーです。") + saved << false;
+    QTest::newRow("alpha") << "depth32_alpha.ico"
+                           << QStringLiteral("このファイルのイメージは 32 × 32 の 透明度付きフルカラーです。") + saved
+                           << true;
+    QTest::newRow("PNG image")
+        << "png_gray16.ico" << QStringLiteral("このファイルのイメージは 24 × 24 の PNG 形式です。") + saved << false;
+    QTest::newRow("2 colours, as saved") << "depth1.ico" << QString() << true;
+    QTest::newRow("the editor's own kind") << "own" << QString() << true;
+}
+
+void DocumentCommandsTest::saveOverIconThatHoldsMore()
+{
+    QFETCH(QString, icon);
+    QFETCH(QString, question);
+    QFETCH(bool, yes);
+    const QString file = path(icon == u"own" ? QStringLiteral("own.ico") : icon);
+    if (icon == u"own") {
+        modify();
+        form_->canvas().document().CurrentFileName = file.toStdString();
+        form_->ActSaveExecute();
+    } else {
+        QVERIFY(QFile::copy(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/") + icon, file));
+    }
+    const QByteArray before = readAll(file);
+    form_->show();
+    form_->OpenImageFile(file);
+    modify();
+    if (!question.isEmpty())
+        dialogs_->yesNoAnswers.push_back(yes);
+    // From the unsaved-changes question on closing, as from Ctrl+S.
+    dialogs_->saveAnswers.push_back(SaveAnswer::Yes);
+    form_->ActExitExecute();
+
+    QCOMPARE(dialogs_->yesNoQuestions, question.isEmpty() ? QList<QString>{} : QList<QString>{question});
+    QCOMPARE(form_->isVisible(), !yes);
+    QCOMPARE(bool(form_->canvas().document().ImageModified), !yes);
+    QCOMPARE(readAll(file).size(), yes ? 766 : before.size());
+    if (!yes)
+        QCOMPARE(readAll(file), before);
+}
+
+void DocumentCommandsTest::failedSaveAsKeepsEarlierName()
+{
+    const QString earlier = path("earlier.bmp");
+    modify();
+    form_->canvas().document().CurrentFileName = earlier.toStdString();
+    dialogs_->saveChoices.push_back(SaveChoice{path("missing/x.bmp"), SaveKind::Bitmap});
+    form_->ActSaveAsExecute();
+    QCOMPARE(dialogs_->errors.size(), 1);
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), earlier);
+    QVERIFY(form_->canvas().document().ImageModified);
+    // A refusal for the icon's size is not a failure: the name is emptied.
+    form_->ActSize1Execute();
+    dialogs_->saveChoices.push_back(SaveChoice{path("small.ico"), SaveKind::Icon});
+    form_->ActSaveAsExecute();
+    QCOMPARE(dialogs_->refusals, QList<QString>{kIconSizeRefusal});
+    QVERIFY(form_->canvas().document().CurrentFileName.empty());
 }
 
 QTEST_MAIN(DocumentCommandsTest)

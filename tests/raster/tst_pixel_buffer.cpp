@@ -18,6 +18,8 @@ private slots:
     void rasterOperations_data();
     void rasterOperations();
     void negativeSizeGivesEmptyBuffer();
+    void indexedNotXorCombinesIndices_data();
+    void indexedNotXorCombinesIndices();
 };
 
 void PixelBufferTest::storableColour_data()
@@ -140,6 +142,34 @@ void PixelBufferTest::rasterOperations()
     QCOMPARE(combine(pixel, pen, RasterOp::NotXor), notXor);
     QCOMPARE(combine(notXor, pen, RasterOp::NotXor), pixel);
     QCOMPARE(combine(pixel, pen, RasterOp::Copy), pen);
+}
+
+// An indexed picture draws NOT-XOR on its table indices: NOT (pixel XOR pen)
+// within the bits a pixel has.
+void PixelBufferTest::indexedNotXorCombinesIndices_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<Color>("pixel");
+    QTest::addColumn<Color>("pen");
+    QTest::addColumn<Color>("drawn");
+    QTest::newRow("1-bit: black on white stays black") << 4 << kWhite << kBlack << kBlack;
+    QTest::newRow("1-bit: black on black turns white") << 4 << kBlack << kBlack << kWhite;
+    // Indices 5 and 3: NOT 6 in four bits is 9.
+    QTest::newRow("4-bit greys") << 5 << Color(0x555555) << Color(0x333333) << Color(0x999999);
+}
+
+void PixelBufferTest::indexedNotXorCombinesIndices()
+{
+    QFETCH(int, format);
+    QFETCH(Color, pixel);
+    QFETCH(Color, pen);
+    QFETCH(Color, drawn);
+    PixelBuffer buffer(1, 1, pixel);
+    buffer.convertTo(formatNumber(format));
+    buffer.applyPixel(0, 0, pen, RasterOp::NotXor);
+    QCOMPARE(buffer.pixel(0, 0), drawn);
+    buffer.applyPixel(0, 0, pen, RasterOp::NotXor);
+    QCOMPARE(buffer.pixel(0, 0), pixel);
 }
 
 void PixelBufferTest::negativeSizeGivesEmptyBuffer()

@@ -54,18 +54,22 @@ std::variant<OpenedPicture, OpenRefusal> readBitmap(const ReadableFile& file)
     const BitmapInfo info = readBitmapHeaders(bytes);
     if (!fitsTheEditor(info.width, info.height))
         return OpenRefusal::Size;
-    return OpenedPicture{readBitmapFile(bytes), PictureKind::Bitmap};
+    return OpenedPicture{readBitmapFile(bytes), PictureKind::Bitmap, std::nullopt};
 }
 
 std::variant<OpenedPicture, OpenRefusal> readPicture(const ReadableFile& file, PictureKind kind)
 {
     if (kind == PictureKind::Bitmap)
         return readBitmap(file);
-    OpenedPicture opened{{}, kind};
+    OpenedPicture opened{{}, kind, std::nullopt};
     if (kind == PictureKind::Program)
         opened.picture = readProgramIconPicture(file);
-    else
-        opened.picture = readIconPicture(file.readAll(kMaxIconFileSize));
+    else {
+        const std::vector<std::uint8_t> bytes = file.readAll(kMaxIconFileSize);
+        opened.picture = readIconPicture(bytes);
+        if (kind == PictureKind::Icon)
+            opened.beyondSave = iconHoldingsBeyondSave(bytes);
+    }
     if (!fitsTheEditor(opened.picture.width(), opened.picture.height()))
         return OpenRefusal::Size;
     return opened;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "files/model/file_names.h"
+#include "files/model/icon_holdings.h"
 #include "raster/pixel_buffer.h"
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -42,6 +44,8 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path,
 struct OpenedPicture {
     PixelBuffer picture;
     PictureKind kind = PictureKind::Unknown;
+    // For an icon file: what saving over it would lose (see icon_holdings.h).
+    std::optional<IconHoldings> beyondSave;
 };
 
 // Reads the file as its extension says. A kind the editor does not open and
