@@ -16,12 +16,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
 
     Canvas canvas;
-    canvas.setImageSize(64, 64);
     canvas.settings.maskPanelVisible = true;
-    canvas.ResetCanvas(kBlack, kWhite);
+    canvas.ResetCanvas(64, 64, kBlack, kWhite);
     for (int i = 0; i < 64; ++i)
-        canvas.document().pixels().setPixel(i, i, 0x0000FF);
-    report("RefreshAfterEdit, model, 64 x 64 with previews", medianMicroseconds(2000, [&] { canvas.RefreshAfterEdit(); }));
+        canvas.document().strokePixels().setPixel(i, i, 0x0000FF);
+    report("RefreshAfterEdit, model, 64 x 64 with previews", medianMicroseconds(2000, [&] { canvas.rebuildViews(); }));
 
     TPimoForm1 form;
     form.ActSize4Execute();

@@ -10,9 +10,8 @@ using namespace pimoko;
 int main()
 {
     Canvas canvas;
-    canvas.setImageSize(64, 64);
     canvas.settings.maskPanelVisible = true;
-    canvas.ResetCanvas(kBlack, kWhite);
+    canvas.ResetCanvas(64, 64, kBlack, kWhite);
     DrawingTools tools;
     PenColors colors;
 

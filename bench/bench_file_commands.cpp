@@ -27,15 +27,15 @@ int main(int argc, char* argv[])
     std::mt19937 random(64);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x)
-            form.canvas().document().pixels().setPixel(x, y, Color(random() & 0xFFFFFF));
+            form.canvas().document().strokePixels().setPixel(x, y, Color(random() & 0xFFFFFF));
     form.RefreshAfterEdit();
     form.show();
 
     for (const char* name : {"drawing.ico", "drawing.bmp"}) {
-        form.canvas().document().CurrentFileName = folder.filePath(QString::fromLatin1(name)).toStdString();
+        form.canvas().document().rename(folder.filePath(QString::fromLatin1(name)).toStdString());
         const std::string what = std::string("save command, 64 x 64, to ") + name;
         report(what.c_str(), medianMicroseconds(200, [&] {
-                   form.canvas().document().markModified();
+                   form.canvas().document().finishStroke();
                    form.ActSaveExecute();
                    form.repaint();
                }));
@@ -72,7 +72,7 @@ int main(int argc, char* argv[])
     std::vector<double> times;
     for (int run = 0; run < 200; ++run) {
         form.ActSize4Execute();
-        form.canvas().document().replaceImage(PixelBuffer(64, 64, 0x123456));
+        form.canvas().document().transform(PixelBuffer(64, 64, 0x123456));
         dialog->showFor(64, 64);
         dialog->RadioGroup1Click(2);
         const auto start = std::chrono::steady_clock::now();

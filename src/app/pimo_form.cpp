@@ -54,8 +54,7 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
         [this](Qt::MouseButton button, MouseState state, QPoint p) { Im1MouseUp(button, state, p); },
     });
     files_ = new DocumentCommands(canvas_, *dialogs_, this);
-    connect(files_, &DocumentCommands::saved, this,
-            [this](const QString& fileName) { showCaptionFor(fileName.toStdString()); });
+    canvas_.documentChanged = [this](Document::Change change) { documentChanged(change); };
     for (QAbstractButton* button : ui_.toolGroup->buttons())
         connect(button, &QAbstractButton::clicked, this, &TPimoForm1::Ellipse1Click);
     // A click on the size box changes the back-panel colour.
@@ -84,7 +83,7 @@ TPimoForm1::~TPimoForm1()
 
 void TPimoForm1::FormDestroy()
 {
-    rescue_ = RescueHistory();
+    canvas_.documentChanged = nullptr;
 }
 
 void TPimoForm1::connectCommands()
@@ -117,18 +116,14 @@ void TPimoForm1::FormCreate()
         screenDpiY_ = int(screen->logicalDotsPerInchY());
     FHotSpotX = 0;
     FHotSpotY = 0;
-    canvas_.setImageSize(StartValues::ImageSide, StartValues::ImageSide);
     colorPanel_->setColors(PenColors{StartValues::LeftColor, StartValues::RightColor});
     canvas_.settings.BackPanelColor = StartValues::BackPanelColor;
-    updateRescueCommand();
-    canvas_.document().CurrentFileName.clear();
-    showCaptionFor({});
     ApplyBackPanelColor();
     for (QAction* action : {ActionList1->ActNew, ActionList1->ActOpen, ActionList1->ActSave, ActionList1->ActPrint})
         action->setEnabled(true);
     for (QAbstractButton* button : ui_.toolGroup->buttons())
         button->setEnabled(true);
-    ResetCanvas(StartValues::GridColor, StartValues::ImageColor);
+    canvas_.document().startNew(PixelBuffer(StartValues::ImageSide, StartValues::ImageSide, StartValues::ImageColor));
     setAcceptDrops(true);
 }
 
@@ -178,6 +173,18 @@ void TPimoForm1::closeEvent(QCloseEvent* event)
 void TPimoForm1::showCaptionFor(const std::string& fileName)
 {
     setWindowTitle(QString::fromStdString(captionFor(fileName)));
+}
+
+void TPimoForm1::documentChanged(Document::Change change)
+{
+    using Change = Document::Change;
+    if (Canvas::changesViews(change))
+        canvasRebuilt();
+    // The caption names the file last opened or saved; a name that changes
+    // without a file written or read (a refused save-as) is not shown.
+    if (change == Change::New || change == Change::Opened || change == Change::Saved)
+        showCaptionFor(canvas_.document().CurrentFileName());
+    ActionList1->ActUndo->setEnabled(canvas_.document().rescueHistory().canRescue());
 }
 
 void TPimoForm1::ActAboutExecute()

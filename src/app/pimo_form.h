@@ -79,7 +79,7 @@ public:
     // as it was after any of them.
     void OpenImageFile(const QString& fileName);
 
-    const RescueHistory& rescueHistory() const { return rescue_; }
+    const RescueHistory& rescueHistory() const { return canvas_.document().rescueHistory(); }
     TAboutBox* aboutBox() const { return AboutBox; }
     TOKBottomDlg* sizeDialog() const { return OKBottomDlg; }
 
@@ -125,18 +125,16 @@ private:
     void centreOnScreen();
     // The size commands' blank white canvas of side x side.
     void setSize(int side);
-    // A square picture as the document, the previews shown as the size
-    // commands show them: at 32 x 32 only.
-    void adoptSquarePicture(PixelBuffer picture);
     // The blank 32 x 32 image of the new-image command.
     void startNewImage();
     void showCaptionFor(const std::string& fileName);
-    // Turns or mirrors the document and refreshes as after a stroke.
+    // The one answer to the document's notice: the views, the size box, the
+    // caption and the rescue command follow the document.
+    void documentChanged(Document::Change change);
+    // Turns or mirrors the document.
     void transformDocument(TransformMode mode);
     // The enlarge/reduce dialog's OK: the image stretched to side x side.
     void applyChosenSize(int side);
-    // Places an opened picture as the document, at its own size.
-    void placePicture(PixelBuffer picture, const QString& fileName, bool showMasks);
     // Runs `step`; a file error goes to the error box. False after one.
     bool reportingFileErrors(const std::function<void()>& step);
     // Moves and sizes the view widgets after the canvas changed size.
@@ -144,21 +142,15 @@ private:
     void refreshViews();
     // Brings the widgets along after the canvas model was rebuilt.
     void canvasRebuilt();
-    // `picture` as the document at its own size, every view rebuilt.
-    void adoptPicture(PixelBuffer picture);
     // Called first by every press on the editing view, before the tool acts:
-    // the place where the rescue history keeps a copy of the image.
+    // the document's startStroke keeps a rescue copy of the image.
     void PushRescue();
-    // The rescue command is enabled while the history has a step; called
-    // after everything that changes the history.
-    void updateRescueCommand();
     void showPixelPosition(Point pixel);
 
     Canvas canvas_;
     MainWindowUi ui_;
     ToolCode FTool = ToolCode::Pen;
     DrawingTools drawingTools_;
-    RescueHistory rescue_;
     std::array<std::optional<QCursor>, 7> cursorSlots_;
     QStringList filesToOpen_;
     std::unique_ptr<Dialogs> dialogs_;

@@ -65,46 +65,24 @@ void TPimoForm1::OpenImageFile(const QString& fileName)
         return;
     }
     OpenedPicture& opened = std::get<OpenedPicture>(read);
-    if (opened.kind == PictureKind::Cursor) {
-        // Cursor creation mode rebuilds the canvas; a cursor file that cannot
-        // be written anywhere leaves everything as it was.
-        const Document document = canvas_.document();
-        const Canvas::Settings settings = canvas_.settings;
-        const PenColors colors = colorPanel_->colors();
-        const QString caption = windowTitle();
-        if (!reportingFileErrors([this] { ActMakeCursorExecute(); })) {
-            canvas_.settings = settings;
-            colorPanel_->setColors(colors);
-            canvas_.document() = document;
-            RefreshAfterEdit();
-            setWindowTitle(caption);
-            return;
-        }
-    }
-    placePicture(std::move(opened.picture), fileName, opened.kind != PictureKind::Bitmap);
+    // Cursor creation mode; a cursor file that cannot be written anywhere
+    // leaves everything as it was.
+    if (opened.kind == PictureKind::Cursor && !reportingFileErrors([this] { ActMakeCursorExecute(); }))
+        return;
+    canvas_.settings.maskPanelVisible = opened.kind != PictureKind::Bitmap;
+    canvas_.document().open(std::move(opened.picture), fileName.toStdString());
     files_->noteOpenedFile(fileName, std::move(opened.beyondSave));
-}
-
-void TPimoForm1::placePicture(PixelBuffer picture, const QString& fileName, bool showMasks)
-{
-    rescue_.clear();
-    updateRescueCommand();
-    canvas_.settings.maskPanelVisible = showMasks;
-    canvas_.document().CurrentFileName = fileName.toStdString();
-    canvas_.document().markSaved();
-    adoptPicture(std::move(picture));
-    showCaptionFor(canvas_.document().CurrentFileName);
     ui_.Button1->setFocus();
 }
 
 void TPimoForm1::ActMakeCursorExecute()
 {
-    canvas_.setImageSize(32, 32);
+    // The cursor file first: when it cannot be written, nothing has changed.
+    const PixelBuffer blank(32, 32, 0xFF0000);
+    files_->saveProgramCursorFile(blank, FHotSpotX, FHotSpotY);
     colorPanel_->setColors(PenColors{kBlack, kWhite});
     canvas_.settings.maskPanelVisible = true;
-    ResetCanvas(kBlack, 0xFF0000);
-    canvas_.document().markSaved();
-    files_->saveProgramCursorFile(FHotSpotX, FHotSpotY);
+    canvas_.ResetCanvas(blank.width(), blank.height(), kBlack, blank.pixel(0, 0));
 }
 
 void TPimoForm1::dragEnterEvent(QDragEnterEvent* event)
@@ -133,11 +111,8 @@ void TPimoForm1::ActNewExecute()
 
 void TPimoForm1::startNewImage()
 {
-    rescue_.clear();
-    updateRescueCommand();
-    canvas_.document().CurrentFileName.clear();
-    showCaptionFor({});
-    setSize(StartValues::ImageSide);
+    canvas_.settings.maskPanelVisible = true;
+    canvas_.document().startNew(PixelBuffer(StartValues::ImageSide, StartValues::ImageSide, StartValues::ImageColor));
 }
 
 void TPimoForm1::ActSaveExecute()

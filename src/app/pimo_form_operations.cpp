@@ -17,8 +17,7 @@ namespace pimoko {
 
 void TPimoForm1::transformDocument(TransformMode mode)
 {
-    adoptPicture(TransformImage(canvas_.Im2(), mode));
-    canvas_.document().markModified();
+    canvas_.document().transform(TransformImage(canvas_.Im2(), mode));
 }
 
 void TPimoForm1::Act90Execute() { transformDocument(TransformMode::RotateRight); }
@@ -40,8 +39,8 @@ void TPimoForm1::applyChosenSize(int side)
 {
     // The size command's canvas, holding the stretched image instead of a
     // blank one.
-    adoptSquarePicture(stretchImage(canvas_.Im2(), side, side));
-    canvas_.document().markModified();
+    canvas_.settings.maskPanelVisible = side == 32;
+    canvas_.document().stretch(stretchImage(canvas_.Im2(), side, side));
 }
 
 void TPimoForm1::ActPrintExecute()
@@ -58,8 +57,9 @@ void TPimoForm1::ActPrintExecute()
 
 void TPimoForm1::setSize(int side)
 {
-    adoptSquarePicture(PixelBuffer(side, side, StartValues::ImageColor));
-    canvas_.document().markSaved();
+    // The previews are shown at 32 x 32 only.
+    canvas_.settings.maskPanelVisible = side == 32;
+    canvas_.document().resizeBlank(PixelBuffer(side, side, StartValues::ImageColor));
 }
 
 void TPimoForm1::ActSize1Execute() { setSize(16); }

@@ -119,25 +119,12 @@ void TPimoForm1::canvasRebuilt()
 void TPimoForm1::ResetCanvas(Color GridColor, Color BackColor)
 {
     canvas_.ResetCanvas(GridColor, BackColor);
-    canvasRebuilt();
 }
 
 void TPimoForm1::RefreshAfterEdit()
 {
-    canvas_.RefreshAfterEdit();
+    canvas_.rebuildViews();
     canvasRebuilt();
-}
-
-void TPimoForm1::adoptPicture(PixelBuffer picture)
-{
-    canvas_.adoptPicture(std::move(picture));
-    canvasRebuilt();
-}
-
-void TPimoForm1::adoptSquarePicture(PixelBuffer picture)
-{
-    canvas_.settings.maskPanelVisible = picture.width() == 32;
-    adoptPicture(std::move(picture));
 }
 
 void TPimoForm1::UpdateMaskPreviews()
@@ -174,7 +161,6 @@ void TPimoForm1::Im1MouseMove(MouseState state, QPoint point)
 void TPimoForm1::Im1MouseUp(Qt::MouseButton, MouseState state, QPoint point)
 {
     drawingTools_.mouseUp(canvas_, FTool, state, {point.x(), point.y()}, colorPanel_->colors());
-    canvasRebuilt();
 }
 
 void TPimoForm1::ActBCExecute()
@@ -189,22 +175,12 @@ void TPimoForm1::ActBCExecute()
 
 void TPimoForm1::PushRescue()
 {
-    rescue_.PushRescue(canvas_.Im2());
-    updateRescueCommand();
+    canvas_.document().startStroke();
 }
 
 void TPimoForm1::ActUndoExecute()
 {
-    if (!rescue_.canRescue())
-        return;
-    rescue_.rescueInto(canvas_);
-    canvasRebuilt();
-    updateRescueCommand();
-}
-
-void TPimoForm1::updateRescueCommand()
-{
-    ActionList1->ActUndo->setEnabled(rescue_.canRescue());
+    canvas_.document().rescue();
 }
 
 } // namespace pimoko

@@ -46,7 +46,7 @@ bool DocumentCommands::reportingErrors(Step step)
 SaveAnswer DocumentCommands::AskToSaveChanges()
 {
     dialogs_.beep();
-    return dialogs_.askYesNoCancel(window_, fromUtf8(unsavedChangesText(canvas_.document().CurrentFileName)));
+    return dialogs_.askYesNoCancel(window_, fromUtf8(unsavedChangesText(canvas_.document().CurrentFileName())));
 }
 
 bool DocumentCommands::settleUnsavedChanges()
@@ -68,7 +68,7 @@ bool DocumentCommands::settleUnsavedChanges()
 
 void DocumentCommands::ActSaveExecute()
 {
-    const std::string& name = canvas_.document().CurrentFileName;
+    const std::string& name = canvas_.document().CurrentFileName();
     const std::optional<SaveKind> kind = savedKindFor(name);
     if (!kind) {
         ActSaveAsExecute();
@@ -88,7 +88,7 @@ void DocumentCommands::noteOpenedFile(const QString& fileName, std::optional<Ico
 bool DocumentCommands::mayOverwriteOpenedIcon()
 {
     const Document& document = canvas_.document();
-    if (!openedBeyondSave_ || document.CurrentFileName != openedFileName_)
+    if (!openedBeyondSave_ || document.CurrentFileName() != openedFileName_)
         return true;
     return dialogs_.askYesNo(
         window_, fromUtf8(overwriteLossQuestion(*openedBeyondSave_, document.ImageWidth(), document.ImageHeight())));
@@ -109,22 +109,18 @@ void DocumentCommands::saveAsFromDialog(const SaveChoice& choice)
 {
     const QString fileName = fromUtf8(saveAsFileName(choice.fileName.toStdString(), choice.kind));
     const SaveKind kind = savedKindFor(fileName.toStdString()).value_or(choice.kind);
-    std::string& documentName = canvas_.document().CurrentFileName;
     if (!saveAsAccepts(kind, canvas_.ImageWidth(), canvas_.ImageHeight())) {
-        documentName.clear();
+        canvas_.document().rename({});
         dialogs_.beep();
         dialogs_.showRefusal(window_, kIconSizeRefusal);
         return;
     }
     if (!mayReplace(fileName))
         return;
-    // A write that fails leaves the document named as it was.
-    const std::string earlierName = documentName;
-    documentName = fileName.toStdString();
+    // The document takes the name once the file is written: a write that
+    // fails leaves it named as it was.
     if (reportingErrors([&] { writeDocument(fileName, kind); }))
         preview_.remove();
-    else
-        documentName = earlierName;
 }
 
 bool DocumentCommands::mayReplace(const QString& fileName)
@@ -141,7 +137,7 @@ void DocumentCommands::writeDocument(const QString& fileName, SaveKind kind)
     // The file holds what was just written, and no more.
     if (fileName.toStdString() == openedFileName_)
         openedBeyondSave_.reset();
-    canvas_.document().markSaved();
+    canvas_.document().markSaved(fileName.toStdString());
     emit saved(fileName);
 }
 
@@ -155,9 +151,9 @@ void DocumentCommands::SaveIconFile(const QString& fileName)
     writeDocument(fileName, SaveKind::Icon);
 }
 
-void DocumentCommands::SaveCursorFile(const QString& fileName, int, int)
+void DocumentCommands::SaveCursorFile(const QString& fileName, const PixelBuffer& picture, int, int)
 {
-    writeDocument(fileName, SaveKind::Icon);
+    writeFileWhole(fileName.toStdString(), savedFileBytes(picture, SaveKind::Icon));
 }
 
 QString DocumentCommands::programCursorFile() const
@@ -166,11 +162,11 @@ QString DocumentCommands::programCursorFile() const
     return fromUtf8(withExtension(program.toStdString(), ".cur"));
 }
 
-QString DocumentCommands::saveProgramCursorFile(int hotSpotX, int hotSpotY)
+QString DocumentCommands::saveProgramCursorFile(const PixelBuffer& picture, int hotSpotX, int hotSpotY)
 {
     const QString beside = programCursorFile();
     try {
-        SaveCursorFile(beside, hotSpotX, hotSpotY);
+        SaveCursorFile(beside, picture, hotSpotX, hotSpotY);
         return beside;
     } catch (const FileError& besideError) {
         // An installed program's folder is not the user's to write. When the
@@ -181,7 +177,7 @@ QString DocumentCommands::saveProgramCursorFile(int hotSpotX, int hotSpotY)
             throw told;
         const QString instead = QDir(own).filePath(QFileInfo(beside).fileName());
         try {
-            SaveCursorFile(instead, hotSpotX, hotSpotY);
+            SaveCursorFile(instead, picture, hotSpotX, hotSpotY);
         } catch (const FileError&) {
             throw told;
         }

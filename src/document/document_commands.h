@@ -43,18 +43,18 @@ public:
     // When the write fails the document keeps the name it had.
     void ActSaveAsExecute();
 
-    // Write the document and then clear its modified flag; throw FileError.
+    // Write the document; it is then saved under that name. Throw FileError.
     void SaveBitmapFile(const QString& fileName);
     void SaveIconFile(const QString& fileName);
-    // The cursor file holds the same bytes as the icon; the hot spot is
-    // not stored.
-    void SaveCursorFile(const QString& fileName, int hotSpotX, int hotSpotY);
+    // The cursor file holds the bytes of the picture's icon; the hot spot is
+    // not stored, and the document is left alone.
+    void SaveCursorFile(const QString& fileName, const PixelBuffer& picture, int hotSpotX, int hotSpotY);
 
     // The program's cursor file: the program file's path with ".cur" for its
     // extension. Written there when the folder takes it, else in the user's
     // own data folder; the error of the file that cannot be created only
     // when neither does. Returns the path written.
-    QString saveProgramCursorFile(int hotSpotX, int hotSpotY);
+    QString saveProgramCursorFile(const PixelBuffer& picture, int hotSpotX, int hotSpotY);
     QString programCursorFile() const;
     // Where the program file is taken to lie; the running program by default.
     void setProgramFilePath(const QString& path) { programFilePath_ = path; }

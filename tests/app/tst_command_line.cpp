@@ -87,7 +87,7 @@ QByteArray savedByWindow(const QString& input, const QStringList& steps, const Q
             form.sizeDialog()->OKBtnClick();
         }
     }
-    form.canvas().document().CurrentFileName = output.toStdString();
+    form.canvas().document().rename(output.toStdString());
     form.ActSaveExecute();
     if (!dialogs.errors.isEmpty() || !dialogs.refusals.isEmpty())
         return {};

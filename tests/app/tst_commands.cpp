@@ -415,7 +415,7 @@ void CommandsTest::paletteReplacesPickedColour()
 
 void CommandsTest::backPanelColourDialog()
 {
-    form_->canvas().document().pixels().setPixel(5, 5, kBlack);
+    form_->canvas().document().strokePixels().setPixel(5, 5, kBlack);
     form_->RefreshAfterEdit();
     const bool modified = form_->canvas().document().ImageModified;
     dialogs_->nextColor = 0x808080;

@@ -178,7 +178,7 @@ void EditViewTest::doubleClickPaintsOnlyFirstPress()
     press(cell(11, 11), Qt::LeftButton, Qt::LeftButton);
     release(cell(11, 11), Qt::LeftButton, Qt::NoButton);
     QCOMPARE(pixel(11, 11), Color(0xFF0000));
-    form_->canvas().document().pixels().setPixel(11, 11, kWhite);
+    form_->canvas().document().strokePixels().setPixel(11, 11, kWhite);
     QMouseEvent second(QEvent::MouseButtonDblClick, cell(11, 11), im1()->mapToGlobal(cell(11, 11)), Qt::LeftButton,
                        Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(im1(), &second);
@@ -202,7 +202,7 @@ void EditViewTest::middleAndModifiedPressesTakeRescueStep()
 
 void EditViewTest::pickerSetsColourBoxes()
 {
-    form_->canvas().document().pixels().setPixel(2, 2, 0x00FF00);
+    form_->canvas().document().strokePixels().setPixel(2, 2, 0x00FF00);
     form_->RefreshAfterEdit();
     QTest::mouseClick(form_->findChild<QWidget*>(QStringLiteral("Spoide1")), Qt::LeftButton);
     QTest::mouseClick(im1(), Qt::LeftButton, {}, cell(2, 2));
@@ -236,7 +236,9 @@ void EditViewTest::rescueThroughCommand()
 void EditViewTest::rescueShortcutDisabledAtStart()
 {
     QVERIFY(!form_->actions()->ActUndo->isEnabled());
-    form_->canvas().document().pixels().setPixel(5, 5, kBlack);
+    PixelBuffer picture(32, 32, kWhite);
+    picture.setPixel(5, 5, kBlack);
+    form_->canvas().document().open(picture, {});
     QTest::keyClick(form_.get(), Qt::Key_U, Qt::ControlModifier);
     QCOMPARE(pixel(5, 5), kBlack);
     QVERIFY(!form_->canvas().document().ImageModified);

@@ -31,6 +31,7 @@ private slots:
     void sizeDialogScalesTheImageOnOk_data();
     void sizeDialogScalesTheImageOnOk();
     void sizeDialogCancelChangesNothing();
+    void sizeDialogOkOnSavedDocumentMarksItModified();
     void printCommand_data();
     void printCommand();
 
@@ -84,7 +85,7 @@ void OperationCommandsTest::rotatingANonSquareImageTurnsTheViews()
 void OperationCommandsTest::transformsMarkModifiedAndStoreNoRescue()
 {
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, cellPoint(0, 0));
-    form_->canvas().document().markSaved();
+    form_->canvas().document().markSaved(form_->canvas().document().CurrentFileName());
     for (QAction* action : {form_->actions()->ActHantenRL, form_->actions()->ActHantenTB, form_->actions()->Act90}) {
         action->trigger();
         QVERIFY(form_->canvas().document().ImageModified);
@@ -115,11 +116,11 @@ void OperationCommandsTest::sizeDialogScalesTheImageOnOk()
     QFETCH(int, side);
     QFETCH(bool, masks);
     // Red at (2, 2) and white around it; blue at (4, 4) beside red at (5, 4).
-    auto& image = form_->canvas().document().pixels();
+    auto& image = form_->canvas().document().strokePixels();
     image.setPixel(2, 2, 0x0000FF);
     image.setPixel(4, 4, 0xFF0000);
     image.setPixel(5, 4, 0x0000FF);
-    form_->canvas().document().markModified();
+    form_->canvas().document().finishStroke();
     form_->RefreshAfterEdit();
     const int rescueSteps = form_->rescueHistory().FRescueCount;
     form_->actions()->ActSize->trigger();
@@ -150,6 +151,16 @@ void OperationCommandsTest::sizeDialogScalesTheImageOnOk()
         QCOMPARE(result.pixel(2, 2), Color(0x0000FF));
         QCOMPARE(result.pixel(0, 31), Color(0x0000FF));
     }
+}
+
+void OperationCommandsTest::sizeDialogOkOnSavedDocumentMarksItModified()
+{
+    QVERIFY(!form_->canvas().document().ImageModified);
+    form_->actions()->ActSize->trigger();
+    form_->sizeDialog()->RadioGroup1Click(0);
+    form_->sizeDialog()->OKBtnClick();
+    QCOMPARE(form_->canvas().ImageWidth(), 16);
+    QVERIFY(form_->canvas().document().ImageModified);
 }
 
 void OperationCommandsTest::sizeDialogCancelChangesNothing()

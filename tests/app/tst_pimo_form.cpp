@@ -135,7 +135,7 @@ void PimoFormTest::startState()
     QCOMPARE(canvas.ImageWidth(), 32);
     QCOMPARE(canvas.ImageHeight(), 32);
     QVERIFY(!canvas.document().ImageModified);
-    QVERIFY(canvas.document().CurrentFileName.empty());
+    QVERIFY(canvas.document().CurrentFileName().empty());
     QCOMPARE(canvas.settings.BackPanelColor, Color(0x008000));
     QCOMPARE(form_->leftColor(), Color(0xFF0000));
     QCOMPARE(form_->rightColor(), Color(0x0000FF));
@@ -208,17 +208,17 @@ void PimoFormTest::sizeCommands()
 void PimoFormTest::sizeCommandOnModifiedNamedDocument()
 {
     Canvas& canvas = form_->canvas();
-    canvas.document().CurrentFileName = "/tmp/named.ico";
+    canvas.document().rename("/tmp/named.ico");
     form_->setWindowTitle(QStringLiteral(" ピモコ   ルポミ舎     named.ico"));
-    canvas.document().pixels().setPixel(3, 3, kBlack);
-    canvas.document().markModified();
+    canvas.document().strokePixels().setPixel(3, 3, kBlack);
+    canvas.document().finishStroke();
     form_->RefreshAfterEdit();
     QVERIFY(canvas.document().ImageModified);
 
     form_->ActSize1Execute();
     QCOMPARE(canvas.ImageWidth(), 16);
     QVERIFY(!canvas.document().ImageModified);
-    QCOMPARE(canvas.document().CurrentFileName, std::string("/tmp/named.ico"));
+    QCOMPARE(canvas.document().CurrentFileName(), std::string("/tmp/named.ico"));
     QVERIFY(form_->windowTitle().endsWith(QStringLiteral("named.ico")));
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
@@ -416,8 +416,8 @@ void PimoFormTest::enterOnExitButtonCloses()
 void PimoFormTest::viewsShowCanvasPixels()
 {
     Canvas& canvas = form_->canvas();
-    canvas.document().pixels().setPixel(0, 0, 0x0000FF);
-    canvas.document().pixels().setPixel(1, 0, 0x00FF00);
+    canvas.document().strokePixels().setPixel(0, 0, 0x0000FF);
+    canvas.document().strokePixels().setPixel(1, 0, 0x00FF00);
     form_->RefreshAfterEdit();
     const QImage shot = form_->grab().toImage();
     const auto at = [&](const char* view, QPoint p) {
@@ -438,7 +438,7 @@ void PimoFormTest::newImageStartsWithoutRescueSteps()
 {
     for (int x : {1, 2})
         QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, QPoint(6 * x + 3, 3));
-    form_->canvas().document().markSaved();  // no question to answer
+    form_->canvas().document().markSaved(form_->canvas().document().CurrentFileName());  // no question to answer
     form_->actions()->ActNew->trigger();
     QCOMPARE(form_->rescueHistory().FRescueCount, 0);
 }

@@ -60,8 +60,8 @@ private:
             form_->ActSize1Execute();
         else if (side == 64)
             form_->ActSize4Execute();
-        form_->canvas().document().pixels().setPixel(3, 4, 0x0000FF);
-        form_->canvas().document().markModified();
+        form_->canvas().document().strokePixels().setPixel(3, 4, 0x0000FF);
+        form_->canvas().document().finishStroke();
         form_->RefreshAfterEdit();
     }
     QString path(const QString& name) const { return home_->path() + QLatin1Char('/') + name; }
@@ -106,7 +106,7 @@ void DocumentCommandsTest::saveAsIconOfNewImage()
     QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
     QVERIFY(!form_->canvas().document().ImageModified);
     QCOMPARE(form_->windowTitle(), QStringLiteral(" ピモコ   ルポミ舎     a.ico"));
-    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), path("a.ico"));
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), path("a.ico"));
     // Saved through the dialog: the preview is gone.
     QVERIFY(!QFile::exists(previewFile()));
 }
@@ -133,7 +133,7 @@ void DocumentCommandsTest::saveCommandChoosesKindByExtension()
     QFETCH(QByteArray, start);
     QFETCH(int, size);
     modify(side);
-    form_->canvas().document().CurrentFileName = path(name).toStdString();
+    form_->canvas().document().rename(path(name).toStdString());
     if (start.isEmpty())
         dialogs_->saveChoices.push_back(std::nullopt);
     form_->ActSaveExecute();
@@ -186,7 +186,7 @@ void DocumentCommandsTest::saveAsNameAndKind()
     if (written.isEmpty()) {
         QCOMPARE(dialogs_->refusals, QList<QString>{kIconSizeRefusal});
         QCOMPARE(dialogs_->beeps, 1);
-        QVERIFY(form_->canvas().document().CurrentFileName.empty());
+        QVERIFY(form_->canvas().document().CurrentFileName().empty());
         QVERIFY(form_->canvas().document().ImageModified);
         QVERIFY(QFile::exists(previewFile()));
         return;
@@ -197,7 +197,7 @@ void DocumentCommandsTest::saveAsNameAndKind()
     if (kind == PictureKind::Bitmap)
         QCOMPARE(std::get<OpenedPicture>(read).picture.width(), side);
     QCOMPARE(form_->windowTitle(), QStringLiteral(" ピモコ   ルポミ舎     ") + written);
-    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), path(written));
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), path(written));
     QVERIFY(!form_->canvas().document().ImageModified);
     QVERIFY(!QFile::exists(previewFile()));
 }
@@ -234,7 +234,7 @@ void DocumentCommandsTest::replaceQuestion()
         dialogs_->saveChoices.push_back(SaveChoice{file(chosen), SaveKind::Bitmap});
         form_->ActSaveAsExecute();
     } else {
-        form_->canvas().document().CurrentFileName = file(chosen).toStdString();
+        form_->canvas().document().rename(file(chosen).toStdString());
         form_->ActSaveExecute();
     }
 
@@ -245,13 +245,13 @@ void DocumentCommandsTest::replaceQuestion()
     if (!yes) {
         QCOMPARE(now, earlier);
         QVERIFY(form_->canvas().document().ImageModified);
-        QVERIFY(form_->canvas().document().CurrentFileName.empty());
+        QVERIFY(form_->canvas().document().CurrentFileName().empty());
         return;
     }
     QVERIFY(now.startsWith("BM"));
     QCOMPARE(now.size(), 4150);
     QVERIFY(!form_->canvas().document().ImageModified);
-    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), file(target));
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), file(target));
 }
 
 void DocumentCommandsTest::questionAnswers_data()
@@ -303,9 +303,9 @@ void DocumentCommandsTest::noQuestionWhenUnmodified()
 {
     // An unscripted question would stop the test.
     form_->show();
-    form_->canvas().document().CurrentFileName = path("named.ico").toStdString();
+    form_->canvas().document().rename(path("named.ico").toStdString());
     form_->ActNewExecute();
-    QVERIFY(form_->canvas().document().CurrentFileName.empty());
+    QVERIFY(form_->canvas().document().CurrentFileName().empty());
     QCOMPARE(form_->windowTitle(), QStringLiteral(" ピモコ   ルポミ舎     　新規画像"));
     form_->ActExitExecute();
     QVERIFY(!form_->isVisible());
@@ -330,7 +330,7 @@ void DocumentCommandsTest::failedSaveKeepsFileAndWork()
         QVERIFY(QDir().mkpath(file));
     const QStringList before = QDir(home_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     modify();
-    form_->canvas().document().CurrentFileName = file.toStdString();
+    form_->canvas().document().rename(file.toStdString());
     const QString caption = form_->windowTitle();
     form_->ActSaveExecute();
 
@@ -340,7 +340,7 @@ void DocumentCommandsTest::failedSaveKeepsFileAndWork()
     QVERIFY2(error.endsWith(QStringLiteral(" を作成できません")), qPrintable(error));
     QVERIFY(form_->canvas().document().ImageModified);
     QCOMPARE(form_->windowTitle(), caption);
-    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), file);
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), file);
     // No half-written file left beside it.
     QCOMPARE(QDir(home_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
 }
@@ -418,7 +418,7 @@ void DocumentCommandsTest::drawingSavedAsThePreviewIsKept()
 
     // The next save-as neither writes over it nor deletes it: not when
     // cancelled, not when saved elsewhere.
-    form_->canvas().document().pixels().setPixel(5, 5, 0x00FF00);
+    form_->canvas().document().strokePixels().setPixel(5, 5, 0x00FF00);
     const QString second = DocumentCommands::previewFolder() + QStringLiteral("/_2.bmp");
     dialogs_->saveChoices.push_back(std::nullopt);
     form_->ActSaveAsExecute();
@@ -469,7 +469,7 @@ void DocumentCommandsTest::saveOverIconThatHoldsMore()
     const QString file = path(icon == u"own" ? QStringLiteral("own.ico") : icon);
     if (icon == u"own") {
         modify();
-        form_->canvas().document().CurrentFileName = file.toStdString();
+        form_->canvas().document().rename(file.toStdString());
         form_->ActSaveExecute();
     } else {
         QVERIFY(QFile::copy(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/") + icon, file));
@@ -496,18 +496,18 @@ void DocumentCommandsTest::failedSaveAsKeepsEarlierName()
 {
     const QString earlier = path("earlier.bmp");
     modify();
-    form_->canvas().document().CurrentFileName = earlier.toStdString();
+    form_->canvas().document().rename(earlier.toStdString());
     dialogs_->saveChoices.push_back(SaveChoice{path("missing/x.bmp"), SaveKind::Bitmap});
     form_->ActSaveAsExecute();
     QCOMPARE(dialogs_->errors.size(), 1);
-    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), earlier);
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), earlier);
     QVERIFY(form_->canvas().document().ImageModified);
     // A refusal for the icon's size is not a failure: the name is emptied.
     form_->ActSize1Execute();
     dialogs_->saveChoices.push_back(SaveChoice{path("small.ico"), SaveKind::Icon});
     form_->ActSaveAsExecute();
     QCOMPARE(dialogs_->refusals, QList<QString>{kIconSizeRefusal});
-    QVERIFY(form_->canvas().document().CurrentFileName.empty());
+    QVERIFY(form_->canvas().document().CurrentFileName().empty());
 }
 
 QTEST_MAIN(DocumentCommandsTest)

@@ -78,8 +78,8 @@ private:
     void runArranged(const QStringList& wrapper, const QString& folder);
     void modify()
     {
-        form_->canvas().document().pixels().setPixel(3, 4, 0x0000FF);
-        form_->canvas().document().markModified();
+        form_->canvas().document().strokePixels().setPixel(3, 4, 0x0000FF);
+        form_->canvas().document().finishStroke();
         form_->RefreshAfterEdit();
     }
 
@@ -187,7 +187,7 @@ void FileFailuresTest::saveRefused()
     }
 
     modify();
-    form_->canvas().document().CurrentFileName = file.toStdString();
+    form_->canvas().document().rename(file.toStdString());
     const PixelBuffer before = form_->canvas().Im2();
     const QString caption = form_->windowTitle();
     const QStringList entries = entriesOf(folder);
@@ -205,7 +205,7 @@ void FileFailuresTest::saveRefused()
     QCOMPARE(entriesOf(folder), entries);
     QVERIFY(form_->canvas().Im2() == before);
     QVERIFY(form_->canvas().document().ImageModified);
-    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName), file);
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), file);
     QCOMPARE(form_->windowTitle(), caption);
 }
 
@@ -262,7 +262,7 @@ void FileFailuresTest::openedFileChanged()
     modify();
     const PixelBuffer before = form_->canvas().Im2();
     const QString caption = form_->windowTitle();
-    const std::string name = form_->canvas().document().CurrentFileName;
+    const std::string name = form_->canvas().document().CurrentFileName();
     form_->ActOpenExecute();
 
     if (!refusal.isEmpty()) {
@@ -275,7 +275,7 @@ void FileFailuresTest::openedFileChanged()
     }
     QVERIFY(form_->canvas().Im2() == before);
     QVERIFY(form_->canvas().document().ImageModified);
-    QCOMPARE(form_->canvas().document().CurrentFileName, name);
+    QCOMPARE(form_->canvas().document().CurrentFileName(), name);
     QCOMPARE(form_->windowTitle(), caption);
 }
 

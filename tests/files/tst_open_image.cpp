@@ -95,7 +95,7 @@ private:
     Look look() const
     {
         return {form_->canvas().Im2(),
-                form_->canvas().document().CurrentFileName,
+                form_->canvas().document().CurrentFileName(),
                 form_->canvas().document().ImageModified,
                 form_->windowTitle(),
                 findNamedChild(form_.get(), "Im2")->isVisible(),
@@ -151,7 +151,7 @@ void OpenImageTest::opensEachKind()
         writeBytes(file, writeBitmapFile(expected));
     }
     drawSomething();
-    form_->canvas().document().markSaved();
+    form_->canvas().document().markSaved(form_->canvas().document().CurrentFileName());
     form_->OpenImageFile(file);
     QVERIFY(dialogs_->errors.isEmpty() && dialogs_->refusals.isEmpty());
     QCOMPARE(form_->canvas().Im2(), expected);
@@ -255,7 +255,7 @@ void OpenImageTest::questionComesFirst()
                                               : std::nullopt);
     form_->OpenImageFile(file);
     QCOMPARE(dialogs_->questions.size(), 1);
-    QCOMPARE(form_->canvas().document().CurrentFileName == file.toStdString(), opens);
+    QCOMPARE(form_->canvas().document().CurrentFileName() == file.toStdString(), opens);
     QCOMPARE(form_->canvas().ImageWidth(), opens ? 10 : 32);
 }
 
@@ -269,7 +269,7 @@ void OpenImageTest::commandLineOpensEachInTurn()
     form_->show();
     QTRY_COMPARE(form_->canvas().ImageWidth(), 7);
     // A relative name stays as it was given.
-    QCOMPARE(form_->canvas().document().CurrentFileName, std::string("two.bmp"));
+    QCOMPARE(form_->canvas().document().CurrentFileName(), std::string("two.bmp"));
     QVERIFY(form_->windowTitle().endsWith(QStringLiteral("two.bmp")));
     QVERIFY(findNamedChild(form_.get(), "Button1")->hasFocus());
 }
@@ -293,7 +293,7 @@ void OpenImageTest::dropOpensTheFirstFileWhole()
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(form_.get(), &drop);
-    QCOMPARE(form_->canvas().document().CurrentFileName, first.toStdString());
+    QCOMPARE(form_->canvas().document().CurrentFileName(), first.toStdString());
     QCOMPARE(form_->canvas().ImageWidth(), 6);
     QVERIFY(dialogs_->refusals.isEmpty() && dialogs_->errors.isEmpty());
 }
@@ -345,7 +345,7 @@ void OpenImageTest::cursorFileGoesToUserFolderWhenProgramFolderRefuses()
     const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QVERIFY(own.startsWith(home_->path()));
     QCOMPARE(QFileInfo(own + QStringLiteral("/pimoko.cur")).size(), 766);
-    QCOMPARE(form_->canvas().document().CurrentFileName, cursor.toStdString());
+    QCOMPARE(form_->canvas().document().CurrentFileName(), cursor.toStdString());
 }
 
 void OpenImageTest::cursorFileNowhereToWriteLeavesWindowAsItWas_data()
@@ -366,7 +366,7 @@ void OpenImageTest::cursorFileNowhereToWriteLeavesWindowAsItWas()
     if (modified)
         dialogs_->saveAnswers.push_back(SaveAnswer::No);
     else
-        form_->canvas().document().markSaved();  // as after a save
+        form_->canvas().document().markSaved(form_->canvas().document().CurrentFileName());  // as after a save
     const Look before = look();
     const PenColors colors{form_->leftColor(), form_->rightColor()};
     form_->OpenImageFile(cursor);

@@ -272,7 +272,7 @@ void SoakTest::randomEvents()
                 qInfo("%llu: %s", n, qPrintable(recent_[i]));
         QCoreApplication::processEvents();
         // An opened file is not one this run saved, even under the same name.
-        if (!opening_.isEmpty() && QString::fromStdString(window_->canvas().document().CurrentFileName) == opening_)
+        if (!opening_.isEmpty() && QString::fromStdString(window_->canvas().document().CurrentFileName()) == opening_)
             savedName_.clear();
         opening_.clear();
         if (!window_->isVisible()) {
@@ -564,7 +564,7 @@ QString SoakTest::checkWindow() const
         return QStringLiteral("the size box says \"%1\" for \"%2\"").arg(sizeBox->text(), sizeText);
     // A save that failed, or the icon refusal's emptied name, leaves the
     // caption as it was.
-    const std::string& fileName = canvas.document().CurrentFileName;
+    const std::string& fileName = canvas.document().CurrentFileName();
     const QString name = QString::fromStdString(fileName);
     const QString caption = window_->windowTitle();
     if (caption == QString::fromStdString(captionFor(fileName))) {
@@ -690,13 +690,13 @@ void SoakTest::mutatedOpens()
             recent_.pop_front();
         // Now and then a changed document, so that the question is asked.
         if (pick(4) == 0) {
-            window_->canvas().document().pixels().setPixel(0, 0, Color(random_() & 0xFFFFFF));
-            window_->canvas().document().markModified();
+            window_->canvas().document().strokePixels().setPixel(0, 0, Color(random_() & 0xFFFFFF));
+            window_->canvas().document().finishStroke();
             window_->RefreshAfterEdit();
         }
         window_->OpenImageFile(name);
         QCoreApplication::processEvents();
-        if (QString::fromStdString(window_->canvas().document().CurrentFileName) == name)
+        if (QString::fromStdString(window_->canvas().document().CurrentFileName()) == name)
             ++placed;
         const QString broken = checkWindow();
         if (!broken.isEmpty())

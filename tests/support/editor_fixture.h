@@ -2,7 +2,6 @@
 
 #include "editor/model/canvas.h"
 #include "editor/model/drawing_tools.h"
-#include "editor/model/rescue_history.h"
 #include "editor/model/tool_codes.h"
 
 #include <QPoint>
@@ -11,16 +10,20 @@
 inline pimoko::Point cell(int x, int y) { return {6 * x + 3, 6 * y + 3}; }
 inline QPoint cellPoint(int x, int y) { return {6 * x + 3, 6 * y + 3}; }
 
-// An editor without windows: the canvas, the tools and the rescue history.
-// A stroke first stores a rescue copy, as the editing view does.
+// An editor without windows: the canvas and the tools. A press first starts
+// the document's stroke, which keeps a rescue copy, as the editing view does.
 struct Editor {
     pimoko::Canvas canvas;
     pimoko::DrawingTools tools;
-    pimoko::RescueHistory history;
+    const pimoko::RescueHistory& history = canvas.document().rescueHistory();
     pimoko::PenColors colors;
     pimoko::ToolCode tool = pimoko::ToolCode::Pen;
 
-    void press(pimoko::MouseState state, pimoko::Point p) { tools.mouseDown(canvas, tool, state, p, colors); }
+    void press(pimoko::MouseState state, pimoko::Point p)
+    {
+        canvas.document().startStroke();
+        tools.mouseDown(canvas, tool, state, p, colors);
+    }
     void move(pimoko::MouseState state, pimoko::Point p) { tools.mouseMove(canvas, tool, state, p, colors); }
     void release(pimoko::MouseState state, pimoko::Point p) { tools.mouseUp(canvas, tool, state, p, colors); }
     void drag(pimoko::MouseState button, pimoko::Point from, pimoko::Point to)
@@ -33,9 +36,9 @@ struct Editor {
     void stroke(int x, int y, pimoko::MouseState state = pimoko::MouseState::Left, pimoko::ToolCode strokeTool = pimoko::ToolCode::Pen)
     {
         const pimoko::Point p = cell(x, y);
-        history.PushRescue(canvas.Im2());
+        canvas.document().startStroke();
         tools.mouseDown(canvas, strokeTool, state, p, colors);
         tools.mouseUp(canvas, strokeTool, {}, p, colors);
     }
-    void rescue() { history.rescueInto(canvas); }
+    void rescue() { canvas.document().rescue(); }
 };

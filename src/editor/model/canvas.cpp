@@ -24,29 +24,60 @@ void rebuild(PixelBuffer& buffer, int width, int height, Color fill)
 
 Canvas::Canvas()
 {
+    listenToDocument();
     ResetCanvas(kBlack, kWhite);
 }
 
-void Canvas::setImageSize(int width, int height)
+Canvas::Canvas(const Canvas& other)
+    : settings(other.settings)
+    , AndMaskFillColor(other.AndMaskFillColor)
+    , Im1(other.Im1)
+    , Im3(other.Im3)
+    , Im4(other.Im4)
+    , Im5(other.Im5)
+    , document_(other.document_)
 {
-    document_.replaceImage(PixelBuffer(width, height, kWhite));
+    listenToDocument();
+}
+
+Canvas& Canvas::operator=(const Canvas& other)
+{
+    settings = other.settings;
+    AndMaskFillColor = other.AndMaskFillColor;
+    Im1 = other.Im1;
+    Im3 = other.Im3;
+    Im4 = other.Im4;
+    Im5 = other.Im5;
+    document_ = other.document_;
+    listenToDocument();
+    return *this;
+}
+
+void Canvas::listenToDocument()
+{
+    document_.setListener([this](Document::Change change) {
+        if (changesViews(change))
+            rebuildViews(std::exchange(resetGridColor_, kBlack));
+        if (documentChanged)
+            documentChanged(change);
+    });
+}
+
+bool Canvas::changesViews(Document::Change change)
+{
+    using Change = Document::Change;
+    return change != Change::StrokeStarted && change != Change::Saved && change != Change::Renamed;
 }
 
 void Canvas::ResetCanvas(Color GridColor, Color BackColor)
 {
-    rebuild(document_.pixels(), ImageWidth(), ImageHeight(), BackColor);
-    rebuildViews(GridColor);
+    ResetCanvas(ImageWidth(), ImageHeight(), GridColor, BackColor);
 }
 
-void Canvas::adoptPicture(PixelBuffer picture)
+void Canvas::ResetCanvas(int width, int height, Color GridColor, Color BackColor)
 {
-    document_.replaceImage(std::move(picture));
-    rebuildViews(kBlack);
-}
-
-void Canvas::RefreshAfterEdit()
-{
-    rebuildViews(kBlack);
+    resetGridColor_ = GridColor;
+    document_.resizeBlank(PixelBuffer(width, height, BackColor));
 }
 
 void Canvas::rebuildViews(Color GridColor)

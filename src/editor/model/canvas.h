@@ -6,6 +6,7 @@
 #include "raster/pixel_buffer.h"
 #include "raster/point.h"
 
+#include <functional>
 #include <string>
 
 namespace pimoko {
@@ -28,11 +29,14 @@ constexpr int centredOffset(int frame, int size) { return (frame - size) / 2; }
 
 // The image being edited and the five pictures that show it: the magnified
 // editing view with its grid, the document at actual size, and the AND, OR
-// and result previews of the icon it becomes. Widget-free: the window shows
-// these buffers and asks this class to rebuild them.
+// and result previews of the icon it becomes. Widget-free: it rebuilds the
+// pictures on each notice of the document that changes what they show, and
+// then passes the notice on to whoever shows them.
 class Canvas {
 public:
     Canvas();
+    Canvas(const Canvas& other);
+    Canvas& operator=(const Canvas& other);
 
     // What the views show around the document; not part of it.
     struct Settings {
@@ -42,6 +46,9 @@ public:
     };
     Settings settings;
     Color AndMaskFillColor = kWhite;
+
+    // The document's notice, passed on once the pictures are rebuilt.
+    std::function<void(Document::Change)> documentChanged;
 
     Document& document() { return document_; }
     const Document& document() const { return document_; }
@@ -55,25 +62,16 @@ public:
     PixelBuffer Im4;  // OR preview: the colours, black where transparent
     PixelBuffer Im5;  // result preview: transparent pixels in BackPanelColor
 
-    // Gives the document a blank true-colour image of the new size; the
-    // views follow at the next ResetCanvas.
-    void setImageSize(int width, int height);
-
-    Color transparentColor() const { return document_.transparentColor(); }
-
-    // None of the rebuilds below touches the modified flag: the commands
-    // that change, open or save the document say so themselves.
-
-    // A blank canvas of the document's size in BackColor with the grid
-    // drawn in GridColor; discards the document's pixels.
+    // A blank canvas of width x height (the document's own size unless
+    // given) in BackColor, the grid drawn in GridColor: the document's
+    // resizeBlank change.
     void ResetCanvas(Color GridColor, Color BackColor);
-    // Takes `picture` as the document, at its own size and format, and
-    // rebuilds every view around it as RefreshAfterEdit does.
-    void adoptPicture(PixelBuffer picture);
+    void ResetCanvas(int width, int height, Color GridColor, Color BackColor);
     // Rebuilds every view from the document as it is: the magnified view at
     // its size with a black grid and every cell painted, and the previews,
-    // which are kept up to date also while they are hidden.
-    void RefreshAfterEdit();
+    // which are kept up to date also while they are hidden. Touches nothing
+    // of the document.
+    void rebuildViews() { rebuildViews(kBlack); }
     // Paints every cell of the magnified view from the document; the grid
     // lines are left as they are.
     void RepaintEditView();
@@ -86,11 +84,17 @@ public:
     // The text of the size box for the current canvas, e.g. " 32 x 32".
     std::string sizeText() const;
 
+    // Whether a change of the document changes what the views show.
+    static bool changesViews(Document::Change change);
+
 private:
     // The views rebuilt around the document, the grid in GridColor.
     void rebuildViews(Color GridColor);
+    void listenToDocument();
 
     Document document_;
+    // The grid colour of the rebuild a ResetCanvas asks for.
+    Color resetGridColor_ = kBlack;
 };
 
 } // namespace pimoko

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "editor/model/rescue_history.h"
 #include "editor/model/start_values.h"
 #include "raster/color.h"
 #include "raster/pixel_buffer.h"
 
+#include <functional>
 #include <string>
 
 namespace pimoko {
@@ -11,7 +13,7 @@ namespace pimoko {
 class Document;
 
 // Whether the document has changes that are not saved. Reads as a bool;
-// only the document's markModified() and markSaved() change it.
+// only the document's named changes set and clear it.
 class ModifiedFlag {
 public:
     constexpr operator bool() const { return set_; }
@@ -25,38 +27,81 @@ private:
     bool set_ = false;
 };
 
-// The image being edited, with its file name and modified flag. Its width
-// and height are always the image's own: the only way to another size is
-// to replace the image.
+// The image being edited, with its file name, its modified flag and the
+// rescue history of the image before each of the last presses. The image,
+// the flag, the name and the history change only through the named changes
+// below; each keeps all four right and then sends the one notice, so that
+// whoever shows the document cannot miss a change. The image's width and
+// height are always its own: the only way to another size is another image.
 class Document {
 public:
+    // What the notice says happened.
+    enum class Change {
+        New,             // a blank image of its own, no name, nothing to save
+        Opened,          // a picture read from a file, named after it
+        StrokeStarted,   // a press on the editing view: a rescue copy was kept
+        StrokeFinished,  // the release that ends a stroke
+        Transformed,     // turned or mirrored
+        Resized,         // another size: stretched, or a blank canvas
+        Rescued,         // an earlier image brought back
+        Saved,           // written to a file, named after it
+        Renamed,         // the name alone changed
+    };
+    using Listener = std::function<void(Change)>;
+
     Document() : image_(StartValues::ImageSide, StartValues::ImageSide, StartValues::ImageColor) {}
+
+    // The one listener the notice goes to; empty for none.
+    void setListener(Listener listener) { listener_ = std::move(listener); }
 
     int ImageWidth() const { return image_.width(); }
     int ImageHeight() const { return image_.height(); }
     const PixelBuffer& image() const { return image_; }
-    // For writing pixels; the size stays as it is.
-    PixelBuffer& pixels() { return image_; }
-    // Takes another picture, at its own size and format.
-    void replaceImage(PixelBuffer image) { image_ = std::move(image); }
-
-    // The transparent colour: whatever the top-left pixel holds.
-    Color transparentColor() const { return image_.isEmpty() ? kWhite : image_.pixel(0, 0); }
 
     ModifiedFlag ImageModified;
-    // Called by the commands that change the image: it has changes to ask
-    // about before they are thrown away.
-    void markModified() { ImageModified.set_ = true; }
-    // Called by the commands that save it, open it or start it afresh:
-    // nothing in it is left unsaved.
-    void markSaved() { ImageModified.set_ = false; }
-
     // The path the document was opened from or saved to, as given; empty
     // for a new image.
-    std::string CurrentFileName;
+    const std::string& CurrentFileName() const { return fileName_; }
+    const RescueHistory& rescueHistory() const { return rescue_; }
+
+    // A blank image, unnamed, nothing to save, no history (a new image and
+    // the start).
+    void startNew(PixelBuffer blank);
+    // A picture read from fileName, at its own size and format; nothing to
+    // save, no history.
+    void open(PixelBuffer picture, std::string fileName);
+    // A press on the editing view: the image as it is goes into the rescue
+    // history, and the image counts as changed from here on.
+    void startStroke();
+    // The pixels a stroke draws into, while it is under way. Drawing counts
+    // as a change (a drag that began beside the view has no press); the
+    // notice waits for finishStroke.
+    PixelBuffer& strokePixels();
+    void finishStroke();
+    // The image turned or mirrored.
+    void transform(PixelBuffer transformed);
+    // The image stretched to another size: a change to save.
+    void stretch(PixelBuffer stretched);
+    // A blank canvas of another size (or the same): nothing left to save;
+    // the name and the history stay.
+    void resizeBlank(PixelBuffer blank);
+    // One rescue step: the copy the walk has reached, at its own size, as a
+    // change to save. Nothing happens with no step left.
+    void rescue();
+    // Written to fileName: the document takes the name and has nothing left
+    // to save.
+    void markSaved(std::string fileName);
+    // Another name, or none, for the document as it is.
+    void rename(std::string fileName);
 
 private:
+    void place(PixelBuffer image);
+    void notify(Change change) const;
+
     PixelBuffer image_;
+    std::string fileName_;
+    RescueHistory rescue_;
+    Listener listener_;
 };
 
 } // namespace pimoko

@@ -45,9 +45,9 @@ void drawOne(PixelBuffer& target, ToolCode tool, Point a, Point b, int cornerWid
 // nothing changes.
 void paintPenCell(Canvas& canvas, Point pixel, Color k)
 {
-    PixelBuffer& image = canvas.document().pixels();
-    if (!image.contains(pixel.x, pixel.y))
+    if (!canvas.Im2().contains(pixel.x, pixel.y))
         return;
+    PixelBuffer& image = canvas.document().strokePixels();
     image.setPixel(pixel.x, pixel.y, k);
     canvas.paintEditCell(pixel.x, pixel.y, image.pixel(pixel.x, pixel.y));
 }
@@ -61,7 +61,7 @@ std::string DrawingTools::statusText(Point pixel)
 
 void DrawingTools::DrawShape(Canvas& canvas, ToolCode tool, Point a, Point b, Color k, RasterOp mode)
 {
-    drawOne(canvas.document().pixels(), tool, a, b, (a.x - b.x) / 2, (a.y - b.y) / 2, k, mode);
+    drawOne(canvas.document().strokePixels(), tool, a, b, (a.x - b.x) / 2, (a.y - b.y) / 2, k, mode);
     const Point viewA{CellSize * a.x, CellSize * a.y};
     const Point viewB{CellSize * b.x, CellSize * b.y};
     drawOne(canvas.Im1, tool, viewA, viewB, (viewA.x - viewB.x) / 2, (viewA.y - viewB.y) / 2, k, mode);
@@ -69,7 +69,6 @@ void DrawingTools::DrawShape(Canvas& canvas, ToolCode tool, Point a, Point b, Co
 
 Point DrawingTools::mouseDown(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, PenColors& colors)
 {
-    canvas.document().markModified();
     const Point pixel = documentPixelAt(viewPoint);
     const std::optional<Color> k = penFor(state, colors);
     if (!k)
@@ -82,7 +81,7 @@ Point DrawingTools::mouseDown(Canvas& canvas, ToolCode tool, MouseState state, P
         break;
     case ToolCode::Fill:
         if (canvas.Im2().contains(pixel.x, pixel.y)) {
-            floodFill(canvas.document().pixels(), pixel.x, pixel.y, *k);
+            floodFill(canvas.document().strokePixels(), pixel.x, pixel.y, *k);
             canvas.RepaintEditView();
         }
         break;
@@ -106,8 +105,7 @@ Point DrawingTools::mouseMove(Canvas& canvas, ToolCode tool, MouseState state, P
     if (!k)
         return pixel;
     // A drag that began beside the view draws here with no press on it: the
-    // document is changed all the same, and must be asked about.
-    canvas.document().markModified();
+    // document is changed all the same (strokePixels), and must be asked about.
     if (tool == ToolCode::Pen) {
         paintPenCell(canvas, pixel, *k);
         return pixel;
@@ -125,8 +123,7 @@ void DrawingTools::mouseUp(Canvas& canvas, ToolCode tool, MouseState state, Poin
     // other button is still held.
     if (const std::optional<Color> k = penFor(state, colors))
         DrawShape(canvas, tool, FStartPoint, pixel, *k, RasterOp::Copy);
-    canvas.document().markModified();
-    canvas.RefreshAfterEdit();
+    canvas.document().finishStroke();
 }
 
 } // namespace pimoko

@@ -28,9 +28,10 @@ public:
     Point FEndPoint;
 
     // Each returns the document pixel under the view point, for the status text.
-    // The press marks the document modified before anything else; it
-    // changes `colors` when the colour picker reads the view. The release
-    // marks it modified and rebuilds every view.
+    // The press comes after the document's startStroke (the editing view
+    // keeps the rescue copy first); it changes `colors` when the colour
+    // picker reads the view. The release ends the stroke with the
+    // document's finishStroke, whose notice rebuilds every view.
     Point mouseDown(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, PenColors& colors);
     Point mouseMove(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, const PenColors& colors);
     void mouseUp(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, const PenColors& colors);

@@ -14,17 +14,12 @@ void RescueHistory::PushRescue(const PixelBuffer& document)
     FRescueIndex = 0;
 }
 
-void RescueHistory::rescueInto(Canvas& canvas)
+PixelBuffer RescueHistory::takeNextRescue()
 {
-    if (!canRescue())
-        return;
-    const PixelBuffer& copy = FRescue[std::size_t(FRescueIndex)];
-    // A copy from before a size change brings its size back with it, so
-    // that the views always match the document.
-    canvas.adoptPicture(copy);
-    canvas.document().markModified();
+    PixelBuffer copy = FRescue[std::size_t(FRescueIndex)];
     FRescueIndex = std::min(FRescueIndex + 1, SlotCount - 1);
     FRescueCount -= 1;
+    return copy;
 }
 
 } // namespace pimoko

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "editor/model/canvas.h"
 #include "raster/pixel_buffer.h"
 
 #include <array>
@@ -27,10 +26,10 @@ public:
     // Empties the history (a new image or an opened file).
     void clear() { FRescueCount = 0; }
 
-    // One rescue step on the canvas: puts back the copy the walk has
-    // reached, at that copy's own size, and marks the document modified.
-    // With no step available nothing changes.
-    void rescueInto(Canvas& canvas);
+    // One rescue step: the copy the walk has reached, at its own size (a
+    // copy from before a size change brings its size back). Only while
+    // canRescue().
+    PixelBuffer takeNextRescue();
 };
 
 } // namespace pimoko

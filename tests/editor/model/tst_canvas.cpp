@@ -21,8 +21,6 @@ private slots:
     void refreshKeepsImage();
     void refreshRebuildsGridBlack();
     void resetDiscardsImage();
-    void rebuildsLeaveModifiedFlagAlone_data();
-    void rebuildsLeaveModifiedFlagAlone();
     void repaintLeavesGridAlone();
     void previewsFollowBackPanelColour();
     void sizeText_data();
@@ -44,8 +42,7 @@ void CanvasTest::newCanvasIsBlankWhiteWithBlackGrid()
     QFETCH(int, width);
     QFETCH(int, height);
     Canvas canvas;
-    canvas.setImageSize(width, height);
-    canvas.ResetCanvas(kBlack, kWhite);
+    canvas.ResetCanvas(width, height, kBlack, kWhite);
 
     QCOMPARE(canvas.Im1.width(), 6 * width);
     QCOMPARE(canvas.Im1.height(), 6 * height);
@@ -68,8 +65,7 @@ void CanvasTest::newCanvasIsBlankWhiteWithBlackGrid()
 void CanvasTest::gridLinesOfTallCanvas()
 {
     Canvas canvas;
-    canvas.setImageSize(3, 40);
-    canvas.ResetCanvas(0x123456, 0xFEDCBA);
+    canvas.ResetCanvas(3, 40, 0x123456, 0xFEDCBA);
     // Every cell row has its grid line above it, the bottom edge none.
     for (int row = 0; row < 40; ++row)
         for (int x = 0; x < 18; ++x)
@@ -130,9 +126,9 @@ void CanvasTest::previewsOfRedTopLeftImage()
     Canvas canvas;
     const Color red = 0x0000FF;
     const Color blue = 0xFF0000;
-    canvas.document().pixels().setPixel(0, 0, red);
-    canvas.document().pixels().setPixel(5, 7, red);
-    canvas.document().pixels().setPixel(6, 7, blue);
+    canvas.document().strokePixels().setPixel(0, 0, red);
+    canvas.document().strokePixels().setPixel(5, 7, red);
+    canvas.document().strokePixels().setPixel(6, 7, blue);
     canvas.UpdateMaskPreviews();
     for (Point p : {Point{0, 0}, Point{5, 7}}) {
         QCOMPARE(canvas.Im3.pixel(p.x, p.y), kWhite);
@@ -151,7 +147,7 @@ void CanvasTest::previewsOfRedTopLeftImage()
 void CanvasTest::previewsOfOneColourImage()
 {
     Canvas canvas;
-    canvas.document().pixels().fill(0x00FFFF);
+    canvas.document().strokePixels().fill(0x00FFFF);
     canvas.UpdateMaskPreviews();
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
@@ -164,10 +160,10 @@ void CanvasTest::previewsOfOneColourImage()
 void CanvasTest::refreshKeepsImage()
 {
     Canvas canvas;
-    canvas.document().pixels().setPixel(3, 4, 0x0000FF);
-    canvas.document().pixels().setPixel(31, 31, 0x00FF00);
+    canvas.document().strokePixels().setPixel(3, 4, 0x0000FF);
+    canvas.document().strokePixels().setPixel(31, 31, 0x00FF00);
     const PixelBuffer before = canvas.Im2();
-    canvas.RefreshAfterEdit();
+    canvas.rebuildViews();
     QVERIFY(canvas.Im2() == before);
     // The cell of (3, 4) is its 5 x 5 block; the grid around it stays black.
     for (int y = 25; y <= 29; ++y)
@@ -184,7 +180,7 @@ void CanvasTest::refreshRebuildsGridBlack()
 {
     Canvas canvas;
     canvas.ResetCanvas(0x00FF00, 0xFF0000);
-    canvas.RefreshAfterEdit();
+    canvas.rebuildViews();
     QCOMPARE(canvas.Im1.pixel(0, 0), kBlack);
     QCOMPARE(canvas.Im1.pixel(6, 3), kBlack);
     // The cells show the document, which kept its blue.
@@ -194,41 +190,15 @@ void CanvasTest::refreshRebuildsGridBlack()
 void CanvasTest::resetDiscardsImage()
 {
     Canvas canvas;
-    canvas.document().pixels().setPixel(1, 1, kBlack);
+    canvas.document().strokePixels().setPixel(1, 1, kBlack);
     canvas.ResetCanvas(kBlack, kWhite);
     QCOMPARE(canvas.Im2().pixel(1, 1), kWhite);
-}
-
-void CanvasTest::rebuildsLeaveModifiedFlagAlone_data()
-{
-    QTest::addColumn<QString>("rebuild");
-    QTest::addColumn<bool>("modified");
-    for (const char* rebuild : {"reset", "refresh", "adopt"}) {
-        QTest::addRow("%s, modified", rebuild) << rebuild << true;
-        QTest::addRow("%s, saved", rebuild) << rebuild << false;
-    }
-}
-
-void CanvasTest::rebuildsLeaveModifiedFlagAlone()
-{
-    QFETCH(QString, rebuild);
-    QFETCH(bool, modified);
-    Canvas canvas;
-    if (modified)
-        canvas.document().markModified();
-    if (rebuild == QStringLiteral("reset"))
-        canvas.ResetCanvas(kBlack, kWhite);
-    else if (rebuild == QStringLiteral("refresh"))
-        canvas.RefreshAfterEdit();
-    else
-        canvas.adoptPicture(PixelBuffer(5, 3, 0x0000FF));
-    QCOMPARE(bool(canvas.document().ImageModified), modified);
 }
 
 void CanvasTest::repaintLeavesGridAlone()
 {
     Canvas canvas;
-    canvas.document().pixels().fill(0x0000FF);
+    canvas.document().strokePixels().fill(0x0000FF);
     canvas.RepaintEditView();
     QCOMPARE(canvas.Im1.pixel(6, 6), kBlack);
     QCOMPARE(canvas.Im1.pixel(7, 7), Color(0x0000FF));
@@ -260,7 +230,7 @@ void CanvasTest::sizeText()
     QFETCH(int, height);
     QFETCH(QString, text);
     Canvas canvas;
-    canvas.setImageSize(width, height);
+    canvas.ResetCanvas(width, height, kBlack, kWhite);
     QCOMPARE(QString::fromStdString(canvas.sizeText()), text);
 }
 

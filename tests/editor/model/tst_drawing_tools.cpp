@@ -99,7 +99,7 @@ void DrawingToolsTest::rectangleDrags()
 void DrawingToolsTest::notXorOverBlack()
 {
     Editor e;
-    e.canvas.document().pixels().fillRect(0, 0, 4, 32, kBlack);
+    e.canvas.document().strokePixels().fillRect(0, 0, 4, 32, kBlack);
     e.tool = ToolCode::Rectangle;
     e.drag(L, cell(2, 2), cell(9, 9));
     QCOMPARE(e.canvas.Im2().pixel(2, 5), Color(0x00FFFF));
@@ -228,7 +228,7 @@ void DrawingToolsTest::penCellShowsStoredColour()
 {
     // A black-and-white document stores blue as black; its cell shows that.
     Editor e;
-    e.canvas.document().pixels().convertTo(PixelFormat::indexed(1, {kBlack, kWhite}));
+    e.canvas.document().strokePixels().convertTo(PixelFormat::indexed(1, {kBlack, kWhite}));
     e.press(L, cell(3, 3));
     QCOMPARE(e.canvas.Im2().pixel(3, 3), kBlack);
     QCOMPARE(e.canvas.Im1.pixel(6 * 3 + 3, 6 * 3 + 3), kBlack);
@@ -239,7 +239,7 @@ void DrawingToolsTest::fillStopsAtDiagonalLine()
     Editor e;
     // A diagonal from (0, 9) to (9, 0): pixels touch only at their corners.
     for (int i = 0; i < 10; ++i)
-        e.canvas.document().pixels().setPixel(i, 9 - i, kBlack);
+        e.canvas.document().strokePixels().setPixel(i, 9 - i, kBlack);
     e.tool = ToolCode::Fill;
     e.press(L, cell(1, 1));
     e.release({}, cell(1, 1));
@@ -278,8 +278,8 @@ void DrawingToolsTest::pickerReadsTheView()
     QFETCH(Color, expectedLeft);
     QFETCH(Color, expectedRight);
     Editor e;
-    e.canvas.document().pixels().setPixel(3, 3, 0x00FF00);
-    e.canvas.RefreshAfterEdit();
+    e.canvas.document().strokePixels().setPixel(3, 3, 0x00FF00);
+    e.canvas.rebuildViews();
     e.tool = ToolCode::ColorPicker;
     e.press(state, {viewPoint.x(), viewPoint.y()});
     e.release({}, {viewPoint.x(), viewPoint.y()});
@@ -381,7 +381,7 @@ void DrawingToolsTest::dragLeavesNoTrailOnReducedDepth()
             for (int y = 0; y < 32; ++y)
                 for (int x = 0; x < 32; ++x)
                     image.setPixel(x, y, random.bounded(0x1000000));
-            e.canvas.document().replaceImage(image);
+            e.canvas.document().open(image, {});
             const Point from = cell(random.bounded(32), random.bounded(32));
             e.press(L, from);
             Point to = from;
@@ -393,7 +393,7 @@ void DrawingToolsTest::dragLeavesNoTrailOnReducedDepth()
             // The pixels of the last outline, found on a scratch copy.
             PixelBuffer figure(32, 32, kWhite);
             Canvas scratch;
-            scratch.document().replaceImage(figure);
+            scratch.document().open(figure, {});
             DrawingTools::DrawShape(scratch, tool, documentPixelAt(from),
                                     {documentPixelAt(to).x + 1, documentPixelAt(to).y + 1}, kBlack, RasterOp::Copy);
             for (int y = 0; y < 32; ++y)

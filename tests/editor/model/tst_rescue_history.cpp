@@ -31,14 +31,15 @@ void RescueHistoryTest::emptyAtStart()
     Editor e;
     QVERIFY(!e.history.canRescue());
     // A rescue with nothing stored changes nothing at all.
-    e.canvas.document().pixels().setPixel(1, 1, kBlack);
+    e.canvas.document().strokePixels().setPixel(1, 1, kBlack);
     e.canvas.paintEditCell(1, 1, kBlack);
     const PixelBuffer image = e.canvas.Im2();
     const PixelBuffer view = e.canvas.Im1;
+    const bool modified = e.canvas.document().ImageModified;
     e.rescue();
     QVERIFY(e.canvas.Im2() == image);
     QVERIFY(e.canvas.Im1 == view);
-    QVERIFY(!e.canvas.document().ImageModified);
+    QCOMPARE(bool(e.canvas.document().ImageModified), modified);
 }
 
 void RescueHistoryTest::oneStrokeThenRescue()
@@ -122,11 +123,10 @@ void RescueHistoryTest::rescueRestoresEarlierSize()
     Editor e;
     e.stroke(3, 3);
     const PixelBuffer at32 = e.canvas.Im2();
-    e.history.PushRescue(e.canvas.Im2());
+    e.canvas.document().startStroke();
     // The canvas changes size (as the enlarge/reduce dialog does).
-    e.canvas.setImageSize(64, 64);
     e.canvas.settings.maskPanelVisible = false;
-    e.canvas.ResetCanvas(kBlack, kWhite);
+    e.canvas.ResetCanvas(64, 64, kBlack, kWhite);
     e.rescue();
     QCOMPARE(e.canvas.ImageWidth(), 32);
     QCOMPARE(e.canvas.ImageHeight(), 32);
@@ -138,8 +138,8 @@ void RescueHistoryTest::rescueRestoresEarlierSize()
 void RescueHistoryTest::rescueRebuildsViewsAndPreviews()
 {
     Editor e;
-    e.canvas.document().pixels().setPixel(7, 8, 0x00FF00);
-    e.canvas.RefreshAfterEdit();
+    e.canvas.document().strokePixels().setPixel(7, 8, 0x00FF00);
+    e.canvas.rebuildViews();
     e.stroke(7, 8, MouseState::Right);
     e.canvas.settings.maskPanelVisible = false;
     e.rescue();
@@ -155,7 +155,8 @@ void RescueHistoryTest::clearEmptiesHistory()
     Editor e;
     e.stroke(1, 1);
     e.stroke(2, 2);
-    e.history.clear();
+    // A new image starts without history.
+    e.canvas.document().startNew(PixelBuffer(32, 32, kWhite));
     QVERIFY(!e.history.canRescue());
     e.stroke(3, 3);
     QCOMPARE(e.history.FRescueCount, 1);

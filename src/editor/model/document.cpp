@@ -1,0 +1,98 @@
+#include "editor/model/document.h"
+
+#include <utility>
+
+namespace pimoko {
+
+void Document::place(PixelBuffer image)
+{
+    image_ = std::move(image);
+}
+
+void Document::notify(Change change) const
+{
+    if (listener_)
+        listener_(change);
+}
+
+void Document::startNew(PixelBuffer blank)
+{
+    place(std::move(blank));
+    fileName_.clear();
+    rescue_.clear();
+    ImageModified.set_ = false;
+    notify(Change::New);
+}
+
+void Document::open(PixelBuffer picture, std::string fileName)
+{
+    place(std::move(picture));
+    fileName_ = std::move(fileName);
+    rescue_.clear();
+    ImageModified.set_ = false;
+    notify(Change::Opened);
+}
+
+void Document::startStroke()
+{
+    rescue_.PushRescue(image_);
+    ImageModified.set_ = true;
+    notify(Change::StrokeStarted);
+}
+
+PixelBuffer& Document::strokePixels()
+{
+    ImageModified.set_ = true;
+    return image_;
+}
+
+void Document::finishStroke()
+{
+    ImageModified.set_ = true;
+    notify(Change::StrokeFinished);
+}
+
+void Document::transform(PixelBuffer transformed)
+{
+    place(std::move(transformed));
+    ImageModified.set_ = true;
+    notify(Change::Transformed);
+}
+
+void Document::stretch(PixelBuffer stretched)
+{
+    place(std::move(stretched));
+    ImageModified.set_ = true;
+    notify(Change::Resized);
+}
+
+void Document::resizeBlank(PixelBuffer blank)
+{
+    place(std::move(blank));
+    ImageModified.set_ = false;
+    notify(Change::Resized);
+}
+
+void Document::rescue()
+{
+    if (!rescue_.canRescue())
+        return;
+    place(rescue_.takeNextRescue());
+    ImageModified.set_ = true;
+    notify(Change::Rescued);
+}
+
+void Document::markSaved(std::string fileName)
+{
+    fileName_ = std::move(fileName);
+    ImageModified.set_ = false;
+    notify(Change::Saved);
+}
+
+void Document::rename(std::string fileName)
+{
+    fileName_ = std::move(fileName);
+    notify(Change::Renamed);
+}
+
+} // namespace pimoko
