@@ -1,8 +1,10 @@
-// The installed tree, made with `cmake --install` of this build into a
-// temporary prefix: every file in its place, a valid desktop entry, a
-// manual page that renders, the thumbnailer run as file managers run it,
-// the tool cursors found from another working directory, and the installed
-// program starting its window from there.
+// The installed tree, made with `cmake --install` of this build into the
+// usr folder of a temporary root: every file in its place, a valid desktop
+// entry and AppStream metadata that agrees with it and with the changelog, a
+// machine-readable copyright file, a manual page that renders, the
+// thumbnailer run as file managers run it, the tool cursors found from
+// another working directory, and the installed program starting its window
+// from there.
 #include "files/codec/bmp_writer.h"
 #include "platform/cursor_loader.h"
 #include "support/program_run.h"
@@ -15,6 +17,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace pimoko;
@@ -22,6 +25,8 @@ using namespace pimoko;
 namespace {
 
 const QStringList kCursorNames{"pen.cur", "spoid.cur", "paint.cur", "line.cur"};
+const QString kDesktopEntry = QStringLiteral("share/applications/jp.rupomisha.pimoko.desktop");
+const QString kMetainfo = QStringLiteral("share/metainfo/jp.rupomisha.pimoko.metainfo.xml");
 
 // The process runs in `folder` with `environment` (the whole of this one's
 // unless given).
@@ -37,6 +42,60 @@ ProgramRun run(const QString& program, const QStringList& arguments, const QStri
         program);
 }
 
+// A metainfo file as (key, value) pairs in document order: the text of each
+// element under its path ("component/provides/binary"), a translated one
+// with its language ("component/name[ja]"), and each attribute under the
+// path, "@" and its name ("component/launchable@type").
+QList<QPair<QString, QString>> metainfoEntries(const QString& fileName)
+{
+    QList<QPair<QString, QString>> entries;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    QXmlStreamReader xml(&file);
+    QStringList path;
+    while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd()) {
+        if (xml.isStartElement()) {
+            const QString lang = xml.attributes().value(QStringLiteral("xml:lang")).toString();
+            path << xml.name().toString() + (lang.isEmpty() ? QString() : '[' + lang + ']');
+            for (const QXmlStreamAttribute& attribute : xml.attributes())
+                entries.append(qMakePair(path.join('/') + '@' + attribute.qualifiedName().toString(),
+                                         attribute.value().toString()));
+        } else if (xml.isEndElement()) {
+            path.removeLast();
+        } else if (xml.isCharacters() && !xml.isWhitespace()) {
+            entries.append(qMakePair(path.join('/'), xml.text().toString().simplified()));
+        }
+    }
+    return xml.hasError() ? decltype(entries)() : entries;
+}
+
+// The values of one key, in the file's order, or sorted.
+QStringList valuesOf(const QList<QPair<QString, QString>>& entries, const QString& key, bool sorted = false)
+{
+    QStringList values;
+    for (const auto& [entryKey, value] : entries)
+        if (entryKey == key)
+            values << value;
+    if (sorted)
+        values.sort();
+    return values;
+}
+
+// The value of a key of a desktop entry or a thumbnailer file; a list's
+// items sorted.
+QString entryValue(const QStringList& lines, const QString& key)
+{
+    return lines.filter(QRegularExpression('^' + QRegularExpression::escape(key) + '=')).value(0).mid(key.size() + 1);
+}
+
+QStringList entryList(const QStringList& lines, const QString& key)
+{
+    QStringList items = entryValue(lines, key).split(';', Qt::SkipEmptyParts);
+    items.sort();
+    return items;
+}
+
 } // namespace
 
 class InstallTreeTest : public QObject {
@@ -47,16 +106,21 @@ private slots:
     void filesAreInPlace_data();
     void filesAreInPlace();
     void desktopEntryIsValid();
+    void metainfoIsValid();
+    void metainfoAgreesWithDesktopEntry();
+    void releasesAreTheChangelogs();
+    void copyrightIsMachineReadable();
     void manualPageRendersCleanly();
     void thumbnailerRunsAsFileManagersDo();
     void cursorsAreFoundFromAnotherFolder();
     void installedProgramStartsFromAnotherFolder();
 
 private:
-    QString installed(const QString& path) const { return QDir(prefix_.path()).filePath(path); }
+    QString installed(const QString& path) const { return QDir(root_.filePath("usr")).filePath(path); }
     QStringList installedLines(const QString& path) const;
+    QString tool(const char* name, const char* package) const;
 
-    QTemporaryDir prefix_;
+    QTemporaryDir root_;
     QTemporaryDir elsewhere_;  // a working directory without cursor files
 };
 
@@ -66,7 +130,7 @@ void InstallTreeTest::initTestCase()
     const QString build = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..");
     const QString cmake = QStandardPaths::findExecutable(QStringLiteral("cmake"));
     QVERIFY(!cmake.isEmpty());
-    const ProgramRun install = run(cmake, {"--install", build, "--prefix", prefix_.path()}, build);
+    const ProgramRun install = run(cmake, {"--install", build, "--prefix", root_.filePath("usr")}, build);
     QVERIFY2(install.status == 0, qPrintable(install.err));
 }
 
@@ -75,9 +139,12 @@ void InstallTreeTest::filesAreInPlace_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("iconSide");
     QTest::newRow("program") << "bin/pimoko" << 0;
-    QTest::newRow("desktop entry") << "share/applications/pimoko.desktop" << 0;
+    QTest::newRow("desktop entry") << kDesktopEntry << 0;
+    QTest::newRow("metainfo") << kMetainfo << 0;
     QTest::newRow("thumbnailer") << "share/thumbnailers/pimoko.thumbnailer" << 0;
-    QTest::newRow("manual page") << "share/man/man1/pimoko.1" << 0;
+    QTest::newRow("manual page") << "share/man/man1/pimoko.1.gz" << 0;
+    QTest::newRow("copyright") << "share/doc/pimoko/copyright" << 0;
+    QTest::newRow("changelog") << "share/doc/pimoko/changelog.gz" << 0;
     for (int side : {16, 32, 48, 64})
         QTest::addRow("icon %d", side) << QStringLiteral("share/icons/hicolor/%1x%1/apps/pimoko.png").arg(side) << side;
     for (const QString& name : kCursorNames)
@@ -97,10 +164,8 @@ void InstallTreeTest::filesAreInPlace()
 
 void InstallTreeTest::desktopEntryIsValid()
 {
-    const QString entry = installed(QStringLiteral("share/applications/pimoko.desktop"));
-    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    QVERIFY2(!validator.isEmpty(), "desktop-file-validate (desktop-file-utils) is not installed");
-    const ProgramRun validate = run(validator, {entry}, elsewhere_.path());
+    const QString entry = installed(kDesktopEntry);
+    const ProgramRun validate = run(tool("desktop-file-validate", "desktop-file-utils"), {entry}, elsewhere_.path());
     QVERIFY2(validate.status == 0 && validate.err.isEmpty(), qPrintable(validate.err));
     QFile file(entry);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -113,19 +178,126 @@ void InstallTreeTest::desktopEntryIsValid()
     QVERIFY(lines.filter(QRegularExpression("^Categories=.*\\bGraphics;.*\\b2DGraphics;")).size() == 1);
 }
 
+// The lines of an installed file; a gzipped one is read through gzip.
 QStringList InstallTreeTest::installedLines(const QString& path) const
 {
+    if (path.endsWith(u".gz"))
+        return run(tool("gzip", "gzip"), {"-dc", installed(path)}, elsewhere_.path()).out.split('\n');
     QFile file(installed(path));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n') : QStringList();
 }
 
+QString InstallTreeTest::tool(const char* name, const char* package) const
+{
+    const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
+    if (found.isEmpty())
+        qWarning("%s (%s) is not installed", name, package);
+    return found;
+}
+
+// Both validators, the file alone and the tree with its desktop entry, say
+// nothing but their verdict, pedantic hints included.
+void InstallTreeTest::metainfoIsValid()
+{
+    const QString appstream = tool("appstreamcli", "appstream");
+    for (const QStringList& arguments : {QStringList{"validate", "--no-net", "--pedantic", installed(kMetainfo)},
+                                         QStringList{"validate-tree", "--no-net", "--pedantic", root_.path()}}) {
+        const ProgramRun validate = run(appstream, arguments, elsewhere_.path());
+        QVERIFY2(validate.status == 0, qPrintable(arguments[0] + ": " + validate.out + validate.err));
+        QCOMPARE(validate.out.trimmed() + validate.err, QStringLiteral("✔ Validation was successful."));
+    }
+}
+
+// What the validators cannot know: that the metainfo names the installed
+// desktop entry and program, and lists the entry's MIME types and
+// categories, its name, and the README's screenshot.
+void InstallTreeTest::metainfoAgreesWithDesktopEntry()
+{
+    const auto entries = metainfoEntries(installed(kMetainfo));
+    QVERIFY2(!entries.isEmpty(), "the metainfo does not parse");
+    const QStringList desktop = installedLines(kDesktopEntry);
+    QCOMPARE(valuesOf(entries, "component/id"), QStringList{"jp.rupomisha.pimoko"});
+    QCOMPARE(valuesOf(entries, "component/launchable"), QStringList{QFileInfo(kDesktopEntry).fileName()});
+    QCOMPARE(valuesOf(entries, "component/provides/binary"), QStringList{entryValue(desktop, "TryExec")});
+    QCOMPARE(valuesOf(entries, "component/provides/mediatype", true), entryList(desktop, "MimeType"));
+    QCOMPARE(valuesOf(entries, "component/categories/category", true), entryList(desktop, "Categories"));
+    QCOMPARE(valuesOf(entries, "component/name[ja]"), QStringList{entryValue(desktop, "Name")});
+    // The licence the copyright file calls Expat.
+    QCOMPARE(valuesOf(entries, "component/project_license"), QStringList{"MIT"});
+
+    // The screenshot is the README's picture, at its own size.
+    const QImage screenshot(QStringLiteral(PIMOKO_SOURCE_DIR "/docs/screenshot.png"));
+    const QString image = QStringLiteral("component/screenshots/screenshot/image");
+    QCOMPARE(valuesOf(entries, image), QStringList{"https://rupomisha.jp/pimoko/screenshot.png"});
+    QCOMPARE(valuesOf(entries, image + "@width"), QStringList{QString::number(screenshot.width())});
+    QCOMPARE(valuesOf(entries, image + "@height"), QStringList{QString::number(screenshot.height())});
+    QCOMPARE(valuesOf(entries, "component/screenshots/screenshot/caption").size(), 1);
+}
+
+// Each release is a changelog entry, newest first, with its day; the newest
+// is the program's own version.
+void InstallTreeTest::releasesAreTheChangelogs()
+{
+    const auto entries = metainfoEntries(installed(kMetainfo));
+    const QString release = QStringLiteral("component/releases/release");
+    const QStringList versions = valuesOf(entries, release + "@version");
+    const QStringList dates = valuesOf(entries, release + "@date");
+    QVERIFY(!versions.isEmpty());
+
+    QStringList changelogVersions, changelogDates;
+    const QRegularExpression heading(QStringLiteral("^pimoko \\(([^)]+)\\) \\w+; urgency=\\w+$"));
+    const QRegularExpression trailer(QStringLiteral("^ -- .+ <.+@.+>  \\w{3}, (\\d\\d \\w{3} \\d{4}) "));
+    for (const QString& line : installedLines(QStringLiteral("share/doc/pimoko/changelog.gz"))) {
+        if (const auto match = heading.match(line); match.hasMatch())
+            changelogVersions << match.captured(1);
+        if (const auto match = trailer.match(line); match.hasMatch())
+            changelogDates << QLocale::c().toDate(match.captured(1), "dd MMM yyyy").toString(Qt::ISODate);
+    }
+    QCOMPARE(versions, changelogVersions);
+    QCOMPARE(dates, changelogDates);
+    const ProgramRun version = run(installed(QStringLiteral("bin/pimoko")), {"--version"}, elsewhere_.path());
+    QCOMPARE(version.out, QStringLiteral("pimoko (ピモコ) %1\n").arg(versions.value(0)));
+}
+
+// The copyright file in the machine-readable format: a header naming the
+// format, then paragraphs of files with their copyright and licence, and
+// the text of each licence named, in its paragraph or in one of its own.
+void InstallTreeTest::copyrightIsMachineReadable()
+{
+    const QStringList paragraphs =
+        installedLines(QStringLiteral("share/doc/pimoko/copyright")).join('\n').trimmed().split("\n\n");
+    QCOMPARE(paragraphs.value(0).section('\n', 0, 0),
+             QStringLiteral("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"));
+    QStringList named, written;
+    for (const QString& paragraph : paragraphs.mid(1)) {
+        const QStringList lines = paragraph.split('\n');
+        const QString license = lines.filter(QRegularExpression("^License: ")).value(0).mid(9);
+        QVERIFY2(!license.isEmpty(), qPrintable(paragraph));
+        const bool hasText = lines.last().startsWith(' ');
+        if (lines.first().startsWith(u"Files: ")) {
+            QVERIFY2(lines.filter(QRegularExpression("^Copyright: .+")).size() == 1, qPrintable(paragraph));
+            named << license;
+        } else {
+            QVERIFY2(lines.first().startsWith(u"License: ") && hasText, qPrintable(paragraph));
+        }
+        if (hasText)
+            written << license;
+    }
+    for (const QString& license : named)
+        QVERIFY2(written.contains(license), qPrintable(license + " has no text"));
+    QVERIFY2(paragraphs.value(1).startsWith("Files: *\nCopyright: 2026 ルポミ舎\nLicense: Expat"), qPrintable(paragraphs.value(1)));
+}
+
+// The page is installed gzipped, as the clone's page.
 void InstallTreeTest::manualPageRendersCleanly()
 {
-    const QString groff = QStandardPaths::findExecutable(QStringLiteral("groff"));
-    QVERIFY2(!groff.isEmpty(), "groff (groff-base) is not installed");
+    QFile source(QStringLiteral(PIMOKO_SOURCE_DIR "/docs/pimoko.1"));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const QStringList page = installedLines(QStringLiteral("share/man/man1/pimoko.1.gz"));
+    QCOMPARE(page, QString::fromUtf8(source.readAll()).split('\n'));
+    const QString groff = tool("groff", "groff-base");
     for (const char* device : {"-Tutf8", "-Tascii"}) {
-        const ProgramRun render = run(groff, {"-ww", "-z", "-man", device, installed("share/man/man1/pimoko.1")},
-                               elsewhere_.path());
+        const ProgramRun render = run(groff, {"-ww", "-z", "-man", device, source.fileName()}, elsewhere_.path());
         QVERIFY2(render.status == 0 && render.err.isEmpty(), qPrintable(device + (": " + render.err)));
     }
 }
@@ -137,14 +309,11 @@ void InstallTreeTest::thumbnailerRunsAsFileManagersDo()
 {
     const QStringList lines = installedLines(QStringLiteral("share/thumbnailers/pimoko.thumbnailer"));
     QCOMPARE(lines.value(0), QStringLiteral("[Thumbnailer Entry]"));
-    const auto value = [&](const QString& key) {
-        return lines.filter(QRegularExpression('^' + key + '=')).value(0).mid(key.size() + 1);
-    };
+    const auto value = [&](const QString& key) { return entryValue(lines, key); };
     const QStringList path{installed(QStringLiteral("bin"))};
     QCOMPARE(QStandardPaths::findExecutable(value("TryExec"), path), installed(QStringLiteral("bin/pimoko")));
     const QStringList claimed = value("MimeType").split(';', Qt::SkipEmptyParts);
-    const QStringList opened = installedLines(QStringLiteral("share/applications/pimoko.desktop"))
-                                   .filter(QRegularExpression("^MimeType=")).value(0).mid(9).split(';');
+    const QStringList opened = entryList(installedLines(kDesktopEntry), "MimeType");
     for (const QString& type : claimed)
         QVERIFY2(opened.contains(type), qPrintable(type + " is not the desktop entry's"));
 
