@@ -134,7 +134,7 @@ void DocumentCommands::removePreviewUnless(const QString& savedFileName)
 
 void DocumentCommands::writeDocument(const QString& fileName, SaveKind kind)
 {
-    writeFileWhole(fileName.toStdString(), savedFileBytes(canvas_.Im2(), kind));
+    writeFileWhole(fileName.toStdString(), savedFileBytes(canvas_.Im2(), kind), {.syncNewFile = true});
     canvas_.document().markSaved();
     emit saved(fileName);
 }
