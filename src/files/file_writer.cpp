@@ -49,19 +49,20 @@ struct Target {
     bool madeHere = false;              // made empty through a link to a missing file
 };
 
+// The mode of a plain create: the umask and the folder's default ACL apply.
+constexpr mode_t kNewFileMode = 0666;
+
 // The path of what `fd` was opened on, as the system resolved it.
 std::string pathOpened(int fd, const std::string& given)
 {
     char name[PATH_MAX];
-    const std::string entry = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t length = ::readlink(entry.c_str(), name, sizeof name);
-    if (length > 0 && std::size_t(length) < sizeof name && name[0] == '/')
+    const ssize_t length = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name);
+    if (length > 0 && std::size_t(length) < sizeof name)
         return std::string(name, std::size_t(length));
     // Without /proc, the C library's walk of the name just opened.
-    char resolved[PATH_MAX];
-    if (::realpath(given.c_str(), resolved) == nullptr)
+    if (::realpath(given.c_str(), name) == nullptr)
         fail(errno);
-    return resolved;
+    return name;
 }
 
 // The path's links are followed by opening it, so that the system applies
@@ -75,7 +76,7 @@ Target targetOf(const std::string& path)
     if (fd.get() < 0 && error == ENOENT && isLink(path)) {
         // A link to a missing file: the system creates the file where the
         // link leads, and the write then takes the place of that empty file.
-        fd = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+        fd = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, kNewFileMode));
         error = errno;
         made = true;
     }
@@ -96,8 +97,8 @@ Target targetOf(const std::string& path)
     return target;
 }
 
-// A new file of a name no one else uses, in `folder`. The mode is given as
-// to a plain create (the umask and the folder's default ACL apply).
+// A new file of a name no one else uses, in `folder`, made as a plain
+// create makes it with that mode.
 int createTemporary(const std::string& folder, mode_t mode, std::string& name)
 {
     static const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -158,7 +159,7 @@ void writeTarget(const Target& target, std::span<const std::uint8_t> bytes, Writ
     // A replacement holds what the earlier file held: no one else may open
     // it before it has the earlier file's mode.
     std::string temporary;
-    FileDescriptor fd(createTemporary(folderOf(target.path), earlier ? 0600 : 0666, temporary));
+    FileDescriptor fd(createTemporary(folderOf(target.path), earlier ? 0600 : kNewFileMode, temporary));
     const bool synced = earlier || options.syncNewFile;
     try {
         if (earlier) {
