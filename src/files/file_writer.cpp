@@ -36,12 +36,6 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool isLink(const std::string& path)
-{
-    struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
-}
-
 // The file a write goes to.
 struct Target {
     std::string path;                   // the name the system found, no link in it
@@ -55,9 +49,10 @@ constexpr mode_t kNewFileMode = 0666;
 // The path of what `fd` was opened on, as the system resolved it.
 std::string pathOpened(int fd, const std::string& given)
 {
+    // The system makes the name in one page, which PATH_MAX bytes hold.
     char name[PATH_MAX];
     const ssize_t length = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name);
-    if (length > 0 && std::size_t(length) < sizeof name)
+    if (length > 0)
         return std::string(name, std::size_t(length));
     // Without /proc, the C library's walk of the name just opened.
     if (::realpath(given.c_str(), name) == nullptr)
@@ -73,9 +68,11 @@ Target targetOf(const std::string& path)
     FileDescriptor fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
     int error = errno;
     bool made = false;
-    if (fd.get() < 0 && error == ENOENT && isLink(path)) {
-        // A link to a missing file: the system creates the file where the
-        // link leads, and the write then takes the place of that empty file.
+    struct stat status {};
+    if (fd.get() < 0 && error == ENOENT && ::lstat(path.c_str(), &status) == 0) {
+        // The name is there, what it names is not: a link to a missing file.
+        // The system creates the file where the link leads, and the write
+        // then takes the place of that empty file.
         fd = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, kNewFileMode));
         error = errno;
         made = true;
@@ -85,7 +82,6 @@ Target targetOf(const std::string& path)
             return {path, std::nullopt};
         fail(error);
     }
-    struct stat status {};
     if (::fstat(fd.get(), &status) != 0)
         fail(errno);
     Target target{pathOpened(fd.get(), path), status};

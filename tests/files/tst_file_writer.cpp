@@ -145,8 +145,9 @@ struct Written {
     QString calls; // what the watch saw
 };
 
-// Writes in a child process, as nobody when asked and root runs the test,
-// with the fault of the row; returns the error text and the calls watched.
+// Writes in a child process, as nobody (a member of the group users) when
+// asked and root runs the test, with the fault of the row; returns the
+// error text and the calls watched.
 Written writeInChild(const QString& path, bool asNobody, const QString& fault, WriteOptions options)
 {
     int channel[2];
@@ -157,7 +158,7 @@ Written writeInChild(const QString& path, bool asNobody, const QString& fault, W
         ::close(channel[0]);
         std::string result;
         if (asNobody && ::geteuid() == 0
-            && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            && (::setgroups(1, &kUsers) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
             result = "cannot become nobody";
         // The writer takes the path of what it opened from /proc; without it,
         // from the C library.
@@ -227,6 +228,10 @@ void FileWriterTest::writesOrLeavesAsItWas_data()
     QTest::newRow("new file, synced") << "" << "" << "synced" << "new.ico" << "new.ico" << 0 << false << synced;
     QTest::newRow("replaced file keeps its mode")
         << "mode 0604" << "" << "" << "old.ico" << "old.ico" << 0 << false << replaced;
+    QTest::newRow("replaced empty file keeps its mode")
+        << "empty, mode 0604" << "" << "" << "old.ico" << "old.ico" << 0 << false << replaced;
+    QTest::newRow("another's file keeps its group, written by one in it")
+        << "root's file of group users" << "" << "" << "old.ico" << "old.ico" << 0 << true << replaced;
     QTest::newRow("replaced file keeps its owner and group")
         << "owned by nobody:users" << "" << "" << "old.ico" << "old.ico" << 0 << false << replaced;
     QTest::newRow("link written through") << "link to sub/old.ico" << "" << "" << "link.ico" << "sub/old.ico" << 0
@@ -273,7 +278,7 @@ void FileWriterTest::writesOrLeavesAsItWas()
     QFETCH(bool, asNobody);
     QFETCH(QString, calls);
     const bool root = ::geteuid() == 0;
-    if (!root && (setUp.startsWith(u"owned by") || setUp.contains(u"sticky")))
+    if (!root && (setUp.startsWith(u"owned by") || setUp.startsWith(u"root's") || setUp.contains(u"sticky")))
         QSKIP("only root can give a file to another user");
     QTemporaryDir scratch;
     QVERIFY(scratch.isValid());
@@ -291,9 +296,10 @@ void FileWriterTest::writesOrLeavesAsItWas()
     else if (pipe)
         QCOMPARE(::mkfifo(encoded.constData(), 0600), 0);
     else
-        writeAll(earlierFile, kEarlier);
+        writeAll(earlierFile, setUp.startsWith(u"empty") ? QByteArray() : kEarlier);
     if (setUp != u"folder") {
-        const mode_t mode = setUp == u"mode 0604" ? 0604 : setUp.startsWith(u"sticky") ? 0666 : 0644;
+        const bool openToAll = setUp.startsWith(u"sticky") || setUp.startsWith(u"root's");
+        const mode_t mode = setUp.endsWith(u"mode 0604") ? 0604 : openToAll ? 0666 : 0644;
         QCOMPARE(::chmod(QFile::encodeName(earlierFile).constData(), mode), 0);
     }
     const QByteArray link = QFile::encodeName(folder + "/link.ico");
@@ -303,6 +309,10 @@ void FileWriterTest::writesOrLeavesAsItWas()
         QCOMPARE(::lchown(link.constData(), kNobody, kNobody), 0);
     if (setUp == u"owned by nobody:users")
         QCOMPARE(::chown(encoded.constData(), kNobody, kUsers), 0);
+    if (setUp == u"root's file of group users") {
+        QCOMPARE(::chown(encoded.constData(), 0, kUsers), 0);
+        QCOMPARE(::chown(QFile::encodeName(folder).constData(), kNobody, kNobody), 0);
+    }
     if (setUp == u"read-only" && root) {
         // The folder would let nobody put a new file in the old one's place.
         QCOMPARE(::chown(QFile::encodeName(folder).constData(), kNobody, kNobody), 0);
@@ -359,8 +369,9 @@ void FileWriterTest::writesOrLeavesAsItWas()
             QVERIFY(S_ISLNK(statusOf(path).st_mode));
         const struct stat now = statusOf(writtenFile);
         if (entries.contains(target)) {
+            // Only root gives a file away; anyone gives it a group they are in.
             QCOMPARE(now.st_mode & 07777, earlier.st_mode & 07777);
-            QCOMPARE(now.st_uid, earlier.st_uid);
+            QCOMPARE(now.st_uid, asNobody ? kNobody : earlier.st_uid);
             QCOMPARE(now.st_gid, earlier.st_gid);
         } else {
             // A new file has the mode a plain create gives it.
