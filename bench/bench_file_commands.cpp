@@ -1,6 +1,8 @@
 // Times the file commands as a user runs them: a 64 x 64 drawing saved under
 // its ".ico" or ".bmp" name, replacing the file saved before (its bytes and
-// the rename synced to the disk), from the command to the repainted window;
+// the rename synced to the disk), from the command to the repainted window,
+// and saved under a new name each time (the new file and its folder entry
+// synced as well);
 // and opening a 64 x 64 bitmap, a multi-image icon file and a program file,
 // from the command to the repainted window; and the whole-image commands,
 // a turn and the enlarge/reduce dialog's 64 to 32, to the repainted window.
@@ -40,6 +42,15 @@ int main(int argc, char* argv[])
                    form.repaint();
                }));
     }
+
+    int saved = 0;
+    report("save command, 64 x 64, to a new .ico file", medianMicroseconds(200, [&] {
+               form.canvas().document().CurrentFileName =
+                   folder.filePath(QStringLiteral("new-%1.ico").arg(++saved)).toStdString();
+               form.canvas().document().markModified();
+               form.ActSaveExecute();
+               form.repaint();
+           }));
 
     const QString bitmap = folder.filePath(QStringLiteral("open.bmp"));
     QFile file(bitmap);

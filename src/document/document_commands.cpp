@@ -133,7 +133,7 @@ bool DocumentCommands::mayReplace(const QString& fileName)
 
 void DocumentCommands::writeDocument(const QString& fileName, SaveKind kind)
 {
-    writeFileWhole(fileName.toStdString(), savedFileBytes(canvas_.Im2(), kind));
+    writeFileWhole(fileName.toStdString(), savedFileBytes(canvas_.Im2(), kind), {.syncNewFile = true});
     // The file holds what was just written, and no more.
     if (fileName.toStdString() == openedFileName_)
         openedBeyondSave_.reset();

@@ -85,7 +85,7 @@ bool SavePreview::writeAs(const QString& path, std::span<const std::uint8_t> bit
         if (replaceOwn)
             writeFileWhole(path.toStdString(), bitmap);
         else
-            writeNewFileWhole(path.toStdString(), bitmap);
+            writeFileWhole(path.toStdString(), bitmap, {.neverReplace = true});
     } catch (const FileError&) {
         return false;
     }

@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,35 +36,66 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The file the path finally names, its symbolic links followed one by one:
-// a link whose file is missing names the file to create.
-std::string finalTarget(std::string path)
+// The file a write goes to.
+struct Target {
+    std::string path;                   // the name the system found, no link in it
+    std::optional<struct stat> earlier; // the file that is replaced
+    bool madeHere = false;              // made empty through a link to a missing file
+};
+
+// The mode of a plain create: the umask and the folder's default ACL apply.
+constexpr mode_t kNewFileMode = 0666;
+
+// The path of what `fd` was opened on, as the system resolved it.
+std::string pathOpened(int fd, const std::string& given)
 {
-    // As many links in a row as the system itself follows.
-    for (int links = 0; links <= 40; ++links) {
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0) {
-            if (errno == ENOENT)
-                return path;
-            fail(errno);
-        }
-        if (!S_ISLNK(status.st_mode))
-            return path;
-        char target[PATH_MAX];
-        const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
-        if (length < 0)
-            fail(errno);
-        if (std::size_t(length) == sizeof target)
-            fail(ENAMETOOLONG);
-        const std::string next(target, std::size_t(length));
-        path = next.starts_with('/') ? next : folderOf(path) + '/' + next;
-    }
-    fail(ELOOP);
+    // The system makes the name in one page, which PATH_MAX bytes hold.
+    char name[PATH_MAX];
+    const ssize_t length = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name);
+    if (length > 0)
+        return std::string(name, std::size_t(length));
+    // Without /proc, the C library's walk of the name just opened.
+    if (::realpath(given.c_str(), name) == nullptr)
+        fail(errno);
+    return name;
 }
 
-// A new file of a name no one else uses, in `folder`, with the mode a plain
-// create gives (the umask and the folder's default ACL apply).
-int createTemporary(const std::string& folder, std::string& name)
+// The path's links are followed by opening it, so that the system applies
+// its own rules to them (fs.protected_symlinks among them) for the window
+// and the command line alike.
+Target targetOf(const std::string& path)
+{
+    FileDescriptor fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    int error = errno;
+    bool made = false;
+    struct stat status {};
+    if (fd.get() < 0 && error == ENOENT && ::lstat(path.c_str(), &status) == 0) {
+        // The name is there, what it names is not: a link to a missing file.
+        // The system creates the file where the link leads, and the write
+        // then takes the place of that empty file.
+        fd = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, kNewFileMode));
+        error = errno;
+        made = true;
+    }
+    if (fd.get() < 0) {
+        if (error == ENOENT && !made)
+            return {path, std::nullopt};
+        fail(error);
+    }
+    if (::fstat(fd.get(), &status) != 0)
+        fail(errno);
+    Target target{pathOpened(fd.get(), path), status};
+    // Someone else's file, made between the two opens, is replaced as any other.
+    if (made && S_ISREG(status.st_mode) && status.st_size == 0) {
+        target.earlier.reset();
+        target.madeHere = true;
+    }
+    return target;
+}
+
+// A new file of a name no one else uses, in `folder`, made as a plain
+// create makes it with that mode.
+int createTemporary(const std::string& folder, mode_t mode, std::string& name)
 {
     static const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     static std::uint64_t count = 0;
@@ -71,7 +105,7 @@ int createTemporary(const std::string& folder, std::string& name)
         name = folder + "/.pimoko-";
         for (int i = 0; i < 6; ++i, mixed /= 62)
             name += kDigits[mixed % 62];
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0)
             return fd;
         if (errno != EEXIST)
@@ -92,88 +126,85 @@ void writeAll(int fd, std::span<const std::uint8_t> bytes)
     }
 }
 
-void replaceWhole(const std::string& target, std::span<const std::uint8_t> bytes)
+// The temporary takes the name unless the name is taken, in one step. A
+// file system that cannot rename so (EINVAL) gets a hard link of that name,
+// which is as much one step, and the temporary's name goes.
+void placeWithoutReplacing(const std::string& temporary, const std::string& target)
 {
-    struct stat earlier {};
-    const bool replacing = ::stat(target.c_str(), &earlier) == 0;
-    if (!replacing && errno != ENOENT)
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    if (errno != EINVAL && errno != ENOSYS)
         fail(errno);
-    if (replacing) {
-        if (S_ISDIR(earlier.st_mode))
+    if (::link(temporary.c_str(), target.c_str()) != 0)
+        fail(errno);
+    ::unlink(temporary.c_str());
+}
+
+void writeTarget(const Target& target, std::span<const std::uint8_t> bytes, WriteOptions options)
+{
+    const std::optional<struct stat>& earlier = target.earlier;
+    if (earlier) {
+        if (S_ISDIR(earlier->st_mode))
             fail(EISDIR);
         // A rename would put a plain file in place of a device or a pipe.
-        if (!S_ISREG(earlier.st_mode))
+        if (!S_ISREG(earlier->st_mode))
             throw Failure{fileProblemText(FileProblem::NotRegularFile)};
-        if (::access(target.c_str(), W_OK) != 0)
+        if (::access(target.path.c_str(), W_OK) != 0)
             fail(errno);
     }
+    // A replacement holds what the earlier file held: no one else may open
+    // it before it has the earlier file's mode.
     std::string temporary;
-    FileDescriptor fd(createTemporary(folderOf(target), temporary));
+    FileDescriptor fd(createTemporary(folderOf(target.path), earlier ? 0600 : kNewFileMode, temporary));
+    const bool synced = earlier || options.syncNewFile;
     try {
-        if (replacing) {
+        if (earlier) {
             // The owner can be given away by root alone; the group by anyone
             // in it. Where neither is allowed the file is the writer's own.
-            if (::fchown(fd.get(), earlier.st_uid, earlier.st_gid) != 0)
-                (void)!::fchown(fd.get(), uid_t(-1), earlier.st_gid);
-            if (::fchmod(fd.get(), earlier.st_mode & 07777) != 0)
+            if (::fchown(fd.get(), earlier->st_uid, earlier->st_gid) != 0)
+                (void)!::fchown(fd.get(), uid_t(-1), earlier->st_gid);
+            if (::fchmod(fd.get(), earlier->st_mode & 07777) != 0)
                 fail(errno);
         }
         writeAll(fd.get(), bytes);
-        // A replaced file must not become an empty one after a crash: its
+        // A synced file must not become an empty one after a crash: its
         // bytes reach the disk before the rename makes them the file.
-        if (replacing && ::fsync(fd.get()) != 0)
+        if (synced && ::fsync(fd.get()) != 0)
             fail(errno);
         // Some file systems tell of a full disk only here.
         if (::close(fd.release()) != 0)
             fail(errno);
-        if (::rename(temporary.c_str(), target.c_str()) != 0)
+        if (options.neverReplace)
+            placeWithoutReplacing(temporary, target.path);
+        else if (::rename(temporary.c_str(), target.path.c_str()) != 0)
             fail(errno);
     } catch (...) {
         ::unlink(temporary.c_str());
         throw;
     }
-    if (replacing) {
+    if (synced) {
         // The rename itself on the disk. The new file is in place by now,
         // so a folder that cannot be synced is not told as a failure.
-        const FileDescriptor folder(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const FileDescriptor folder(::open(folderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (folder.get() >= 0)
             ::fsync(folder.get());
     }
 }
 
-void createWhole(const std::string& target, std::span<const std::uint8_t> bytes)
-{
-    std::string temporary;
-    FileDescriptor fd(createTemporary(folderOf(target), temporary));
-    try {
-        writeAll(fd.get(), bytes);
-        if (::close(fd.release()) != 0)
-            fail(errno);
-        // A link is made only where no name is: the no-replace rename.
-        if (::link(temporary.c_str(), target.c_str()) != 0)
-            fail(errno);
-    } catch (...) {
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    ::unlink(temporary.c_str());
-}
-
 } // namespace
 
-void writeNewFileWhole(const std::string& path, std::span<const std::uint8_t> bytes)
+void writeFileWhole(const std::string& path, std::span<const std::uint8_t> bytes, WriteOptions options)
 {
     try {
-        createWhole(path, bytes);
-    } catch (const Failure& failure) {
-        throw FileError(cannotCreateText(path, failure.reason));
-    }
-}
-
-void writeFileWhole(const std::string& path, std::span<const std::uint8_t> bytes)
-{
-    try {
-        replaceWhole(finalTarget(path), bytes);
+        // A name that must not be replaced is not followed anywhere either.
+        const Target target = options.neverReplace ? Target{path, std::nullopt} : targetOf(path);
+        try {
+            writeTarget(target, bytes, options);
+        } catch (...) {
+            if (target.madeHere)
+                ::unlink(target.path.c_str());
+            throw;
+        }
     } catch (const Failure& failure) {
         throw FileError(cannotCreateText(path, failure.reason));
     }

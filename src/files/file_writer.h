@@ -6,16 +6,31 @@
 
 namespace pimoko {
 
+// How a write treats a file already there, and the disk.
+struct WriteOptions {
+    // A name already taken, by a file, folder or link of any kind, is
+    // refused with "already exists", however late it was taken: the
+    // refusal is part of the step that puts the new file in place.
+    bool neverReplace = false;
+    // A new file and its folder entry reach the disk before the write
+    // returns, as a replaced file always does.
+    bool syncNewFile = false;
+};
+
 // The one way every file of the program reaches the disk: the saved icon or
-// bitmap, the save-as preview, the program's cursor file and --convert.
+// bitmap, the save-as preview, the program's cursor file and the command
+// line's outputs.
 //
-// Symbolic links are followed to the file they finally name, and that file
-// is written (a link that names a missing file creates it). The bytes go to
-// a new file beside that target, which takes the target's place by a rename
-// once all of them are written; when it replaces a file, the data is on the
-// disk before the rename and the rename before this returns, and the new
-// file keeps the earlier one's mode and, where the system lets the caller
-// give it away (as root), its owner and group. A new file is not waited for.
+// Symbolic links are followed by the system itself, with every protection
+// it applies (a link it refuses to follow is refused with its reason), and
+// the file they lead to is written; a link that leads to a missing file
+// creates it there. The bytes go to a new file beside that target, which
+// takes the target's place by a rename once all of them are written. When
+// it replaces a file, the new file is the caller's alone (mode 0600) until
+// it is given the earlier file's mode and, where the system lets the caller
+// give it away (as root), its owner and group; its data is on the disk
+// before the rename and the rename before this returns. A new file gets the
+// mode a plain create gives and is waited for only with syncNewFile.
 // Replacing gives the file a new inode, so other hard links to the earlier
 // file keep the earlier bytes.
 //
@@ -23,11 +38,6 @@ namespace pimoko {
 // refused, although the folder might let a new file take the target's
 // place. On any failure the earlier file is as it was, nothing is left
 // beside it, and FileError is thrown with cannotCreateText(path, reason).
-void writeFileWhole(const std::string& path, std::span<const std::uint8_t> bytes);
-
-// The same for a file that must not exist yet: whatever is there under that
-// name, a link included, or gets there first, is left alone, and the write
-// fails with the reason for an existing file.
-void writeNewFileWhole(const std::string& path, std::span<const std::uint8_t> bytes);
+void writeFileWhole(const std::string& path, std::span<const std::uint8_t> bytes, WriteOptions options = {});
 
 } // namespace pimoko

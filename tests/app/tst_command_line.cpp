@@ -31,10 +31,38 @@
 #include <cerrno>
 #include <functional>
 #include <random>
+#include <sstream>
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace pimoko;
+
+namespace {
+
+// A name another program takes while a file of the program is being
+// written: as the writer closes its temporary, before the rename.
+std::string takenWhileWriting;
+const QByteArray kAnotherProgramsFile("another program's file");
+
+} // namespace
+
+extern "C" int close(int fd)
+{
+    static const auto call = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "close"));
+    char name[4096];
+    const ssize_t length = takenWhileWriting.empty()
+        ? -1
+        : ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name - 1);
+    if (length > 0 && std::string(name, std::size_t(length)).find("/.pimoko-") != std::string::npos) {
+        const std::string taken = std::exchange(takenWhileWriting, {});
+        const int other = ::open(taken.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        (void)!::write(other, kAnotherProgramsFile.constData(), std::size_t(kAnotherProgramsFile.size()));
+        call(other);
+    }
+    return call(fd);
+}
 
 namespace {
 
@@ -112,6 +140,8 @@ private slots:
     void refusedInputExitsOne_data();
     void refusedInputExitsOne();
     void unwritableOutputExitsThree();
+    void unpackReplacesOnlyWithForce_data();
+    void unpackReplacesOnlyWithForce();
     void listMarksTheEditorsChoice_data();
     void listMarksTheEditorsChoice();
     void unwrittenStandardOutputExitsThree_data();
@@ -331,6 +361,42 @@ void CommandLineTest::unwritableOutputExitsThree()
         QCOMPARE(run.err, expected + '\n');
     }
     QCOMPARE(QDir(work_.path()).entryList({".pimoko-*"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+void CommandLineTest::unpackReplacesOnlyWithForce_data()
+{
+    QTest::addColumn<bool>("force");
+    QTest::newRow("without --force") << false;
+    QTest::newRow("with --force") << true;
+}
+
+// A name taken after --unpack checked the names, while it writes.
+void CommandLineTest::unpackReplacesOnlyWithForce()
+{
+    QFETCH(bool, force);
+    const QString folder = path(force ? "unpacked-force" : "unpacked");
+    QVERIFY(QDir().mkpath(folder));
+    const QString taken = folder + QStringLiteral("/depth4_16_32-16x16-4.png");
+    QStringList arguments{"--unpack", folder, QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico")};
+    if (force)
+        arguments << "--force";
+    takenWhileWriting = taken.toStdString();
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runCommandLine(parseCommandLine(stdStrings(arguments)), out, err);
+    takenWhileWriting.clear();
+
+    if (force) {
+        QCOMPARE(status, 0);
+        QVERIFY(readAll(taken).startsWith("\x89PNG\r\n\x1a\n"));
+        return;
+    }
+    QCOMPARE(status, 3);
+    QCOMPARE(QString::fromStdString(err.str()),
+             QStringLiteral("ファイル \"%1\". ファイルは既に存在します を作成できません\n").arg(taken));
+    QCOMPARE(readAll(taken), kAnotherProgramsFile);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QFileInfo(taken).fileName()});
 }
 
 void CommandLineTest::listMarksTheEditorsChoice_data()

@@ -164,6 +164,7 @@ void DocumentCommandsTest::saveAsNameAndKind_data()
     QTest::newRow("no extension, icon filter") << 32 << "abc" << SaveKind::Icon << "abc.ico" << icon;
     QTest::newRow("no extension, bitmap filter") << 64 << "big64" << SaveKind::Bitmap << "big64.bmp" << bitmap;
     QTest::newRow("other extension, icon filter") << 32 << "abc.png" << SaveKind::Icon << "abc.png.ico" << icon;
+    QTest::newRow("ending in a dot, bitmap filter") << 32 << "abc." << SaveKind::Bitmap << "abc.bmp" << bitmap;
     QTest::newRow(".bmp under the icon filter") << 32 << "_.bmp" << SaveKind::Icon << "_.bmp" << bitmap;
     QTest::newRow(".ICO under the bitmap filter") << 32 << "X.ICO" << SaveKind::Bitmap << "X.ICO" << icon;
     QTest::newRow(".bmp at 16 x 16 under the icon filter") << 16 << "c.bmp" << SaveKind::Icon << "c.bmp" << bitmap;

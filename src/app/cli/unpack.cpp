@@ -96,10 +96,13 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
         return ExitCannotWrite;
     }
     try {
-        // An image stored as a PNG file is written as it is stored.
+        // An image stored as a PNG file is written as it is stored. Without
+        // --force a name taken since the check above is not replaced either.
         for (std::size_t i = 0; i < paths.size(); ++i)
-            writeFileWhole(paths[i], images[i].storedPng.empty() ? writePngFile(images[i].image, PngChannels::Rgba)
-                                                                 : images[i].storedPng);
+            writeFileWhole(paths[i],
+                           images[i].storedPng.empty() ? writePngFile(images[i].image, PngChannels::Rgba)
+                                                       : images[i].storedPng,
+                           {.neverReplace = !force});
     } catch (const FileError& error) {
         err << error.what() << '\n';
         return ExitCannotWrite;

@@ -30,7 +30,9 @@ std::vector<std::string> unpackedNames(const std::string& input, std::span<const
 
 // --unpack FOLDER INPUT [--force]: each picture as a PNG file with alpha in
 // FOLDER, each written whole. A file of one of the names that exists
-// already (a folder even with --force) means nothing is written at all.
+// already (a folder even with --force) means nothing is written at all;
+// without --force a name taken while the files are written is not
+// replaced either.
 int runUnpack(const CommandLine& commandLine, std::ostream& out, std::ostream& err);
 
 } // namespace pimoko

@@ -21,7 +21,9 @@ std::string saveAsFileName(const std::string& chosenName, SaveKind filter)
 {
     if (savedKindFor(chosenName))
         return chosenName;
-    return chosenName + (filter == SaveKind::Icon ? ".ico" : ".bmp");
+    const std::string extension = filter == SaveKind::Icon ? ".ico" : ".bmp";
+    // The dot the name already ends in is the extension's own.
+    return chosenName.ends_with('.') ? chosenName + extension.substr(1) : chosenName + extension;
 }
 
 std::vector<std::uint8_t> savedFileBytes(const PixelBuffer& image, SaveKind kind)

@@ -21,7 +21,8 @@ std::optional<SaveKind> savedKindFor(const std::string& fileName);
 // The name save-as writes for a name chosen under a filter: a name that
 // ends in ".ico" or ".bmp" keeps it and is saved as that kind; any other
 // name gets the filter's extension added ("abc" and "abc.png" under the
-// icon filter become "abc.ico" and "abc.png.ico"). The kind written is
+// icon filter become "abc.ico" and "abc.png.ico"), a name ending in a dot
+// without a second one ("abc." becomes "abc.ico"). The kind written is
 // then always savedKindFor of the result.
 std::string saveAsFileName(const std::string& chosenName, SaveKind filter);
 

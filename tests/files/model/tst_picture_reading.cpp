@@ -2,7 +2,10 @@
 // files are refused at once, huge ones without being read whole, programs
 // read by their headers, and a failed allocation is a FileError like any
 // other.
+#include "files/codec/bmp_reader.h"
+#include "files/codec/bmp_writer.h"
 #include "files/codec/file_error.h"
+#include "files/codec/icon_file.h"
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/pe_icon.h"
 #include "files/model/image_listing.h"
@@ -170,6 +173,17 @@ private slots:
             << sparse("long.bmp", bitmapHeaders(64, 64), kTebibyte) << none << tooLarge << false << PixelBuffer();
         QTest::newRow("1 TiB icon") << sparse("hole.ico", readDataFile(QStringLiteral("icons/depth8.ico")), kTebibyte)
                                     << none << tooLarge << false << PixelBuffer();
+        // The caps themselves: 1 MiB for a bitmap, 4 MiB for an icon.
+        const Bytes icon = readDataFile(QStringLiteral("icons/depth8.ico"));
+        const Bytes bitmap = writeBitmapFile(PixelBuffer(64, 64, 0x3366CC));
+        QTest::newRow("bitmap of exactly 1 MiB")
+            << sparse("cap.bmp", bitmap, off_t(1) << 20) << none << QString() << false << readBitmapFile(bitmap);
+        QTest::newRow("bitmap of 1 MiB and a byte")
+            << sparse("over.bmp", bitmap, (off_t(1) << 20) + 1) << none << tooLarge << false << PixelBuffer();
+        QTest::newRow("icon of exactly 4 MiB")
+            << sparse("cap.ico", icon, off_t(4) << 20) << none << QString() << false << readIconPicture(icon);
+        QTest::newRow("icon of 4 MiB and a byte")
+            << sparse("over.ico", icon, (off_t(4) << 20) + 1) << none << tooLarge << false << PixelBuffer();
         QTest::newRow("1 TiB of nothing as a program")
             << sparse("hole.exe", {}, kTebibyte) << none << QString() << false << genericAppIconPicture();
         QTest::newRow("4 GiB program, resources at the start")
