@@ -136,7 +136,7 @@ std::vector<std::uint8_t> imageData(const RgbaImage& image, IconStorage storage,
 {
     if (storage != IconStorage::Png)
         return bitmapData(image, storage);
-    if (!sourcePng.empty() && showsPixelsAsRead(sourcePng))
+    if (!sourcePng.empty() && showsPixelsAsRead(sourcePng, kMaxIconSide))
         return {sourcePng.begin(), sourcePng.end()};
     RgbaImage stored(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)

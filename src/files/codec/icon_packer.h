@@ -44,10 +44,12 @@ int storageBits(IconStorage storage);
 // same order.
 //
 // An image stored as PNG is the PNG file it was read from, when one is
-// given at its index in sourcePngs and showsPixelsAsRead of it holds: its
-// bytes are the image exactly and need not be compressed again. (Colours
-// of fully transparent pixels then stay as they are: in a PNG image, unlike
-// a bitmap with a mask, they show nowhere.)
+// given at its index in sourcePngs and showsPixelsAsRead(file,
+// kMaxIconSide) holds, so that the icon readers' own check of its chunks
+// accepts it: its bytes are the image exactly and need not be compressed
+// again. (Colours of fully transparent pixels then stay as they are: in a
+// PNG image, unlike a bitmap with a mask, they show nowhere.) Otherwise its
+// pixels are encoded afresh.
 //
 // Refused with FileError, in words naming the image (counted from 1): no
 // image, more than kMaxPackedImages, an image without pixels or with a side

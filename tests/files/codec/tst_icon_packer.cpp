@@ -14,6 +14,8 @@
 
 #include <QTest>
 
+#include <zlib.h>
+
 #include <random>
 
 using namespace pimoko;
@@ -52,6 +54,17 @@ RgbaImage withoutHiddenColors(RgbaImage image)
         if (image.pixel(i % image.width(), i / image.width()).a == 0)
             image.setPixel(i % image.width(), i / image.width(), kClear);
     return image;
+}
+
+// What a reading gives: the number it returns, or the refusal's text.
+template <typename Read>
+QString outcome(Read read)
+{
+    try {
+        return QString::number(read());
+    } catch (const FileError& error) {
+        return QString::fromUtf8(error.what());
+    }
 }
 
 } // namespace
@@ -170,7 +183,7 @@ private slots:
         QTest::addColumn<bool>("kept");
         const RgbaImage plain = withoutHiddenColors(madeImage(256, 256, 1000, {0, 255, 77}));
         const Bytes png = writePngFile(plain);
-        // The chunk after IHDR (at 33), with a CRC the rule does not read.
+        // The chunk after IHDR (at 33), with its CRC, big-endian.
         const auto withChunk = [&png](const char* type, std::uint32_t length, Bytes data) {
             Bytes file(png.begin(), png.begin() + 33);
             for (int shift : {24, 16, 8, 0})
@@ -178,11 +191,20 @@ private slots:
             for (int i = 0; i < 4; ++i)
                 file.push_back(std::uint8_t(type[i]));
             file.insert(file.end(), data.begin(), data.end());
-            put32(file, 0);
+            const auto crc = std::uint32_t(crc32(0, file.data() + 37, uInt(file.size() - 37)));
+            for (int shift : {24, 16, 8, 0})
+                file.push_back(std::uint8_t(crc >> shift));
             file.insert(file.end(), png.begin() + 33, png.end());
             return file;
         };
         QTest::newRow("8-bit RGBA with a text") << withChunk("tEXt", 3, {'a', 0, 'b'}) << plain << true;
+        // Read well by libpng, refused by the chunk check of --unpack and --thumbnail.
+        Bytes badCrc = withChunk("tEXt", 3, {'a', 0, 'b'});
+        badCrc[47] ^= 0x01;
+        QTest::newRow("a text's CRC wrong") << badCrc << plain << false;
+        Bytes trailing = png;
+        trailing.push_back(0);
+        QTest::newRow("a byte after the end") << trailing << plain << false;
         QTest::newRow("sRGB's gamma") << withChunk("gAMA", 4, {0, 0, 0xB1, 0x8F}) << plain << true;
         QTest::newRow("another gamma") << withChunk("gAMA", 4, {0, 0, 0xB1, 0x90}) << plain << false;
         QTest::newRow("a chunk longer than the file") << withChunk("tEXt", 0x7FFFFFF0, {}) << plain << false;
@@ -201,6 +223,7 @@ private slots:
         const std::size_t size = file[14] | file[15] << 8 | file[16] << 16 | std::size_t(file[17]) << 24;
         QCOMPARE(Bytes(file.begin() + 22, file.begin() + 22 + long(size)) == source, kept);
         QCOMPARE(decodeIconFileImages(file).front().image, kept ? image : withoutHiddenColors(image));
+        QCOMPARE(outcome([&] { return decodeIconFileImages(file, StoredPngs::Checked).front().width; }), "256");
     }
 };
 
