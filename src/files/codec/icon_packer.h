@@ -54,7 +54,8 @@ int storageBits(IconStorage storage);
 // Refused with FileError, in words naming the image (counted from 1): no
 // image, more than kMaxPackedImages, an image without pixels or with a side
 // above kMaxPackedSide, two images of the same width, height and storage
-// bits, and a hot spot outside an image.
+// bits, and a hot spot outside an image; and a file larger than the icon
+// readers take (kMaxIconFileSize): "アイコンが大きすぎます（N バイト、M バイトまで）".
 std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images,
                                        std::optional<Point> cursorHotspot = std::nullopt,
                                        std::span<const std::vector<std::uint8_t>> sourcePngs = {});

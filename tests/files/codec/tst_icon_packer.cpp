@@ -56,6 +56,21 @@ RgbaImage withoutHiddenColors(RgbaImage image)
     return image;
 }
 
+// The PNG file with a chunk after IHDR (at 33), with its CRC.
+Bytes withChunkAfterHeader(const Bytes& png, const char* type, std::uint32_t length, const Bytes& data)
+{
+    Bytes file(png.begin(), png.begin() + 33);
+    for (int shift : {24, 16, 8, 0})
+        file.push_back(std::uint8_t(length >> shift));
+    file.insert(file.end(), type, type + 4);
+    file.insert(file.end(), data.begin(), data.end());
+    const auto crc = std::uint32_t(crc32(0, file.data() + 37, uInt(file.size() - 37)));
+    for (int shift : {24, 16, 8, 0})
+        file.push_back(std::uint8_t(crc >> shift));
+    file.insert(file.end(), png.begin() + 33, png.end());
+    return file;
+}
+
 // What a reading gives: the number it returns, or the refusal's text.
 template <typename Read>
 QString outcome(Read read)
@@ -174,6 +189,33 @@ private slots:
         QCOMPARE(refusal, text);
     }
 
+    // The readers take icon files of up to 4 MiB whole: a PNG file passed on
+    // with its text may not make the icon larger.
+    void iconBeyondTheReadersCapIsRefused_data()
+    {
+        QTest::addColumn<int>("pngSize");
+        QTest::addColumn<QString>("outcome");
+        // 6 + 2 x 16 bytes of header and directory, 296 of the 16 x 16 4-bit image.
+        QTest::newRow("4 MiB") << 4194304 - 334 << "4194304";
+        QTest::newRow("a byte more") << 4194304 - 333 << "アイコンが大きすぎます（4194305 バイト、4194304 バイトまで）";
+    }
+    void iconBeyondTheReadersCapIsRefused()
+    {
+        QFETCH(int, pngSize);
+        QFETCH(QString, outcome);
+        const RgbaImage plain = madeImage(256, 256, 1000);
+        const Bytes png = writePngFile(plain);
+        const auto textLength = std::uint32_t(pngSize - int(png.size()) - 12);
+        const std::vector<Bytes> sources{{}, withChunkAfterHeader(png, "tEXt", textLength, Bytes(textLength, 'a'))};
+        QCOMPARE(sources[1].size(), std::size_t(pngSize));
+        QCOMPARE(::outcome([&] {
+                     const Bytes file = packIconFile(Images{madeImage(16, 16, 0), plain}, std::nullopt, sources);
+                     decodeIconFileImages(file, StoredPngs::Checked);
+                     return file.size();
+                 }),
+                 outcome);
+    }
+
     // A PNG file read for the 256 image is kept as it is only when any reader
     // shows exactly the pixels read from it.
     void sourcePngKeptWhenItShowsThePixels_data()
@@ -183,19 +225,8 @@ private slots:
         QTest::addColumn<bool>("kept");
         const RgbaImage plain = withoutHiddenColors(madeImage(256, 256, 1000, {0, 255, 77}));
         const Bytes png = writePngFile(plain);
-        // The chunk after IHDR (at 33), with its CRC, big-endian.
-        const auto withChunk = [&png](const char* type, std::uint32_t length, Bytes data) {
-            Bytes file(png.begin(), png.begin() + 33);
-            for (int shift : {24, 16, 8, 0})
-                file.push_back(std::uint8_t(length >> shift));
-            for (int i = 0; i < 4; ++i)
-                file.push_back(std::uint8_t(type[i]));
-            file.insert(file.end(), data.begin(), data.end());
-            const auto crc = std::uint32_t(crc32(0, file.data() + 37, uInt(file.size() - 37)));
-            for (int shift : {24, 16, 8, 0})
-                file.push_back(std::uint8_t(crc >> shift));
-            file.insert(file.end(), png.begin() + 33, png.end());
-            return file;
+        const auto withChunk = [&png](const char* type, std::uint32_t length, const Bytes& data) {
+            return withChunkAfterHeader(png, type, length, data);
         };
         QTest::newRow("8-bit RGBA with a text") << withChunk("tEXt", 3, {'a', 0, 'b'}) << plain << true;
         // Read well by libpng, refused by the chunk check of --unpack and --thumbnail.
