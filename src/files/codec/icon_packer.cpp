@@ -200,8 +200,8 @@ std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::o
     for (const std::vector<std::uint8_t>& bytes : data)
         size += bytes.size();
     if (size > kMaxIconFileSize)
-        refuse("アイコンが大きすぎます（" + number(static_cast<long long>(size)) + " バイト、" + number(static_cast<long long>(kMaxIconFileSize))
-               + " バイトまで）");
+        refuse("アイコンが大きすぎます（" + number(static_cast<long long>(size)) + " バイト、"
+               + number(static_cast<long long>(kMaxIconFileSize)) + " バイトまで）");
 
     std::vector<std::uint8_t> out;
     LittleEndianWriter put(out);

@@ -98,7 +98,7 @@ bool depthFitsColourType(int depth, int colourType)
 // picture's size and where IEND ends.
 struct WalkedPng {
     PngSize size;
-    std::size_t end = 0;
+    std::size_t end;
 };
 
 template <typename Seen>

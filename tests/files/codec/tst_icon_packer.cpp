@@ -238,6 +238,17 @@ private slots:
         QTest::newRow("a byte after the end") << trailing << plain << false;
         QTest::newRow("sRGB's gamma") << withChunk("gAMA", 4, {0, 0, 0xB1, 0x8F}) << plain << true;
         QTest::newRow("another gamma") << withChunk("gAMA", 4, {0, 0, 0xB1, 0x90}) << plain << false;
+        // White point, red, green and blue of sRGB, times 100,000, big-endian.
+        const Bytes srgbChromaticities{0, 0, 0x7A, 0x26, 0, 0, 0x80, 0x84, 0, 0, 0xFA, 0, 0, 0, 0x80, 0xE8,
+                                       0, 0, 0x75, 0x30, 0, 0, 0xEA, 0x60, 0, 0, 0x3A, 0x98, 0, 0, 0x17, 0x70};
+        QTest::newRow("sRGB's chromaticities") << withChunk("cHRM", 32, srgbChromaticities) << plain << true;
+        Bytes otherBlue = srgbChromaticities;
+        otherBlue[31] = 0x71;
+        QTest::newRow("another blue") << withChunk("cHRM", 32, otherBlue) << plain << false;
+        QTest::newRow("chromaticities cut short")
+            << withChunk("cHRM", 28, Bytes(srgbChromaticities.begin(), srgbChromaticities.end() - 4)) << plain << false;
+        QTest::newRow("sRGB's chromaticities in another chunk") << withChunk("ciEX", 32, srgbChromaticities) << plain
+                                                                << false;
         QTest::newRow("a chunk longer than the file") << withChunk("tEXt", 0x7FFFFFF0, {}) << plain << false;
         QTest::newRow("opaque RGB") << writePngFile(plain, PngChannels::Rgb) << plain << false;
         const RgbaImage hiding = madeImage(256, 256, 1000, {0, 255, 77});
