@@ -119,8 +119,9 @@ void cursorFile(std::span<const std::uint8_t> file, Draw draw)
 
 // PNG files as packing reads them: a picture within the cap with one pixel
 // per position; written again it reads back the same, and packed alone into
-// an icon it decodes to itself, transparent pixels as kClear. Its chunks,
-// checked without decoding, give the same size when they pass.
+// an icon it decodes to itself, transparent pixels as kClear; packed with
+// the file to pass on, the icon's chunks pass the readers' check. Its
+// chunks, checked without decoding, give the same size when they pass.
 inline void pngFile(std::span<const std::uint8_t> file)
 {
     std::optional<PngSize> checked;
@@ -142,6 +143,9 @@ inline void pngFile(std::span<const std::uint8_t> file)
         PIMOKO_FUZZ_CHECK(readPngFile(writePngFile(image), kMaxPackedSide) == image);
         const std::vector<DecodedIconImage> decoded = decodeIconFileImages(packIconFile(std::span(&image, 1)));
         PIMOKO_FUZZ_CHECK(decoded.size() == 1);
+        const std::vector<std::uint8_t> source(file.begin(), file.end());
+        const auto passedOn = packIconFile(std::span(&image, 1), std::nullopt, std::span(&source, 1));
+        PIMOKO_FUZZ_CHECK(decodeIconFileImages(passedOn, StoredPngs::Checked).size() == 1);
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
                 const Rgba p = image.pixel(x, y);

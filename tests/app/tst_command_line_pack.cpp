@@ -117,6 +117,14 @@ void CommandLinePackTest::initTestCase()
     QVERIFY(save("soft32.png", 32, 32, QImage::Format_ARGB32, {}));
     QVERIFY(save("deep48.png", 48, 48, QImage::Format_RGBX64, deep));
     QVERIFY(save("any256.png", 256, 256, QImage::Format_ARGB32, {}));
+    // The same with a text whose CRC is wrong after its header and a byte
+    // after its end: libpng reads its pixels, the icon readers' chunk check
+    // would refuse it as it is.
+    Bytes unsound = readFileBytes(path("any256.png"));
+    const Bytes text{0, 0, 0, 3, 't', 'E', 'X', 't', 'a', 0, 'b', 0, 0, 0, 0};
+    unsound.insert(unsound.begin() + 33, text.begin(), text.end());
+    unsound.push_back(0);
+    writeBytes(path("unsound256.png"), unsound);
     QVERIFY(save("std32.bmp", 32, 32, QImage::Format_RGB32, standard));
     QVERIFY(save("odd.bmp", 20, 13, QImage::Format_RGB32, {0xFF102030, Qt::white, 0xFF00C000, 0xFF808000}));
     QVERIFY(QFile::copy(path("odd.bmp"), path("odd.png")));
@@ -146,6 +154,7 @@ void CommandLinePackTest::packedImagesReadTheSameEverywhere_data()
                             << QStringList{"32 bits  bitmap", "4 bits  bitmap"};
     QTest::newRow("bitmap and icon as opened") << QStringList{path("odd.bmp"), data + "icons/depth8.ico"} << ""
                                                << QStringList{"8 bits  bitmap", "4 bits  bitmap"};
+    QTest::newRow("PNG not sound as it is") << QStringList{path("unsound256.png")} << "" << QStringList{"32 bits  PNG"};
     QTest::newRow("program as opened") << QStringList{data + "pe/pe32_icon.exe"} << "" << QStringList{};
     // Qt 6.4 misreads 16-bit RGB with a tRNS colour (see tst_png_file).
     for (const QString& name : QDir(data + "png").entryList({"*.png"}))
@@ -166,6 +175,7 @@ void CommandLinePackTest::packedImagesReadTheSameEverywhere()
     QCOMPARE(run.err, QString());
     QCOMPARE(run.status, 0);
     QCOMPARE(runTool({"--unpack", unpacked, packed}).status, 0);
+    QCOMPARE(runTool({"--thumbnail", packed, path("thumbnail.png"), "16"}).err, QString());
 
     const std::vector<QImage> qt = readIconWithQt(readFileBytes(packed));
     const std::vector<RgbaImage> icotool = icotoolImages(packed, unpacked + "/icotool");

@@ -111,6 +111,9 @@ PIMOKO_FORWARD(png_set_user_limits, (png, width, height))
 void png_set_chunk_malloc_max(png_structrp png, png_alloc_size_t size)
 PIMOKO_FORWARD(png_set_chunk_malloc_max, (png, size))
 
+void png_set_keep_unknown_chunks(png_structrp png, int keep, png_const_bytep chunks, int count)
+PIMOKO_FORWARD(png_set_keep_unknown_chunks, (png, keep, chunks, count))
+
 void png_read_info(png_structrp png, png_inforp info)
 PIMOKO_FORWARD(png_read_info, (png, info))
 

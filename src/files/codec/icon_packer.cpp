@@ -136,7 +136,7 @@ std::vector<std::uint8_t> imageData(const RgbaImage& image, IconStorage storage,
 {
     if (storage != IconStorage::Png)
         return bitmapData(image, storage);
-    if (!sourcePng.empty() && showsPixelsAsRead(sourcePng))
+    if (!sourcePng.empty() && showsPixelsAsRead(sourcePng, kMaxIconSide))
         return {sourcePng.begin(), sourcePng.end()};
     RgbaImage stored(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)
@@ -196,6 +196,12 @@ std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::o
         data.push_back(imageData(images[i], storages[i],
                                  i < sourcePngs.size() ? std::span<const std::uint8_t>(sourcePngs[i])
                                                        : std::span<const std::uint8_t>()));
+    std::uint64_t size = kIconFileHeaderSize + kIconDirEntrySize * std::uint64_t(images.size());
+    for (const std::vector<std::uint8_t>& bytes : data)
+        size += bytes.size();
+    if (size > kMaxIconFileSize)
+        refuse("アイコンが大きすぎます（" + number(static_cast<long long>(size)) + " バイト、"
+               + number(static_cast<long long>(kMaxIconFileSize)) + " バイトまで）");
 
     std::vector<std::uint8_t> out;
     LittleEndianWriter put(out);

@@ -44,15 +44,18 @@ int storageBits(IconStorage storage);
 // same order.
 //
 // An image stored as PNG is the PNG file it was read from, when one is
-// given at its index in sourcePngs and showsPixelsAsRead of it holds: its
-// bytes are the image exactly and need not be compressed again. (Colours
-// of fully transparent pixels then stay as they are: in a PNG image, unlike
-// a bitmap with a mask, they show nowhere.)
+// given at its index in sourcePngs and showsPixelsAsRead(file,
+// kMaxIconSide) holds, so that the icon readers' own check of its chunks
+// accepts it: its bytes are the image exactly and need not be compressed
+// again. (Colours of fully transparent pixels then stay as they are: in a
+// PNG image, unlike a bitmap with a mask, they show nowhere.) Otherwise its
+// pixels are encoded afresh.
 //
 // Refused with FileError, in words naming the image (counted from 1): no
 // image, more than kMaxPackedImages, an image without pixels or with a side
 // above kMaxPackedSide, two images of the same width, height and storage
-// bits, and a hot spot outside an image.
+// bits, and a hot spot outside an image; and a file larger than the icon
+// readers take (kMaxIconFileSize): "アイコンが大きすぎます（N バイト、M バイトまで）".
 std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images,
                                        std::optional<Point> cursorHotspot = std::nullopt,
                                        std::span<const std::vector<std::uint8_t>> sourcePngs = {});

@@ -93,9 +93,16 @@ bool depthFitsColourType(int depth, int colourType)
     throw FileError(kInvalidPngText);
 }
 
-} // namespace
+// The one walk over a PNG file's chunks, with the rules of checkPngChunks:
+// calls seen(name, data) for every chunk from IHDR to IEND and gives the
+// picture's size and where IEND ends.
+struct WalkedPng {
+    PngSize size;
+    std::size_t end;
+};
 
-PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide)
+template <typename Seen>
+WalkedPng walkPngChunks(std::span<const std::uint8_t> file, int maxSide, Seen seen)
 {
     if (!startsWithHeader(file))
         refuse();
@@ -115,6 +122,7 @@ PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide)
         if (length > kLargestLength || length > file.size() - at - 12 || !std::all_of(name.begin(), name.end(), isLetter)
             || crcOf(file.subspan(at + 4, 4 + std::size_t(length))) != u32At(file, at + 8 + length))
             refuse();
+        seen(name, file.subspan(at + 8, length));
         if (name == "IDAT") {
             if (imageData == ImageData::Done || (colourType == 3 && !palette))
                 refuse();
@@ -127,7 +135,7 @@ PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide)
                 refuse();
             if (width > std::uint32_t(maxSide) || height > std::uint32_t(maxSide))
                 throw FileError(pngTooLargeText(int(width), int(height), maxSide));
-            return {int(width), int(height)};
+            return {{int(width), int(height)}, at + 12 + length};
         }
         if (name == "PLTE")
             palette = true;
@@ -140,39 +148,51 @@ PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide)
     refuse();  // no IEND
 }
 
-bool showsPixelsAsRead(std::span<const std::uint8_t> file)
+// Whether a chunk leaves the pixels as read: the header, the image data and
+// the end, text, time, pixel size, a background colour (for viewers of the
+// file alone), and the statements that the colours are sRGB's, which a
+// reader on an sRGB screen applies as no change.
+bool leavesPixelsAsRead(std::string_view name, std::span<const std::uint8_t> data)
 {
-    // Chunks that leave the pixels as read: the image data, text, time,
-    // pixel size, a background colour (for viewers of the file alone), and
-    // the statements that the colours are sRGB's, which a reader on an sRGB
-    // screen applies as no change.
-    static constexpr std::string_view harmless[] = {"IDAT", "tEXt", "zTXt", "iTXt", "tIME", "pHYs", "bKGD", "sRGB"};
+    static constexpr std::string_view harmless[] = {"IHDR", "IDAT", "IEND", "tEXt", "zTXt",
+                                                    "iTXt", "tIME", "pHYs", "bKGD", "sRGB"};
     static constexpr std::uint32_t srgbGamma = 45455;
     static constexpr std::uint32_t srgbChromaticities[] = {31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000};
+    if (std::find(std::begin(harmless), std::end(harmless), name) != std::end(harmless))
+        return true;
+    if (name == "gAMA")
+        return data.size() == 4 && u32At(data, 0) == srgbGamma;
+    if (name != "cHRM" || data.size() != 32)
+        return false;
+    for (std::size_t i = 0; i < 8; ++i)
+        if (u32At(data, 4 * i) != srgbChromaticities[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide)
+{
+    return walkPngChunks(file, maxSide, [](std::string_view, std::span<const std::uint8_t>) {}).size;
+}
+
+bool showsPixelsAsRead(std::span<const std::uint8_t> file, int maxSide)
+{
     // IHDR's depth and colour type at 8 and 9, interlace at 12.
     if (!startsWithHeader(file) || file[kHeaderData + 8] != 8 || file[kHeaderData + 9] != 6
         || file[kHeaderData + 12] != 0)
         return false;
-    for (std::size_t at = kHeaderData + kHeaderLength + 4; file.size() - at >= 12;) {
-        const std::uint64_t length = u32At(file, at);
-        const std::string_view name = nameAt(file, at + 4);
-        if (name == "IEND")
-            return true;
-        if (length > file.size() - at - 12)
-            return false;
-        const std::size_t data = at + 8;
-        const bool srgb = (name == "gAMA" && length == 4 && u32At(file, data) == srgbGamma)
-            || (name == "cHRM" && length == 32 && [&] {
-                   for (std::size_t i = 0; i < 8; ++i)
-                       if (u32At(file, data + 4 * i) != srgbChromaticities[i])
-                           return false;
-                   return true;
-               }());
-        if (!srgb && std::find(std::begin(harmless), std::end(harmless), name) == std::end(harmless))
-            return false;
-        at += 12 + std::size_t(length);
+    bool leavesPixels = true;
+    const auto seen = [&](std::string_view name, std::span<const std::uint8_t> data) {
+        leavesPixels = leavesPixels && leavesPixelsAsRead(name, data);
+    };
+    try {
+        const WalkedPng walked = walkPngChunks(file, maxSide, seen);
+        return leavesPixels && walked.end == file.size();
+    } catch (const FileError&) {
+        return false;
     }
-    return false;
 }
 
 } // namespace pimoko

@@ -25,12 +25,15 @@ struct PngSize {
 // anything else with kInvalidPngText (png_file.h).
 PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide);
 
-// Whether every reader shows exactly the pixels readPngFile gives for the
-// file: a PNG of 8-bit RGBA, not interlaced, whose chunks are IHDR, IDAT,
-// IEND and only those that leave the pixels alone (text, time, pixel size,
-// background colour, and sRGB stated by an sRGB chunk or by sRGB's own gamma
-// and chromaticities). Any other gamma or colour space, a colour profile and
-// anything unknown say no. Read from the chunks alone, within the span.
-bool showsPixelsAsRead(std::span<const std::uint8_t> file);
+// Whether the file can stand in an icon for the picture readPngFile gives,
+// byte for byte: the readers' own check, checkPngChunks(file, maxSide),
+// accepts it, nothing follows its IEND chunk, and every reader shows exactly
+// the pixels readPngFile gives: a PNG of 8-bit RGBA, not interlaced, whose
+// chunks are IHDR, IDAT, IEND and only those that leave the pixels alone
+// (text, time, pixel size, background colour, and sRGB stated by an sRGB
+// chunk or by sRGB's own gamma and chromaticities). Any other gamma or
+// colour space, a colour profile and anything unknown say no, and so does
+// anything checkPngChunks refuses, a wrong CRC in any chunk included.
+bool showsPixelsAsRead(std::span<const std::uint8_t> file, int maxSide);
 
 } // namespace pimoko

@@ -22,9 +22,11 @@ namespace pimoko {
 
 namespace {
 
-// Room libpng may take for one ancillary chunk (text, profiles): enough for
-// any colour profile, small enough that a compressed chunk cannot balloon.
-constexpr png_alloc_size_t kMaxChunkMemory = png_alloc_size_t(8) << 20;
+// Room libpng may take for one chunk it reads or inflates whole. The reader
+// keeps no ancillary chunk but tRNS (see readHeader), and PLTE and tRNS take
+// a few hundred bytes, so this is only a bound for a chunk libpng would
+// handle against that setting.
+constexpr png_alloc_size_t kMaxChunkMemory = png_alloc_size_t(64) << 10;
 // See encode().
 constexpr int kCompressionLevel = 3;
 // The largest side the PNG format allows; the caller's cap is judged after
@@ -42,10 +44,11 @@ struct MemoryWatch {
 };
 
 // libpng's own buffers are small for the pictures read here (the pixels
-// are ours); only an ancillary chunk may take up to kMaxChunkMemory. Some
-// chunk handlers ask for a chunk's stated length before reading it, so a
-// few bytes stating a chunk of gigabytes would take that much: such a
-// request is the file's fault, refused like damage, not as memory running out.
+// are ours, a row of libpng's own is 2 KiB at 256 pixels of 16-bit RGBA,
+// zlib's window 32 KiB). Some chunk handlers ask for a chunk's stated length
+// before reading it, so a few bytes stating a chunk of gigabytes would take
+// that much: such a request is the file's fault, refused like damage, not as
+// memory running out.
 constexpr png_alloc_size_t kMaxLibpngAllocation = kMaxChunkMemory + (png_alloc_size_t(1) << 16);
 
 png_voidp allocate(png_structp png, png_alloc_size_t size)
@@ -137,6 +140,13 @@ bool readHeader(png_structp png, png_infop info, ReadSource* source, png_uint_32
     png_set_read_fn(png, source, readBytes);
     png_set_user_limits(png, kLargestPngSide, kLargestPngSide);
     png_set_chunk_malloc_max(png, kMaxChunkMemory);
+    // Every ancillary chunk but tRNS, and every chunk libpng does not know,
+    // is passed over unread but for its CRC: text, colour profiles,
+    // suggested palettes and the like change no pixel read here, and kept
+    // they would cost what their inflated contents take (100 zTXt chunks of
+    // 7.7 KB each inflate to 790 MB of text). The image data inflate to the
+    // picture's rows alone, whose size is judged before they are decoded.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     *width = png_get_image_width(png, info);
     *height = png_get_image_height(png, info);

@@ -22,7 +22,10 @@ std::string pngTooLargeText(int width, int height, int maxSide);
 // palette, RGB, RGBA), 1, 2, 4, 8 and 16 bits a sample, tRNS transparency,
 // interlaced or not; 16-bit samples are scaled to 8 bits with rounding.
 // Without alpha or tRNS every pixel is opaque; the colours of transparent
-// pixels are kept as stored. Gamma and colour-space chunks are not applied.
+// pixels are kept as stored. Gamma and colour-space chunks are not applied:
+// every ancillary chunk but tRNS (text, colour profiles, suggested palettes,
+// unknown chunks) is passed over without being read into memory, so that a
+// file costs about its pixels, whatever else it carries.
 //
 // Refusals, with FileError: a width or height above maxSide, before any
 // pixel is decoded (pngTooLargeText); memory running out

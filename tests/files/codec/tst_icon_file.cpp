@@ -280,6 +280,33 @@ private slots:
         QCOMPARE(decodeIconImage(file, directory.entries[0]).bitCount, 1);
     }
 
+    // How an entry is stored, read from its first bytes; an entry whose data
+    // does not lie within the file is missing, however its offset and size
+    // add up in 32 bits.
+    void imageStorageIsReadFromItsFirstBytes_data()
+    {
+        QTest::addColumn<std::uint32_t>("offset");
+        QTest::addColumn<std::uint32_t>("size");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("bits");
+        const int missing = int(IconImageStorage::Kind::Missing);
+        QTest::newRow("bitmap of 4 bits") << 22u << 120u << int(IconImageStorage::Kind::Bitmap) << 4;
+        QTest::newRow("one byte past the end") << 22u << 121u << missing << 0;
+        QTest::newRow("offset plus size wraps around") << 0xFFFFFFF0u << 0x20u << missing << 0;
+    }
+    void imageStorageIsReadFromItsFirstBytes()
+    {
+        QFETCH(std::uint32_t, offset);
+        QFETCH(std::uint32_t, size);
+        QFETCH(int, kind);
+        QFETCH(int, bits);
+        const Bytes file = iconFile(kIconFileType, {encode(threeByTwo(4))});
+        QCOMPARE(file.size(), std::size_t(22 + 120));
+        const IconImageStorage storage = readIconImageStorage(SpanSource(file), {.dataSize = size, .dataOffset = offset});
+        QCOMPARE(int(storage.kind), kind);
+        QCOMPARE(storage.bits, bits);
+    }
+
     void decodesEveryBitDepth_data()
     {
         QTest::addColumn<int>("bits");

@@ -14,6 +14,8 @@
 
 #include <QTest>
 
+#include <zlib.h>
+
 #include <random>
 
 using namespace pimoko;
@@ -52,6 +54,32 @@ RgbaImage withoutHiddenColors(RgbaImage image)
         if (image.pixel(i % image.width(), i / image.width()).a == 0)
             image.setPixel(i % image.width(), i / image.width(), kClear);
     return image;
+}
+
+// The PNG file with a chunk after IHDR (at 33), with its CRC.
+Bytes withChunkAfterHeader(const Bytes& png, const char* type, std::uint32_t length, const Bytes& data)
+{
+    Bytes file(png.begin(), png.begin() + 33);
+    for (int shift : {24, 16, 8, 0})
+        file.push_back(std::uint8_t(length >> shift));
+    file.insert(file.end(), type, type + 4);
+    file.insert(file.end(), data.begin(), data.end());
+    const auto crc = std::uint32_t(crc32(0, file.data() + 37, uInt(file.size() - 37)));
+    for (int shift : {24, 16, 8, 0})
+        file.push_back(std::uint8_t(crc >> shift));
+    file.insert(file.end(), png.begin() + 33, png.end());
+    return file;
+}
+
+// What a reading gives: the number it returns, or the refusal's text.
+template <typename Read>
+QString outcome(Read read)
+{
+    try {
+        return QString::number(read());
+    } catch (const FileError& error) {
+        return QString::fromUtf8(error.what());
+    }
 }
 
 } // namespace
@@ -161,6 +189,33 @@ private slots:
         QCOMPARE(refusal, text);
     }
 
+    // The readers take icon files of up to 4 MiB whole: a PNG file passed on
+    // with its text may not make the icon larger.
+    void iconBeyondTheReadersCapIsRefused_data()
+    {
+        QTest::addColumn<int>("pngSize");
+        QTest::addColumn<QString>("outcome");
+        // 6 + 2 x 16 bytes of header and directory, 296 of the 16 x 16 4-bit image.
+        QTest::newRow("4 MiB") << 4194304 - 334 << "4194304";
+        QTest::newRow("a byte more") << 4194304 - 333 << "アイコンが大きすぎます（4194305 バイト、4194304 バイトまで）";
+    }
+    void iconBeyondTheReadersCapIsRefused()
+    {
+        QFETCH(int, pngSize);
+        QFETCH(QString, outcome);
+        const RgbaImage plain = madeImage(256, 256, 1000);
+        const Bytes png = writePngFile(plain);
+        const auto textLength = std::uint32_t(pngSize - int(png.size()) - 12);
+        const std::vector<Bytes> sources{{}, withChunkAfterHeader(png, "tEXt", textLength, Bytes(textLength, 'a'))};
+        QCOMPARE(sources[1].size(), std::size_t(pngSize));
+        QCOMPARE(::outcome([&] {
+                     const Bytes file = packIconFile(Images{madeImage(16, 16, 0), plain}, std::nullopt, sources);
+                     decodeIconFileImages(file, StoredPngs::Checked);
+                     return file.size();
+                 }),
+                 outcome);
+    }
+
     // A PNG file read for the 256 image is kept as it is only when any reader
     // shows exactly the pixels read from it.
     void sourcePngKeptWhenItShowsThePixels_data()
@@ -170,21 +225,30 @@ private slots:
         QTest::addColumn<bool>("kept");
         const RgbaImage plain = withoutHiddenColors(madeImage(256, 256, 1000, {0, 255, 77}));
         const Bytes png = writePngFile(plain);
-        // The chunk after IHDR (at 33), with a CRC the rule does not read.
-        const auto withChunk = [&png](const char* type, std::uint32_t length, Bytes data) {
-            Bytes file(png.begin(), png.begin() + 33);
-            for (int shift : {24, 16, 8, 0})
-                file.push_back(std::uint8_t(length >> shift));
-            for (int i = 0; i < 4; ++i)
-                file.push_back(std::uint8_t(type[i]));
-            file.insert(file.end(), data.begin(), data.end());
-            put32(file, 0);
-            file.insert(file.end(), png.begin() + 33, png.end());
-            return file;
+        const auto withChunk = [&png](const char* type, std::uint32_t length, const Bytes& data) {
+            return withChunkAfterHeader(png, type, length, data);
         };
         QTest::newRow("8-bit RGBA with a text") << withChunk("tEXt", 3, {'a', 0, 'b'}) << plain << true;
+        // Read well by libpng, refused by the chunk check of --unpack and --thumbnail.
+        Bytes badCrc = withChunk("tEXt", 3, {'a', 0, 'b'});
+        badCrc[47] ^= 0x01;
+        QTest::newRow("a text's CRC wrong") << badCrc << plain << false;
+        Bytes trailing = png;
+        trailing.push_back(0);
+        QTest::newRow("a byte after the end") << trailing << plain << false;
         QTest::newRow("sRGB's gamma") << withChunk("gAMA", 4, {0, 0, 0xB1, 0x8F}) << plain << true;
         QTest::newRow("another gamma") << withChunk("gAMA", 4, {0, 0, 0xB1, 0x90}) << plain << false;
+        // White point, red, green and blue of sRGB, times 100,000, big-endian.
+        const Bytes srgbChromaticities{0, 0, 0x7A, 0x26, 0, 0, 0x80, 0x84, 0, 0, 0xFA, 0, 0, 0, 0x80, 0xE8,
+                                       0, 0, 0x75, 0x30, 0, 0, 0xEA, 0x60, 0, 0, 0x3A, 0x98, 0, 0, 0x17, 0x70};
+        QTest::newRow("sRGB's chromaticities") << withChunk("cHRM", 32, srgbChromaticities) << plain << true;
+        Bytes otherBlue = srgbChromaticities;
+        otherBlue[31] = 0x71;
+        QTest::newRow("another blue") << withChunk("cHRM", 32, otherBlue) << plain << false;
+        QTest::newRow("chromaticities cut short")
+            << withChunk("cHRM", 28, Bytes(srgbChromaticities.begin(), srgbChromaticities.end() - 4)) << plain << false;
+        QTest::newRow("sRGB's chromaticities in another chunk") << withChunk("ciEX", 32, srgbChromaticities) << plain
+                                                                << false;
         QTest::newRow("a chunk longer than the file") << withChunk("tEXt", 0x7FFFFFF0, {}) << plain << false;
         QTest::newRow("opaque RGB") << writePngFile(plain, PngChannels::Rgb) << plain << false;
         const RgbaImage hiding = madeImage(256, 256, 1000, {0, 255, 77});
@@ -201,6 +265,7 @@ private slots:
         const std::size_t size = file[14] | file[15] << 8 | file[16] << 16 | std::size_t(file[17]) << 24;
         QCOMPARE(Bytes(file.begin() + 22, file.begin() + 22 + long(size)) == source, kept);
         QCOMPARE(decodeIconFileImages(file).front().image, kept ? image : withoutHiddenColors(image));
+        QCOMPARE(outcome([&] { return decodeIconFileImages(file, StoredPngs::Checked).front().width; }), "256");
     }
 };
 
