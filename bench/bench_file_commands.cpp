@@ -45,9 +45,9 @@ int main(int argc, char* argv[])
 
     int saved = 0;
     report("save command, 64 x 64, to a new .ico file", medianMicroseconds(200, [&] {
-               form.canvas().document().CurrentFileName =
-                   folder.filePath(QStringLiteral("new-%1.ico").arg(++saved)).toStdString();
-               form.canvas().document().markModified();
+               form.canvas().document().rename(
+                   folder.filePath(QStringLiteral("new-%1.ico").arg(++saved)).toStdString());
+               form.canvas().document().finishStroke();
                form.ActSaveExecute();
                form.repaint();
            }));

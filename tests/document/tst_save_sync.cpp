@@ -53,9 +53,9 @@ private slots:
         const QString file = home.path() + QStringLiteral("/drawing.ico");
         if (existing)
             writeAll(file, "the earlier file");
-        form.canvas().document().pixels().setPixel(3, 4, 0x0000FF);
-        form.canvas().document().markModified();
-        form.canvas().document().CurrentFileName = file.toStdString();
+        form.canvas().document().strokePixels().setPixel(3, 4, 0x0000FF);
+        form.canvas().document().finishStroke();
+        form.canvas().document().rename(file.toStdString());
         syncs.clear();
         watching = true;
         form.ActSaveExecute();
