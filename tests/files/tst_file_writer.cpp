@@ -247,6 +247,7 @@ void FileWriterTest::writesOrLeavesAsItWas_data()
         << replaced;
     QTest::newRow("folder refused") << "folder" << "" << "" << "old.ico" << "" << EISDIR << false << "";
     QTest::newRow("pipe refused") << "pipe" << "" << "" << "old.ico" << "" << -1 << false << "";
+    QTest::newRow("link to itself refused") << "link to itself" << "" << "" << "link.ico" << "" << ELOOP << false << "";
     QTest::newRow("link to a pipe refused") << "link to a pipe" << "" << "" << "link.ico" << "" << -1 << false << "";
     QTest::newRow("read-only file refused") << "read-only" << "" << "" << "old.ico" << "" << EACCES << true << "";
     QTest::newRow("write fails after the temporary was made")
@@ -303,8 +304,9 @@ void FileWriterTest::writesOrLeavesAsItWas()
         QCOMPARE(::chmod(QFile::encodeName(earlierFile).constData(), mode), 0);
     }
     const QByteArray link = QFile::encodeName(folder + "/link.ico");
+    const char* linked = linkToSub ? "sub/old.ico" : pipe ? "old.ico" : setUp.endsWith(u"itself") ? "link.ico" : "made.ico";
     if (setUp.startsWith(u"link"))
-        QCOMPARE(::symlink(linkToSub ? "sub/old.ico" : pipe ? "old.ico" : "made.ico", link.constData()), 0);
+        QCOMPARE(::symlink(linked, link.constData()), 0);
     if (setUp.startsWith(u"link of nobody"))
         QCOMPARE(::lchown(link.constData(), kNobody, kNobody), 0);
     if (setUp == u"owned by nobody:users")
