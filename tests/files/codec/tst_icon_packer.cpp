@@ -245,6 +245,10 @@ private slots:
         Bytes otherBlue = srgbChromaticities;
         otherBlue[31] = 0x71;
         QTest::newRow("another blue") << withChunk("cHRM", 32, otherBlue) << plain << false;
+        Bytes d50 = srgbChromaticities;
+        d50[2] = 0x87;  // x of the white point 0.3457
+        d50[3] = 0x0A;
+        QTest::newRow("another white") << withChunk("cHRM", 32, d50) << plain << false;
         QTest::newRow("chromaticities cut short")
             << withChunk("cHRM", 28, Bytes(srgbChromaticities.begin(), srgbChromaticities.end() - 4)) << plain << false;
         QTest::newRow("sRGB's chromaticities in another chunk") << withChunk("ciEX", 32, srgbChromaticities) << plain
