@@ -9,6 +9,7 @@ packages=(
   fonts-ipafont-gothic qt6-translations-l10n
   xvfb xauth x11-utils time bc poppler-utils desktop-file-utils groff-base
   icoutils
+  weston qt6-wayland
 )
 # Further packages a target asks for, e.g. the fuzzers' compiler.
 read -r -a extra <<<"${EXTRA_PACKAGES:-}"
