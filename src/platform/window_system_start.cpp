@@ -6,7 +6,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -38,33 +37,35 @@ StartWatch& watch()
     return instance;
 }
 
+// `handler` is never null: Qt hands out its own default handler.
 void pass(QtMessageHandler handler, const HeldMessage& message)
 {
     const QMessageLogContext context(message.file.constData(), message.line, message.function.constData(),
                                      message.category.constData());
-    if (handler)
-        handler(message.type, context, message.text);
-    else
-        std::fprintf(stderr, "%s\n", qFormatLogMessage(message.type, context, message.text).toLocal8Bit().constData());
+    handler(message.type, context, message.text);
 }
 
 void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     StartWatch& state = watch();
-    std::unique_lock guard(state.lock);
     HeldMessage message{type, context.file, context.line, context.function, context.category, text};
-    if (!state.watching) {
-        guard.unlock();
-        pass(state.previous, message);
-        return;
+    QtMessageHandler previous;
+    {
+        const std::lock_guard guard(state.lock);
+        if (state.watching && type == QtFatalMsg) {
+            // Straight out: nothing of Qt, half made, is torn down.
+            const std::string line = state.failureLine + '\n';
+            [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+            ::_exit(1);
+        }
+        if (state.watching) {
+            state.held.push_back(std::move(message));
+            return;
+        }
+        // A message that came in as the start finished.
+        previous = state.previous;
     }
-    if (type == QtFatalMsg) {
-        // Straight out: nothing of Qt, half made, is torn down.
-        const std::string line = state.failureLine + '\n';
-        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
-        ::_exit(1);
-    }
-    state.held.push_back(std::move(message));
+    pass(previous, message);
 }
 
 } // namespace

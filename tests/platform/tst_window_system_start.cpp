@@ -1,8 +1,12 @@
 #include "platform/window_system_start.h"
 
+#include <QFile>
 #include <QLoggingCategory>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace pimoko;
 
@@ -25,8 +29,9 @@ void recordMessage(QtMsgType, const QMessageLogContext& context, const QString& 
 } // namespace
 
 // Qt's messages while the window system starts: held back, then passed on
-// whole to the handler that was in place. (The failing start, which ends
-// the program, is run as a process by the command-line test.)
+// whole to the handler that was in place, Qt's own included. (The failing
+// start, which ends the program, is run as a process by the command-line
+// test.)
 class WindowSystemStartTest : public QObject {
     Q_OBJECT
 private slots:
@@ -57,6 +62,29 @@ private slots:
                                           "pimoko.start.test: plugin 2 tried", "default: after the start"}));
         // The handler in place before is in place again.
         QVERIFY(qInstallMessageHandler(before) == recordMessage);
+    }
+
+    // Without a handler of the program's own, as in the program: Qt's
+    // format on standard error.
+    void messagesGoOnToStandardErrorInQtsFormat()
+    {
+        QTemporaryFile said;
+        QVERIFY(said.open());
+        const int standardError = ::dup(STDERR_FILENO);
+        ::dup2(said.handle(), STDERR_FILENO);
+        const QtMessageHandler before = qInstallMessageHandler(nullptr);
+        {
+            WindowSystemStart start("pimoko: not said");
+            qWarning("could not connect to display :97");
+            qCWarning(lcStartTest) << "plugin" << 2 << "tried";
+        }
+        qInstallMessageHandler(before);
+        ::dup2(standardError, STDERR_FILENO);
+        ::close(standardError);
+        QFile file(said.fileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()),
+                 QStringLiteral("could not connect to display :97\npimoko.start.test: plugin 2 tried\n"));
     }
 };
 
