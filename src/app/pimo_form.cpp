@@ -10,6 +10,7 @@
 #include "files/model/file_names.h"
 #include "platform/cursor_loader.h"
 #include "platform/dialogs.h"
+#include "platform/fixed_size_window.h"
 #include "platform/interface_font.h"
 #include "platform/status_panels.h"
 
@@ -44,6 +45,7 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
     // Fixed size: a system menu and a minimise box, no maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    keepWindowNormal(this);
     setFont(uiFont(15, false));
     ActionList1 = new ActionList(this);
     ui_.setupUi(this, *ActionList1, canvas_);

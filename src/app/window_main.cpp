@@ -7,9 +7,12 @@
 #include "platform/exit_when_shown.h"
 #include "platform/font_configuration.h"
 #include "platform/session_state.h"
+#include "platform/window_system_start.h"
 
 #include <QApplication>
 #include <QIcon>
+
+#include <cstdlib>
 
 // argc and argv hold the program name and Qt's own options only; files are
 // the files to open in turn, as given.
@@ -17,7 +20,12 @@ extern "C" __attribute__((visibility("default"))) int pimoko_run_window(int argc
                                                                          const char* const* files)
 {
     pimoko::FontConfigurationPreload fontConfiguration;
+    // A display that cannot be reached ends the program with one line.
+    pimoko::WindowSystemStart windowSystem(pimoko::unreachableDisplayLine(
+        pimoko::chosenPlatforms(argc, argv, std::getenv("QT_QPA_PLATFORM")), std::getenv("DISPLAY"),
+        std::getenv("WAYLAND_DISPLAY")));
     QApplication app(argc, argv);
+    windowSystem.finish();
     fontConfiguration.wait();
     pimoko::useApplicationStyle();
     QApplication::setApplicationName(QStringLiteral("ピモコ"));

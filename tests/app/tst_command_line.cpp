@@ -481,19 +481,52 @@ void CommandLineTest::unwrittenStandardOutputExitsThree()
     QCOMPARE(run.status, 3);
 }
 
+// No display set, or none that can be reached (nothing listens on X
+// display :97 nor on the Wayland socket "pimoko-none"): one line naming
+// what was tried, exit 1.
 void CommandLineTest::windowWithoutDisplayExitsOne_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("no file") << QStringList{};
-    QTest::newRow("a file and a Qt option") << QStringList{"-style", "fusion", path("odd.bmp")};
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QString>("why");
+    const QString noX = QStringLiteral("DISPLAY=:97");
+    const QString noWayland = QStringLiteral("WAYLAND_DISPLAY=pimoko-none");
+    QTest::newRow("no file") << QStringList{} << QStringList{} << "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    QTest::newRow("a file and a Qt option")
+        << QStringList{"-style", "fusion", path("odd.bmp")} << QStringList{}
+        << "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    QTest::newRow("X server not there") << QStringList{} << QStringList{noX} << "cannot reach DISPLAY=:97";
+    QTest::newRow("compositor not there")
+        << QStringList{} << QStringList{noWayland} << "cannot reach WAYLAND_DISPLAY=pimoko-none";
+    QTest::newRow("neither there") << QStringList{path("odd.bmp")} << QStringList{noX, noWayland}
+                                   << "cannot reach DISPLAY=:97 nor WAYLAND_DISPLAY=pimoko-none";
+    QTest::newRow("the user's QT_QPA_PLATFORM")
+        << QStringList{} << QStringList{noX, noWayland, "QT_QPA_PLATFORM=wayland"}
+        << "cannot reach WAYLAND_DISPLAY=pimoko-none";
+    QTest::newRow("the user's --platform over QT_QPA_PLATFORM")
+        << QStringList{"--platform", "xcb"} << QStringList{noX, noWayland, "QT_QPA_PLATFORM=wayland"}
+        << "cannot reach DISPLAY=:97";
+    QTest::newRow("the user's unknown -platform")
+        << QStringList{"-platform", "nosuch:size=9x9"} << QStringList{}
+        << "cannot reach the window system \"nosuch\"";
+    QTest::newRow("the user's xcb, DISPLAY unset")
+        << QStringList{} << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY="} << "cannot reach DISPLAY (not set)";
 }
 
 void CommandLineTest::windowWithoutDisplayExitsOne()
 {
     QFETCH(QStringList, arguments);
-    const Run run = runProgram(arguments);
-    QCOMPARE(run.err, QStringLiteral("pimoko: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
-                                     "is set); --convert and --list work without one\n"));
+    QFETCH(QStringList, environment);
+    QFETCH(QString, why);
+    QVERIFY2(!QFile::exists(QStringLiteral("/tmp/.X11-unix/X97")), "an X server on :97");
+    const Run run = runProgram(arguments, [&](QProcess& process) {
+        QProcessEnvironment variables = process.processEnvironment();
+        variables.insert(QStringLiteral("XDG_RUNTIME_DIR"), work_.path());
+        for (const QString& variable : environment)
+            variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        process.setProcessEnvironment(variables);
+    });
+    QCOMPARE(run.err, "pimoko: no display to open the window on (" + why + "); --convert and --list work without one\n");
     QCOMPARE(run.status, 1);
 }
 

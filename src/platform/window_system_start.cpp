@@ -1,0 +1,143 @@
+#include "platform/window_system_start.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <unistd.h>
+
+#include <mutex>
+#include <vector>
+
+namespace pimoko {
+
+namespace {
+
+// One of Qt's messages, with copies of what its context points at.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray file;
+    int line;
+    QByteArray function;
+    QByteArray category;
+    QString text;
+};
+
+struct StartWatch {
+    std::mutex lock;
+    bool watching = false;
+    std::string failureLine;
+    QtMessageHandler previous = nullptr;
+    std::vector<HeldMessage> held;
+};
+
+StartWatch& watch()
+{
+    static StartWatch instance;
+    return instance;
+}
+
+// `handler` is never null: Qt hands out its own default handler.
+void pass(QtMessageHandler handler, const HeldMessage& message)
+{
+    const QMessageLogContext context(message.file.constData(), message.line, message.function.constData(),
+                                     message.category.constData());
+    handler(message.type, context, message.text);
+}
+
+void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    StartWatch& state = watch();
+    HeldMessage message{type, context.file, context.line, context.function, context.category, text};
+    QtMessageHandler previous;
+    {
+        const std::lock_guard guard(state.lock);
+        if (state.watching && type == QtFatalMsg) {
+            // Straight out: nothing of Qt, half made, is torn down.
+            const std::string line = state.failureLine + '\n';
+            [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+            ::_exit(1);
+        }
+        if (state.watching) {
+            state.held.push_back(std::move(message));
+            return;
+        }
+        // A message that came in as the start finished.
+        previous = state.previous;
+    }
+    pass(previous, message);
+}
+
+} // namespace
+
+WindowSystemStart::WindowSystemStart(std::string failureLine)
+{
+    StartWatch& state = watch();
+    const std::lock_guard guard(state.lock);
+    state.watching = true;
+    state.failureLine = std::move(failureLine);
+    state.held.clear();
+    state.previous = qInstallMessageHandler(holdOrFail);
+}
+
+WindowSystemStart::~WindowSystemStart()
+{
+    finish();
+}
+
+void WindowSystemStart::finish()
+{
+    StartWatch& state = watch();
+    std::vector<HeldMessage> held;
+    QtMessageHandler previous;
+    {
+        const std::lock_guard guard(state.lock);
+        if (!state.watching)
+            return;
+        state.watching = false;
+        held.swap(state.held);
+        previous = state.previous;
+        qInstallMessageHandler(previous);
+    }
+    for (const HeldMessage& message : held)
+        pass(previous, message);
+}
+
+std::string unreachableDisplayLine(std::string_view platforms, const char* display, const char* waylandDisplay)
+{
+    const auto variable = [](const char* name, const char* value) {
+        return std::string(name) + (value && *value ? std::string("=") + value : std::string(" (not set)"));
+    };
+    std::string reached;
+    while (!platforms.empty()) {
+        const std::size_t end = platforms.find(';');
+        const std::string_view platform = platforms.substr(0, end);
+        platforms.remove_prefix(end == std::string_view::npos ? platforms.size() : end + 1);
+        if (platform.empty())
+            continue;
+        // A platform's options follow its name after a colon.
+        const std::string_view name = platform.substr(0, platform.find(':'));
+        std::string item;
+        if (name == "xcb")
+            item = variable("DISPLAY", display);
+        else if (name == "wayland" || name == "wayland-egl")
+            item = variable("WAYLAND_DISPLAY", waylandDisplay);
+        else
+            item = "the window system \"" + std::string(name) + '"';
+        reached += (reached.empty() ? "" : " nor ") + item;
+    }
+    return "pimoko: no display to open the window on (cannot reach " + reached
+        + "); --convert and --list work without one";
+}
+
+std::string chosenPlatforms(int argc, const char* const* argv, const char* environmentChoice)
+{
+    std::string chosen = environmentChoice && *environmentChoice ? environmentChoice : "xcb";
+    // Qt takes its options with one dash or two.
+    for (int i = 1; i + 1 < argc; ++i)
+        if (const std::string_view option = argv[i]; option == "-platform" || option == "--platform")
+            chosen = argv[++i];
+    return chosen;
+}
+
+} // namespace pimoko

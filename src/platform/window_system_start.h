@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pimoko {
+
+// Qt aborts the program when none of the platform plugins asked for can
+// reach its display: a DISPLAY naming an X server that is not there, a
+// Wayland compositor that is gone. While a WindowSystemStart lives (around
+// the QApplication's construction), such a failure ends the program with
+// `failureLine` on standard error and exit status 1 instead; Qt's own
+// messages meanwhile are held back, dropped on that failure and passed on
+// when the start succeeds. One at a time.
+class WindowSystemStart {
+public:
+    explicit WindowSystemStart(std::string failureLine);
+    ~WindowSystemStart();
+    WindowSystemStart(const WindowSystemStart&) = delete;
+    WindowSystemStart& operator=(const WindowSystemStart&) = delete;
+
+    // The start succeeded: the held messages go on, and later ones pass as
+    // before. Called again (or by the destructor), does nothing.
+    void finish();
+};
+
+// The line said when no display can be reached, naming what Qt was pointed
+// at: `platforms` is Qt's platform choice ("xcb", "xcb;wayland", ...), the
+// others the variables' values, null when unset.
+std::string unreachableDisplayLine(std::string_view platforms, const char* display, const char* waylandDisplay);
+
+// The platform choice that Qt takes from these arguments (the last
+// "-platform NAME") or, without one, from `environmentChoice`
+// (QT_QPA_PLATFORM, null when unset); Qt's X11 plugin when neither names one.
+std::string chosenPlatforms(int argc, const char* const* argv, const char* environmentChoice);
+
+} // namespace pimoko
