@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <ctime>
+#include <memory>
 
 namespace pimoko {
 
@@ -25,7 +26,19 @@ RecoveryKeeper::RecoveryKeeper(Canvas& canvas, DocumentCommands& files, Dialogs&
     connect(&writeTimer_, &QTimer::timeout, this, &RecoveryKeeper::writeCopy);
     syncTimer_.setSingleShot(true);
     syncTimer_.setInterval(kSyncDelayMs);
-    connect(&syncTimer_, &QTimer::timeout, this, [this] { folder_.syncCopy(); });
+    connect(&syncTimer_, &QTimer::timeout, this, [this] { onDisk([this] { folder_.syncCopy(); }); });
+    // One thread: the work is done in the order it is asked for.
+    disk_.setMaxThreadCount(1);
+}
+
+RecoveryKeeper::~RecoveryKeeper()
+{
+    disk_.waitForDone();
+}
+
+void RecoveryKeeper::onDisk(std::function<void()> work)
+{
+    disk_.start(std::move(work));
 }
 
 void RecoveryKeeper::documentChanged(Document::Change change)
@@ -34,24 +47,51 @@ void RecoveryKeeper::documentChanged(Document::Change change)
     strokeUnderWay_ = change == Document::Change::StrokeStarted;
     if (strokeUnderWay_)
         return;
-    if (!canvas_.document().ImageModified) {
-        writeTimer_.stop();
-        folder_.removeCopy();
-    } else if (!writeTimer_.isActive()) {
-        writeTimer_.start();
+    if (canvas_.document().ImageModified) {
+        if (!writeTimer_.isActive())
+            writeTimer_.start();
+        return;
     }
+    writeTimer_.stop();
+    // Nothing was ever written, and the disk's thread is not started.
+    if (folder_.copyPath().empty())
+        return;
+    {
+        const std::lock_guard lock(pendingMutex_);
+        pending_.reset();
+    }
+    onDisk([this] { folder_.removeCopy(); });
 }
 
-bool RecoveryKeeper::writeCopy()
+std::vector<std::uint8_t> RecoveryKeeper::copyBytes() const
 {
-    if (strokeUnderWay_)
-        return false;
     const Document& document = canvas_.document();
-    if (!folder_.writeCopy(recoveryCopyBytes(document.image(), document.CurrentFileName(), std::time(nullptr))))
-        return false;
+    return recoveryCopyBytes(document.image(), document.CurrentFileName(), std::time(nullptr));
+}
+
+void RecoveryKeeper::writeCopy()
+{
+    if (strokeUnderWay_ || !folder_.takeLock())
+        return;
+    bool waiting = false;
+    {
+        const std::lock_guard lock(pendingMutex_);
+        waiting = pending_.has_value();
+        pending_ = copyBytes();
+    }
+    if (!waiting) {
+        onDisk([this] {
+            std::optional<std::vector<std::uint8_t>> bytes;
+            {
+                const std::lock_guard lock(pendingMutex_);
+                bytes.swap(pending_);
+            }
+            if (bytes)
+                folder_.writeCopy(*bytes);
+        });
+    }
     if (!syncTimer_.isActive())
         syncTimer_.start();
-    return true;
 }
 
 void RecoveryKeeper::offerLeftCopies()
@@ -68,10 +108,18 @@ void RecoveryKeeper::offerLeftCopies()
             continue;
         }
         files_.restoreDrawing(std::move(copy.copy.picture), copy.copy.fileName);
-        // The drawing's own copy first; the one it came from goes after it.
+        // The drawing's own copy first; the one it came from goes after it,
+        // and stays when it could not be written.
         writeTimer_.stop();
-        if (writeCopy())
-            RecoveryFolder::discard(std::move(copy));
+        if (!folder_.takeLock())
+            return;
+        auto bytes = std::make_shared<std::vector<std::uint8_t>>(copyBytes());
+        auto restored = std::make_shared<LeftCopy>(std::move(copy));
+        onDisk([this, bytes, restored] {
+            if (folder_.writeCopy(*bytes))
+                RecoveryFolder::discard(std::move(*restored));
+        });
+        syncTimer_.start();
         return;
     }
 }

@@ -4,9 +4,15 @@
 #include "files/recovery_folder.h"
 
 #include <QObject>
+#include <QThreadPool>
 #include <QTimer>
 
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -20,9 +26,11 @@ class DocumentCommands;
 // while it has changes to save, and offers the copies of editors that ended
 // suddenly back at start. It follows the document's notice: a finished
 // change is written a moment later, changes that come faster together and
-// never while a stroke is under way; a written copy is put on the disk a
-// few seconds later; a document with nothing to save has no copy. The copy
-// and its lock go with this, at the program's normal end.
+// never while a stroke is under way; a written copy is synced a few seconds
+// later; a document with nothing to save has no copy. The disk is reached
+// on a thread of its own, in the order asked, so that a slow disk never
+// holds up the drawing. The copy and its lock go with this, at the
+// program's normal end.
 class RecoveryKeeper : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +42,8 @@ public:
 
     RecoveryKeeper(Canvas& canvas, DocumentCommands& files, Dialogs& dialogs, QWidget* window,
                    std::string folder = recoveryFolder());
+    // Waits for the disk work asked for, then the copy and lock are removed.
+    ~RecoveryKeeper() override;
 
     void documentChanged(Document::Change change);
     // Asks about each copy left by an editor no longer running, newest
@@ -42,10 +52,16 @@ public:
     void offerLeftCopies();
 
     const RecoveryFolder& folder() const { return folder_; }
+    // Waits until the disk work asked for so far is done.
+    void waitForDisk() { disk_.waitForDone(); }
 
 private:
-    // False when no copy could be written.
-    bool writeCopy();
+    std::vector<std::uint8_t> copyBytes() const;
+    void writeCopy();
+    // Runs `work` on the disk's thread after the work asked before it. The
+    // folder's lock is taken here before any work that uses it is asked for,
+    // so the thread only reads what the lock set.
+    void onDisk(std::function<void()> work);
 
     Canvas& canvas_;
     DocumentCommands& files_;
@@ -55,6 +71,11 @@ private:
     QTimer writeTimer_;
     QTimer syncTimer_;
     bool strokeUnderWay_ = false;
+    // The copy's newest bytes, until the disk's thread takes them: a write
+    // asked while one waits replaces it.
+    std::mutex pendingMutex_;
+    std::optional<std::vector<std::uint8_t>> pending_;
+    QThreadPool disk_;
 };
 
 } // namespace pimoko

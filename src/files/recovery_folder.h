@@ -42,9 +42,12 @@ public:
     // This editor's copy; empty until its lock is taken.
     const std::string& copyPath() const { return copyPath_; }
 
+    // Takes this editor's lock, making the folder (private to the user)
+    // first; true when it is held.
+    bool takeLock();
     // Writes this editor's copy through the one writer, taking the lock
-    // (and making the folder, private to the user) first. False when no copy
-    // could be written; an earlier one stays as it was.
+    // first. False when no copy could be written; an earlier one stays as it
+    // was.
     bool writeCopy(std::span<const std::uint8_t> bytes);
     // Puts the copy's bytes and its name on the disk.
     void syncCopy() const;
@@ -61,7 +64,6 @@ public:
     static void discard(LeftCopy left);
 
 private:
-    bool takeLock();
     std::optional<LeftCopy> takeLeftCopy(const std::string& stem) const;
 
     std::string folder_;

@@ -104,6 +104,13 @@ private:
         form_ = std::make_unique<TPimoForm1>(std::move(dialogs), std::move(files));
         form_->show();
         QTRY_VERIFY(form_->findChild<QWidget*>(QStringLiteral("Button1"))->hasFocus());
+        form_->findChild<RecoveryKeeper*>()->waitForDisk();
+    }
+    // Once the changes so far had their time to reach the disk.
+    void settle()
+    {
+        QTest::qWait(3 * RecoveryKeeper::kWriteDelayMs);
+        form_->findChild<RecoveryKeeper*>()->waitForDisk();
     }
     void stroke(int x, int y)
     {
@@ -168,7 +175,7 @@ void RecoveryTest::copyFollowsTheDocument()
     } else if (then == u"blank") {
         form_->ActSize1Execute();
     }
-    QTest::qWait(3 * RecoveryKeeper::kWriteDelayMs);
+    settle();
     std::optional<RecoveryCopy> written = ownCopy();
     QCOMPARE(bool(written), copy);
     if (then.endsWith(u"press")) {
@@ -264,6 +271,7 @@ void RecoveryTest::offerComesBeforeCommandLineFiles()
     QTRY_COMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), file);
     // The unsaved-changes question was about the restored drawing.
     QCOMPARE(dialogs_->questions.value(0), QStringLiteral("『 新規画像 』　が保存されていません。\r\n\r\n　保存しますか？"));
+    form_->findChild<RecoveryKeeper*>()->waitForDisk();
     QCOMPARE(filesIn("*.bmp"), QStringList{});
 }
 
@@ -310,7 +318,7 @@ void RecoveryTest::unwritableFolderCostsOnlyTheCopy()
     qputenv("XDG_STATE_HOME", file.toLocal8Bit());
     start();
     stroke(2, 2);
-    QTest::qWait(3 * RecoveryKeeper::kWriteDelayMs);
+    settle();
     QCOMPARE(form_->canvas().Im2().pixel(2, 2), StartValues::LeftColor);
     QVERIFY(dialogs_->errors.isEmpty());
     QCOMPARE(readFileBytes(file), Bytes{1});
