@@ -5,6 +5,7 @@
 #include "bench_timing.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -14,6 +15,9 @@ int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    // The windows' recovery copies go to a folder of this run.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
 
     Canvas canvas;
     canvas.settings.maskPanelVisible = true;

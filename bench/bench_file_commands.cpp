@@ -23,6 +23,9 @@ using namespace pimoko;
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // The windows' recovery copies go to a folder of this run.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     QTemporaryDir folder;
     TPimoForm1 form;
     form.ActSize4Execute();

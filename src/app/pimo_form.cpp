@@ -5,6 +5,7 @@
 #include "app/glyph_list.h"
 #include "app/hints.h"
 #include "document/document_commands.h"
+#include "document/recovery_keeper.h"
 #include "editor/color_panel.h"
 #include "editor/edit_view.h"
 #include "files/model/file_names.h"
@@ -56,6 +57,7 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
         [this](Qt::MouseButton button, MouseState state, QPoint p) { Im1MouseUp(button, state, p); },
     });
     files_ = new DocumentCommands(canvas_, *dialogs_, this);
+    recovery_ = new RecoveryKeeper(canvas_, *files_, *dialogs_, this);
     canvas_.documentChanged = [this](Document::Change change) { documentChanged(change); };
     for (QAbstractButton* button : ui_.toolGroup->buttons())
         connect(button, &QAbstractButton::clicked, this, &TPimoForm1::Ellipse1Click);
@@ -153,7 +155,9 @@ void TPimoForm1::showEvent(QShowEvent* event)
 
 void TPimoForm1::FormShow()
 {
-    // Files named on the command line are opened here, first to last.
+    // Drawings left by editors that ended suddenly are offered first, then
+    // the files named on the command line are opened, first to last.
+    recovery_->offerLeftCopies();
     for (const QString& fileName : std::as_const(filesToOpen_))
         OpenImageFile(fileName);
     ui_.Button1->setFocus();
@@ -187,6 +191,7 @@ void TPimoForm1::documentChanged(Document::Change change)
     if (change == Change::New || change == Change::Opened || change == Change::Saved)
         showCaptionFor(canvas_.document().CurrentFileName());
     ActionList1->ActUndo->setEnabled(canvas_.document().rescueHistory().canRescue());
+    recovery_->documentChanged(change);
 }
 
 void TPimoForm1::ActAboutExecute()

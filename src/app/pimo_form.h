@@ -25,6 +25,7 @@ class ColorPanel;
 class Dialogs;
 class DocumentCommands;
 class EditViewInput;
+class RecoveryKeeper;
 class TAboutBox;
 class TOKBottomDlg;
 
@@ -129,7 +130,7 @@ private:
     void startNewImage();
     void showCaptionFor(const std::string& fileName);
     // The one answer to the document's notice: the views, the size box, the
-    // caption and the rescue command follow the document.
+    // caption, the rescue command and the recovery copy follow the document.
     void documentChanged(Document::Change change);
     // Turns or mirrors the document.
     void transformDocument(TransformMode mode);
@@ -163,6 +164,7 @@ private:
     ColorPanel* colorPanel_ = nullptr;
     EditViewInput* editInput_ = nullptr;
     DocumentCommands* files_ = nullptr;
+    RecoveryKeeper* recovery_ = nullptr;
     // Made on first use; a child window, so that it closes with the editor.
     TAboutBox* AboutBox = nullptr;
     TOKBottomDlg* OKBottomDlg = nullptr;

@@ -4,6 +4,7 @@
 #include "files/codec/file_error.h"
 #include "files/file_writer.h"
 #include "files/model/file_names.h"
+#include "files/model/picture_reading.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -83,6 +84,22 @@ void DocumentCommands::noteOpenedFile(const QString& fileName, std::optional<Ico
 {
     openedFileName_ = fileName.toStdString();
     openedBeyondSave_ = std::move(beyondSave);
+}
+
+void DocumentCommands::restoreDrawing(PixelBuffer picture, const std::string& fileName)
+{
+    const PictureKind kind = pictureKindFor(fileName);
+    std::optional<IconHoldings> beyondSave;
+    if (kind == PictureKind::Icon) {
+        try {
+            beyondSave = iconHoldingsBeyondSave(readWholeFile(fileName, kMaxIconFileSize));
+        } catch (const FileError&) {
+            // Gone or unreadable: there is nothing in it to lose.
+        }
+    }
+    canvas_.settings.maskPanelVisible = kind != PictureKind::Bitmap && picture.width() == 32 && picture.height() == 32;
+    canvas_.document().restore(std::move(picture), fileName);
+    noteOpenedFile(fromUtf8(fileName), std::move(beyondSave));
 }
 
 bool DocumentCommands::mayOverwriteOpenedIcon()

@@ -38,6 +38,10 @@ public:
     // The document now comes from this file; beyondSave says what saving
     // over it would lose (nothing for the editor's own kind and bitmaps).
     void noteOpenedFile(const QString& fileName, std::optional<IconHoldings> beyondSave);
+    // A drawing brought back from its recovery copy becomes the document,
+    // named as it was, its changes still to save; the save command then asks
+    // before it writes over an icon file holding more, as after an open.
+    void restoreDrawing(PixelBuffer picture, const std::string& fileName);
     // Asks for a name and a filter; the name written and its kind follow
     // saveAsFileName. Asks before it replaces a file other than the preview.
     // When the write fails the document keeps the name it had.

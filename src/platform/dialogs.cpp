@@ -156,4 +156,19 @@ bool QtDialogs::askYesNo(QWidget* parent, const QString& text)
     return box.clickedButton() == yes;
 }
 
+std::optional<bool> QtDialogs::askYesNoDefaultYes(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, kQuestionTitle, plainLines(text), QMessageBox::NoButton, parent);
+    setPlainText(box, "AskYesNoDefaultYes");
+    QPushButton* yes = addAnswer(box, QStringLiteral("はい(&Y)"), "Yes");
+    QPushButton* no = addAnswer(box, QStringLiteral("いいえ(&N)"), "No");
+    box.setDefaultButton(yes);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return true;
+    if (box.clickedButton() == no)
+        return false;
+    return std::nullopt;
+}
+
 } // namespace pimoko

@@ -38,6 +38,10 @@ public:
     // The question box titled "確認" with Yes and No; No is the default, Esc
     // and the close box answer No. True for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+    // The same box with Yes as the default: Enter answers Yes. Only a
+    // button answers it (Esc and the close box do nothing); nothing when it
+    // went without an answer, as when the program is made to quit.
+    virtual std::optional<bool> askYesNoDefaultYes(QWidget* parent, const QString& text) = 0;
     // A refusal the program decides itself: title " ピモコ ", OK, no icon.
     virtual void showRefusal(QWidget* parent, const QString& text) = 0;
     // The one general error box: title "ピモコ", error icon, OK; `text` is
@@ -69,6 +73,7 @@ public:
     std::optional<Color> chooseColor(QWidget* parent, Color initial) override;
     SaveAnswer askYesNoCancel(QWidget* parent, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& text) override;
+    std::optional<bool> askYesNoDefaultYes(QWidget* parent, const QString& text) override;
     void showRefusal(QWidget* parent, const QString& text) override;
     void showError(QWidget* parent, const QString& text) override;
     std::optional<QString> askOpenFileName(QWidget* parent) override;

@@ -2,6 +2,7 @@
 #include "app/pimo_form.h"
 #include "editor/pixel_view.h"
 #include "support/editor_fixture.h"
+#include "support/private_home.h"
 
 #include <QAction>
 #include <QStyleHints>
@@ -31,6 +32,8 @@ private slots:
     void rescueShortcutDisabledAtStart();
 
 private:
+    // The recovery copies of the windows' drawings land here.
+    PrivateHome home_;
     QWidget* im1() const { return form_->findChild<QWidget*>(QStringLiteral("Im1")); }
     static QPoint cell(int x, int y) { return cellPoint(x, y); }
     // Sends a move with the given buttons held straight to the view, so that

@@ -4,6 +4,7 @@
 #include "platform/interface_font.h"
 #include "platform/pixel_image.h"
 #include "support/find_child.h"
+#include "support/private_home.h"
 
 #include <QAction>
 #include <QLabel>
@@ -53,6 +54,8 @@ private slots:
     void startUpLeavesUnusedLibrariesUnloaded();
 
 private:
+    // The recovery copies of the windows' drawings land here.
+    PrivateHome home_;
     template <typename T = QWidget>
     T* child(const char* name) const
     {

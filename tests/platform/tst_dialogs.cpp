@@ -130,6 +130,49 @@ private slots:
         QCOMPARE(buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")}));
     }
 
+    // The offer of a recovery copy: Enter answers Yes; only a button
+    // answers; a box that goes without one is no answer.
+    void yesDefaultBox_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("answer");  // -1 none
+        QTest::newRow("Enter takes the default") << "enter" << 1;
+        QTest::newRow("No button") << "no" << 0;
+        QTest::newRow("Esc and the close box do nothing") << "escape" << 0;
+        QTest::newRow("gone unanswered") << "gone" << -1;
+    }
+    void yesDefaultBox()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, answer);
+        QStringList buttons;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString title;
+        whenModalShows([&](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            QVERIFY(box);
+            title = box->windowTitle();
+            icon = box->icon();
+            buttons = buttonsLeftToRight(box);
+            if (how == u"enter") {
+                QTest::keyClick(box, Qt::Key_Return);
+            } else if (how == u"gone") {
+                box->done(0);
+            } else {
+                QTest::keyClick(box, Qt::Key_Escape);
+                box->close();
+                QVERIFY(box->isVisible());
+                box->findChild<QPushButton*>("No")->click();
+            }
+        });
+        QtDialogs dialogs;
+        const std::optional<bool> yes = dialogs.askYesNoDefaultYes(nullptr, QStringLiteral("復元しますか?"));
+        QCOMPARE(yes ? int(*yes) : -1, answer);
+        QCOMPARE(title, QStringLiteral("確認"));
+        QCOMPARE(icon, QMessageBox::Question);
+        QCOMPARE(buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")}));
+    }
+
     void refusalAndErrorBoxes()
     {
         QtDialogs dialogs;

@@ -69,6 +69,7 @@ public:
         return std::array{SaveAnswer::Yes, SaveAnswer::No, SaveAnswer::Cancel}[pick(3)];
     }
     bool askYesNo(QWidget*, const QString&) override { return pick(2) == 0; }
+    std::optional<bool> askYesNoDefaultYes(QWidget*, const QString&) override { return pick(2) == 0; }
     void showRefusal(QWidget*, const QString&) override {}
     void showError(QWidget*, const QString&) override {}
     std::optional<QString> askOpenFileName(QWidget*) override

@@ -14,6 +14,7 @@ public:
         qputenv("HOME", folder_.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", (folder_.path() + "/.config").toLocal8Bit());
         qputenv("XDG_DATA_HOME", (folder_.path() + "/.local/share").toLocal8Bit());
+        qputenv("XDG_STATE_HOME", (folder_.path() + "/.local/state").toLocal8Bit());
     }
     QString path() const { return folder_.path(); }
 

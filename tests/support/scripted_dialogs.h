@@ -24,11 +24,13 @@ public:
     QList<pimoko::Color> openedOn;
     std::deque<pimoko::SaveAnswer> saveAnswers;
     std::deque<bool> yesNoAnswers;
+    std::deque<std::optional<bool>> yesDefaultAnswers;
     std::deque<std::optional<pimoko::SaveChoice>> saveChoices;
     std::deque<std::optional<QString>> openChoices;
 
     QList<QString> questions;
     QList<QString> yesNoQuestions;
+    QList<QString> yesDefaultQuestions;
     QList<QString> refusals;
     QList<QString> errors;
     QList<SaveRequest> saveRequests;
@@ -60,6 +62,15 @@ public:
             qFatal("unscripted yes/no question: %s", qPrintable(text));
         const bool answer = yesNoAnswers.front();
         yesNoAnswers.pop_front();
+        return answer;
+    }
+    std::optional<bool> askYesNoDefaultYes(QWidget*, const QString& text) override
+    {
+        yesDefaultQuestions.append(text);
+        if (yesDefaultAnswers.empty())
+            qFatal("unscripted yes-default question: %s", qPrintable(text));
+        const std::optional<bool> answer = yesDefaultAnswers.front();
+        yesDefaultAnswers.pop_front();
         return answer;
     }
     void showRefusal(QWidget*, const QString& text) override { refusals.append(text); }

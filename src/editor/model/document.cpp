@@ -33,6 +33,15 @@ void Document::open(PixelBuffer picture, std::string fileName)
     notify(Change::Opened);
 }
 
+void Document::restore(PixelBuffer picture, std::string fileName)
+{
+    place(std::move(picture));
+    fileName_ = std::move(fileName);
+    rescue_.clear();
+    ImageModified.set_ = true;
+    notify(Change::Opened);
+}
+
 void Document::startStroke()
 {
     rescue_.PushRescue(image_);

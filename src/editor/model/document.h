@@ -38,7 +38,8 @@ public:
     // What the notice says happened.
     enum class Change {
         New,             // a blank image of its own, no name, nothing to save
-        Opened,          // a picture read from a file, named after it
+        Opened,          // a picture read from a file, named after it, or
+                         // a drawing restored from its recovery copy
         StrokeStarted,   // a press on the editing view: a rescue copy was kept
         StrokeFinished,  // the release that ends a stroke
         Transformed,     // turned or mirrored
@@ -70,6 +71,10 @@ public:
     // A picture read from fileName, at its own size and format; nothing to
     // save, no history.
     void open(PixelBuffer picture, std::string fileName);
+    // A drawing brought back from its recovery copy, named as it was (empty
+    // for a new image): opened, but with its changes still to save; no
+    // history.
+    void restore(PixelBuffer picture, std::string fileName);
     // A press on the editing view: the image as it is goes into the rescue
     // history, and the image counts as changed from here on.
     void startStroke();

@@ -27,6 +27,8 @@ void apply(Document& document, const QString& change)
         document.startNew(PixelBuffer(32, 32, kWhite));
     else if (change == u"open")
         document.open(kRed, "b.bmp");
+    else if (change == u"restore")
+        document.restore(kRed, "r.bmp");
     else if (change == u"start stroke")
         document.startStroke();
     else if (change == u"finish stroke")
@@ -60,6 +62,7 @@ void DocumentTest::namedChanges_data()
     // Each starts from "a.ico" with two rescue steps, a 32 x 32 picture.
     QTest::newRow("new") << "new" << true << Change::New << false << "" << 0 << 32;
     QTest::newRow("open") << "open" << true << Change::Opened << false << "b.bmp" << 0 << 16;
+    QTest::newRow("restore, saved before") << "restore" << false << Change::Opened << true << "r.bmp" << 0 << 16;
     QTest::newRow("start stroke") << "start stroke" << false << Change::StrokeStarted << true << "a.ico" << 3 << 32;
     QTest::newRow("finish stroke") << "finish stroke" << false << Change::StrokeFinished << true << "a.ico" << 2 << 32;
     QTest::newRow("transform") << "transform" << false << Change::Transformed << true << "a.ico" << 2 << 16;

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "files/model/file_descriptor.h"
+#include "files/model/recovery_copy.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pimoko {
+
+// A copy left in the folder by an editor that is no longer running, held by
+// its lock for as long as this lives: no other editor offers or touches it
+// meanwhile.
+struct LeftCopy {
+    RecoveryCopy copy;
+    std::string copyPath;
+    std::string lockPath;
+    FileDescriptor lock{-1};
+};
+
+// The recovery copies of the editors of one user, in one folder (see
+// recoveryFolder). Each editor's copy is "<id>.bmp" beside its lock file
+// "<id>.lock", on which it holds an exclusive flock for as long as it runs;
+// the system drops the lock when the process ends, however it ends, so a
+// copy whose lock can be taken was left by an editor that is gone.
+//
+// Nothing is created or opened until the first copy is written; failures
+// cost the copy only, silently (the folder may be read-only, full or
+// missing).
+class RecoveryFolder {
+public:
+    explicit RecoveryFolder(std::string folder) : folder_(std::move(folder)) {}
+    RecoveryFolder(const RecoveryFolder&) = delete;
+    RecoveryFolder& operator=(const RecoveryFolder&) = delete;
+    // The editor's normal end: its copy and lock file are removed.
+    ~RecoveryFolder();
+
+    const std::string& folder() const { return folder_; }
+    // This editor's copy; empty until its lock is taken.
+    const std::string& copyPath() const { return copyPath_; }
+
+    // Takes this editor's lock, making the folder (private to the user)
+    // first; true when it is held.
+    bool takeLock();
+    // Writes this editor's copy through the one writer, taking the lock
+    // first. False when no copy could be written; an earlier one stays as it
+    // was.
+    bool writeCopy(std::span<const std::uint8_t> bytes);
+    // Puts the copy's bytes and its name on the disk.
+    void syncCopy() const;
+    // Removes this editor's copy; the lock is kept.
+    void removeCopy();
+
+    // The copies of editors no longer running, newest first: one listing
+    // of the folder, then for each "*.bmp" its lock taken and the copy read.
+    // Copies held by a running editor, and files that are not copies
+    // (damaged, cut short, too large, links, folders, pipes or devices) are
+    // skipped and left as they are.
+    std::vector<LeftCopy> leftCopies() const;
+    // Removes a left copy and its lock file; the lock goes with it.
+    static void discard(LeftCopy left);
+
+private:
+    std::optional<LeftCopy> takeLeftCopy(const std::string& stem) const;
+
+    std::string folder_;
+    std::string copyPath_;
+    std::string lockPath_;
+    FileDescriptor lock_{-1};
+};
+
+} // namespace pimoko

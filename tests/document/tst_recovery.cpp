@@ -1,0 +1,405 @@
+// The recovery copy around the real window: written after a finished change
+// and never during a drag, gone once nothing is left to save and at a normal
+// end, offered back at the next start; an editor killed with SIGKILL leaves
+// it, a running editor's copy and bad files are left alone.
+#include "app/action_list.h"
+#include "app/pimo_form.h"
+#include "document/recovery_keeper.h"
+#include "files/codec/bmp_reader.h"
+#include "files/model/recovery_copy.h"
+#include "support/editor_fixture.h"
+#include "support/file_bytes.h"
+#include "support/private_home.h"
+#include "support/program_run.h"
+#include "support/scripted_dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace pimoko;
+
+namespace {
+
+QRgb rgbOf(Color c) { return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+
+// Whether a running editor holds the lock file's lock.
+bool lockHeld(const QString& lockPath)
+{
+    const int fd = ::open(QFile::encodeName(lockPath).constData(), O_RDONLY | O_CLOEXEC);
+    const bool held = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    if (fd >= 0)
+        ::close(fd);
+    return held;
+}
+
+// The child editor of the kill test: the window with the program's own
+// dialogs opens the files named, draws a blue cell (3, 4) and a red cell
+// (5, 6) with the mouse, says so once its copy is written, and runs on.
+int drawUntilKilled(const QStringList& files)
+{
+    TPimoForm1 form(files);
+    form.show();
+    QWidget* button = form.findChild<QWidget*>(QStringLiteral("Button1"));
+    if (!QTest::qWaitFor([&] { return button->hasFocus(); }, 30000))
+        return 2;
+    QWidget* im1 = form.findChild<QWidget*>(QStringLiteral("Im1"));
+    QTest::mouseClick(im1, Qt::LeftButton, {}, cellPoint(3, 4));
+    QTest::mouseClick(im1, Qt::RightButton, {}, cellPoint(5, 6));
+    const std::string& copy = form.findChild<RecoveryKeeper*>()->folder().copyPath();
+    if (!QTest::qWaitFor([&] { return QFileInfo::exists(QString::fromStdString(copy)); }, 30000))
+        return 3;
+    std::puts("drawn");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
+
+} // namespace
+
+class RecoveryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void copyFollowsTheDocument_data();
+    void copyFollowsTheDocument();
+    void normalEndRemovesCopyAndLock();
+    void offers_data();
+    void offers();
+    void offerComesBeforeCommandLineFiles();
+    void restoredIconAsksBeforeItsImagesAreLost();
+    void badFilesAndRunningEditorsAreLeftAlone();
+    void unwritableFolderCostsOnlyTheCopy();
+    void killedEditorLeavesCopyRestoredPixelForPixel_data();
+    void killedEditorLeavesCopyRestoredPixelForPixel();
+
+private:
+    QString folder() const { return home_.path() + "/.local/state/pimoko"; }
+    QStringList filesIn(const char* pattern) const
+    {
+        return QDir(folder()).entryList({QString::fromLatin1(pattern)}, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    }
+    // A copy as a gone editor left it, without a lock file.
+    void plant(const QString& stem, const PixelBuffer& picture, const std::string& name, qint64 time)
+    {
+        QVERIFY(QDir().mkpath(folder()));
+        writeBytes(folder() + '/' + stem + ".bmp", recoveryCopyBytes(picture, name, time));
+    }
+    // A window with scripted dialogs, once it has offered the copies and
+    // opened the files.
+    void start(QStringList files = {})
+    {
+        auto dialogs = std::make_unique<ScriptedDialogs>();
+        dialogs_ = dialogs.get();
+        dialogs_->yesDefaultAnswers = answers_;
+        form_ = std::make_unique<TPimoForm1>(std::move(dialogs), std::move(files));
+        form_->show();
+        QTRY_VERIFY(form_->findChild<QWidget*>(QStringLiteral("Button1"))->hasFocus());
+        form_->findChild<RecoveryKeeper*>()->waitForDisk();
+    }
+    // Once the changes so far had their time to reach the disk.
+    void settle()
+    {
+        QTest::qWait(3 * RecoveryKeeper::kWriteDelayMs);
+        form_->findChild<RecoveryKeeper*>()->waitForDisk();
+    }
+    void stroke(int x, int y)
+    {
+        form_->Im1MouseDown(Qt::LeftButton, MouseState::Left, cellPoint(x, y));
+        form_->Im1MouseUp(Qt::LeftButton, {}, cellPoint(x, y));
+    }
+    QString ownCopyPath() const
+    {
+        return QString::fromStdString(form_->findChild<RecoveryKeeper*>()->folder().copyPath());
+    }
+    std::optional<RecoveryCopy> ownCopy() const
+    {
+        return QFileInfo::exists(ownCopyPath()) ? readRecoveryCopy(readFileBytes(ownCopyPath())) : std::nullopt;
+    }
+
+    PrivateHome home_;
+    std::unique_ptr<TPimoForm1> form_;
+    ScriptedDialogs* dialogs_ = nullptr;
+    std::deque<std::optional<bool>> answers_;
+};
+
+void RecoveryTest::cleanup()
+{
+    form_.reset();
+    answers_.clear();
+    QDir(folder()).removeRecursively();
+    qputenv("XDG_STATE_HOME", (home_.path() + "/.local/state").toLocal8Bit());
+}
+
+void RecoveryTest::copyFollowsTheDocument_data()
+{
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<bool>("copy");
+    QTest::newRow("finished stroke") << "" << true;
+    QTest::newRow("a press, held") << "press" << true;
+    QTest::newRow("a press before the copy, held") << "quick press" << false;
+    QTest::newRow("turned") << "turn" << true;
+    QTest::newRow("saved") << "save" << false;
+    QTest::newRow("new image, changes given up") << "new" << false;
+    QTest::newRow("blank canvas") << "blank" << false;
+}
+
+void RecoveryTest::copyFollowsTheDocument()
+{
+    QFETCH(QString, then);
+    QFETCH(bool, copy);
+    start();
+    stroke(3, 4);
+    if (then != u"quick press")
+        QTRY_VERIFY(ownCopy());
+    if (then.endsWith(u"press")) {
+        form_->Im1MouseDown(Qt::LeftButton, MouseState::Left, cellPoint(7, 8));
+        form_->Im1MouseMove(MouseState::Left, cellPoint(9, 8));
+    } else if (then == u"turn") {
+        form_->actions()->Act90->trigger();
+    } else if (then == u"save") {
+        dialogs_->saveChoices.push_back(SaveChoice{home_.path() + "/a.bmp", SaveKind::Bitmap});
+        form_->ActSaveAsExecute();
+    } else if (then == u"new") {
+        dialogs_->saveAnswers.push_back(SaveAnswer::No);
+        form_->ActNewExecute();
+    } else if (then == u"blank") {
+        form_->ActSize1Execute();
+    }
+    settle();
+    std::optional<RecoveryCopy> written = ownCopy();
+    QCOMPARE(bool(written), copy);
+    if (then.endsWith(u"press")) {
+        // Not during the drag: the copy holds the first stroke alone, if any.
+        QVERIFY(!written || written->picture.pixel(7, 8) == kWhite);
+        form_->Im1MouseUp(Qt::LeftButton, {}, cellPoint(9, 8));
+        QTRY_COMPARE(ownCopy()->picture.pixel(9, 8), StartValues::LeftColor);
+        written = ownCopy();
+    }
+    if (copy) {
+        QVERIFY(written->picture == form_->canvas().Im2());
+        QCOMPARE(written->picture.format(), form_->canvas().Im2().format());
+        QCOMPARE(written->fileName, form_->canvas().document().CurrentFileName());
+        // Its picture is a bitmap file as others read it.
+        const QImage image = QImage::fromData(readAll(ownCopyPath()), "BMP");
+        QCOMPARE(image.size(), QSize(form_->canvas().ImageWidth(), form_->canvas().ImageHeight()));
+        const QPoint blue = then == u"turn" ? QPoint(27, 3) : QPoint(3, 4);
+        QCOMPARE(image.pixel(blue), qRgb(0, 0, 255));
+        QCOMPARE(image.pixel(0, 0), qRgb(255, 255, 255));
+    }
+}
+
+void RecoveryTest::normalEndRemovesCopyAndLock()
+{
+    start();
+    stroke(1, 1);
+    QTRY_COMPARE(filesIn("*.bmp").size(), 1);
+    QVERIFY(lockHeld(folder() + '/' + filesIn("*.lock").value(0)));
+    QCOMPARE(QFileInfo(folder()).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                              | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    form_.reset();
+    QCOMPARE(filesIn("*"), QStringList{});
+}
+
+void RecoveryTest::offers_data()
+{
+    QTest::addColumn<QList<int>>("answers");  // 1 はい, 0 いいえ, -1 closed unanswered
+    QTest::addColumn<QStringList>("left");      // copies in the folder afterwards
+    QTest::addColumn<QString>("restored");      // the document's name; "-" none restored
+    QTest::newRow("いいえ, then はい") << QList<int>{0, 1} << QStringList{} << "/x/old.bmp";
+    QTest::newRow("はい ends the offers") << QList<int>{1} << QStringList{"old.bmp"} << "";
+    QTest::newRow("unanswered leaves them") << QList<int>{-1} << QStringList{"new.bmp", "old.bmp"} << "-";
+}
+
+void RecoveryTest::offers()
+{
+    QFETCH(QList<int>, answers);
+    QFETCH(QStringList, left);
+    QFETCH(QString, restored);
+    qputenv("TZ", "UTC");
+    tzset();
+    PixelBuffer indexed(20, 10, kWhite, PixelFormat::indexed(8, {kWhite, 0x00FF00, kBlack}));
+    indexed.setPixel(2, 3, 0x00FF00);
+    plant("old", indexed, "/x/old.bmp", 1700000000);
+    plant("new", PixelBuffer(32, 32, 0x0000FF), "", 1700000060);
+    for (int answer : answers)
+        answers_.push_back(answer < 0 ? std::nullopt : std::optional<bool>(answer == 1));
+    start();
+    const QString offer = QStringLiteral("保存されていない画像が残っています (%1)。復元しますか?");
+    QCOMPARE(dialogs_->yesDefaultQuestions,
+             (QStringList{offer.arg("新規画像, 2023/11/14 22:14"), offer.arg("old.bmp, 2023/11/14 22:13")}.mid(0, answers.size())));
+    const QStringList own = ownCopy() ? QStringList{QFileInfo(ownCopyPath()).fileName()} : QStringList{};
+    QCOMPARE(filesIn("*.bmp"), (own + left));
+    const Document& document = form_->canvas().document();
+    QCOMPARE(bool(document.ImageModified), restored != u"-");
+    QCOMPARE(QString::fromStdString(document.CurrentFileName()), restored == u"-" ? QString() : restored);
+    if (restored == u"-")
+        return;
+    const PixelBuffer& expected = restored.isEmpty() ? PixelBuffer(32, 32, 0x0000FF) : indexed;
+    QVERIFY(document.image() == expected);
+    QCOMPARE(document.image().format(), expected.format());
+    QVERIFY(ownCopy()->picture == expected);
+    QCOMPARE(document.rescueHistory().FRescueCount, 0);
+    QCOMPARE(form_->windowTitle(), QString(" ピモコ   ルポミ舎     ") + (restored.isEmpty() ? "　新規画像" : "old.bmp"));
+    QVERIFY(restored.isEmpty() ? form_->findChild<QWidget*>("Im3")->isVisible() : !form_->findChild<QWidget*>("Im3")->isVisible());
+    // Closing asks, as for any drawing with changes to save.
+    dialogs_->saveAnswers.push_back(SaveAnswer::Cancel);
+    QVERIFY(!form_->close());
+}
+
+void RecoveryTest::offerComesBeforeCommandLineFiles()
+{
+    plant("left", PixelBuffer(32, 32, 0x0000FF), "", 1);
+    const QString file = home_.path() + "/opened.bmp";
+    QVERIFY(QImage(16, 16, QImage::Format_RGB32).save(file));
+    answers_ = {true};
+    auto dialogsFirst = std::make_unique<ScriptedDialogs>();
+    dialogsFirst->saveAnswers = {SaveAnswer::No};
+    dialogsFirst->yesDefaultAnswers = answers_;
+    dialogs_ = dialogsFirst.get();
+    form_ = std::make_unique<TPimoForm1>(std::move(dialogsFirst), QStringList{file});
+    form_->show();
+    QTRY_COMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), file);
+    // The unsaved-changes question was about the restored drawing.
+    QCOMPARE(dialogs_->questions.value(0), QStringLiteral("『 新規画像 』　が保存されていません。\r\n\r\n　保存しますか？"));
+    form_->findChild<RecoveryKeeper*>()->waitForDisk();
+    QCOMPARE(filesIn("*.bmp"), QStringList{});
+}
+
+void RecoveryTest::restoredIconAsksBeforeItsImagesAreLost()
+{
+    const QString icon = home_.path() + "/two.ico";
+    QVERIFY(QFile::copy(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico"), icon));
+    plant("left", PixelBuffer(32, 32, 0x0000FF), icon.toStdString(), 1);
+    answers_ = {true};
+    start();
+    dialogs_->yesNoAnswers = {false};
+    form_->ActSaveExecute();
+    QCOMPARE(dialogs_->yesNoQuestions.value(0).left(23), QStringLiteral("このファイルには 2 個のイメージがあります。"));
+    QCOMPARE(readAll(icon), readAll(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico")));
+}
+
+void RecoveryTest::badFilesAndRunningEditorsAreLeftAlone()
+{
+    plant("held", PixelBuffer(32, 32), "", 1);
+    const int held = ::open(QFile::encodeName(folder() + "/held.lock").constData(), O_RDONLY | O_CREAT, 0600);
+    QVERIFY(held >= 0 && ::flock(held, LOCK_EX | LOCK_NB) == 0);
+    Bytes damaged = recoveryCopyBytes(PixelBuffer(32, 32), "", 1);
+    damaged[100] ^= 1;
+    writeBytes(folder() + "/damaged.bmp", damaged);
+    writeBytes(folder() + "/cut.bmp", Bytes(damaged.begin(), damaged.end() - 1));
+    writeBytes(folder() + "/huge.bmp", Bytes(70000, 0));
+    QVERIFY(::mkfifo(QFile::encodeName(folder() + "/pipe.bmp").constData(), 0600) == 0);
+    QVERIFY(QDir(folder()).mkdir("folder.bmp"));
+    plant("linked", PixelBuffer(32, 32), "", 1);
+    QVERIFY(QFile::rename(folder() + "/linked.bmp", home_.path() + "/linked.bmp"));
+    QVERIFY(QFile::link(home_.path() + "/linked.bmp", folder() + "/link.bmp"));
+    const QStringList before = filesIn("*");
+    const Bytes heldBytes = readFileBytes(folder() + "/held.bmp");
+    start();  // any offer would stop the test
+    QCOMPARE(filesIn("*").size(), before.size() + 2);  // the lock files of the two read
+    QCOMPARE(readFileBytes(folder() + "/held.bmp"), heldBytes);
+    ::close(held);
+}
+
+void RecoveryTest::unwritableFolderCostsOnlyTheCopy()
+{
+    const QString file = home_.path() + "/not-a-folder";
+    writeBytes(file, Bytes{1});
+    qputenv("XDG_STATE_HOME", file.toLocal8Bit());
+    start();
+    stroke(2, 2);
+    settle();
+    QCOMPARE(form_->canvas().Im2().pixel(2, 2), StartValues::LeftColor);
+    QVERIFY(dialogs_->errors.isEmpty());
+    QCOMPARE(readFileBytes(file), Bytes{1});
+}
+
+void RecoveryTest::killedEditorLeavesCopyRestoredPixelForPixel_data()
+{
+    QTest::addColumn<bool>("fromBitmap");
+    QTest::newRow("new drawing") << false;
+    QTest::newRow("8-bit bitmap with its colour table") << true;
+}
+
+void RecoveryTest::killedEditorLeavesCopyRestoredPixelForPixel()
+{
+    QFETCH(bool, fromBitmap);
+    QImage expected(32, 32, QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    QStringList files;
+    if (fromBitmap) {
+        expected = QImage(20, 12, QImage::Format_Indexed8);
+        expected.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 255), qRgb(255, 0, 0), qRgb(0, 0, 0)});
+        expected.fill(0);
+        files << home_.path() + "/eight.bmp";
+        QVERIFY(expected.save(files[0], "BMP"));
+    }
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PIMOKO_RECOVERY_CHILD", "1");
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), files);
+    QVERIFY(child.waitForReadyRead(60000));
+    QCOMPARE(child.readLine(), QByteArray("drawn\n"));
+    const QString lock = folder() + '/' + filesIn("*.lock").value(0);
+    QVERIFY(lockHeld(lock));
+
+    start();  // the running child's copy is not offered
+    form_.reset();
+    ::kill(pid_t(child.processId()), SIGKILL);
+    QVERIFY(child.waitForFinished());
+    QVERIFY(!lockHeld(lock));
+
+    // The program itself finds it at start and holds it while it asks; a
+    // kill then leaves it as it was.
+    const Bytes leftBytes = readFileBytes(folder() + '/' + filesIn("*.bmp").value(0));
+    QProcess program;
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.start(::program(), QStringList{});
+    QTRY_VERIFY_WITH_TIMEOUT(lockHeld(lock), 30000);
+    ::kill(pid_t(program.processId()), SIGKILL);
+    QVERIFY(program.waitForFinished());
+    QCOMPARE(readFileBytes(folder() + '/' + filesIn("*.bmp").value(0)), leftBytes);
+
+    answers_ = {true};
+    start();
+    QCOMPARE(dialogs_->yesDefaultQuestions.size(), 1);
+    QVERIFY(QRegularExpression(QStringLiteral("^保存されていない画像が残っています \\(%1, \\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d\\)。復元しますか\\?$")
+                                   .arg(fromBitmap ? "eight.bmp" : "新規画像"))
+                .match(dialogs_->yesDefaultQuestions[0]).hasMatch());
+    expected.setPixel(3, 4, fromBitmap ? 1 : qRgb(0, 0, 255));
+    expected.setPixel(5, 6, fromBitmap ? 2 : qRgb(255, 0, 0));
+    const PixelBuffer& restored = form_->canvas().Im2();
+    QCOMPARE(QSize(restored.width(), restored.height()), expected.size());
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x)
+            QCOMPARE(rgbOf(restored.pixel(x, y)), expected.pixel(x, y));
+    }
+    if (fromBitmap)
+        QCOMPARE(restored.format(), readBitmapFile(readFileBytes(files[0])).format());
+    QVERIFY(form_->canvas().document().ImageModified);
+    QCOMPARE(form_->canvas().document().rescueHistory().FRescueCount, 0);
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), files.value(0));
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("PIMOKO_RECOVERY_CHILD"))
+        return drawUntilKilled(QCoreApplication::arguments().mid(1));
+    RecoveryTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_recovery.moc"
