@@ -1,6 +1,9 @@
 #include "files/codec/file_error.h"
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_choice.h"
+#include "files/codec/icon_decode.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/icon_png.h"
 #include "support/file_bytes.h"
 
