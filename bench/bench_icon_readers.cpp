@@ -5,6 +5,7 @@
 // image alone, for a small program and for one grown to 4 GiB by a hole.
 #include "bench_timing.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/pe_icon.h"
 #include "files/model/picture_reading.h"
 

@@ -8,6 +8,8 @@
 #include "files/codec/bmp_reader.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_decode.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/icon_images.h"
 #include "files/codec/icon_packer.h"
 #include "files/codec/pe_icon.h"

@@ -2,6 +2,8 @@
 
 #include "files/codec/file_error.h"
 #include "files/model/picture_reading.h"
+#include "files/model/readable_file.h"
+#include "files/codec/icon_decode.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -94,7 +96,7 @@ std::optional<QCursor> loadCursorFile(const QString& path)
     try {
         // Never waits on a pipe or device, and reads no more than a cursor
         // file can hold.
-        return cursorFromBytes(readWholeFile(QFile::encodeName(path).toStdString(), kMaxIconFileSize));
+        return cursorFromBytes(readWholeFile(QFile::encodeName(path).toStdString(), WholeFile::IconLayout));
     } catch (const FileError&) {
         return std::nullopt;
     }

@@ -12,6 +12,7 @@
 #include "files/codec/bmp_writer.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_choice.h"
 #include "files/codec/pe_icon.h"
 #include "files/file_writer.h"
 #include "files/codec/system_reason.h"

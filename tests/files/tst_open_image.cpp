@@ -3,6 +3,7 @@
 #include "document/document_commands.h"
 #include "files/codec/bmp_writer.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/pe_icon.h"
 #include "support/file_bytes.h"
 #include "support/find_child.h"

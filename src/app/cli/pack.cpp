@@ -6,6 +6,7 @@
 #include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
+#include "files/model/readable_file.h"
 
 #include <ostream>
 #include <variant>
@@ -25,7 +26,7 @@ std::string aboutFile(const std::string& path, const std::string& text)
 RgbaImage readPicture(const std::string& path, std::vector<std::uint8_t>& pngBytes)
 {
     if (lowerCaseExtension(path) == ".png") {
-        pngBytes = readWholeFile(path, kMaxPngFileSize);
+        pngBytes = readWholeFile(path, WholeFile::Png);
         return readPngFile(pngBytes, kMaxPackedSide);
     }
     const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);

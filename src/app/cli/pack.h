@@ -14,12 +14,6 @@
 
 namespace pimoko {
 
-// Largest PNG file --pack reads: a 256 x 256 picture at 16 bits a channel
-// takes 512 KiB before compression, and a colour profile or text chunks
-// rarely add more than a few hundred KiB; the cap of an icon file leaves
-// room for both and is still read in a moment.
-inline constexpr std::uint64_t kMaxPngFileSize = kMaxIconFileSize;
-
 // "X,Y": two whole numbers; nullopt for anything else.
 std::optional<Point> parseHotspot(std::string_view text);
 

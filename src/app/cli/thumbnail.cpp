@@ -38,7 +38,7 @@ RgbaImage thumbnailSource(const std::string& path, int side)
     switch (pictureKindFor(path)) {
     case PictureKind::Icon:
     case PictureKind::Cursor:
-        return chosenImage(decodeIconFileImages(readWholeFile(path, kMaxIconFileSize), StoredPngs::Checked), side);
+        return chosenImage(decodeIconFileImages(readWholeFile(path, WholeFile::IconLayout), StoredPngs::Checked), side);
     case PictureKind::Program:
         return chosenImage(decodeProgramIconImages(ReadableFile(path), StoredPngs::Checked), side);
     case PictureKind::Bitmap: {

@@ -48,7 +48,7 @@ std::vector<DecodedIconImage> readUnpackInput(const std::string& path)
         // A stored PNG file is written out as it is: its chunks are checked,
         // its pixels never needed.
         return kind == PictureKind::Program ? decodeProgramIconImages(file, StoredPngs::Checked)
-                                            : decodeIconFileImages(file.readAll(kMaxIconFileSize), StoredPngs::Checked);
+                                            : decodeIconFileImages(file.readAll(WholeFile::IconLayout), StoredPngs::Checked);
     });
 }
 

@@ -13,4 +13,11 @@ public:
     explicit FileError(const std::string& userText) : std::runtime_error(userText) {}
 };
 
+// Memory running out while a file was read or written, told apart from other
+// failures by its type alone.
+class OutOfMemoryError : public FileError {
+public:
+    using FileError::FileError;
+};
+
 } // namespace pimoko

@@ -2,7 +2,6 @@
 
 #include "files/codec/byte_source.h"
 #include "raster/color.h"
-#include "raster/pixel_buffer.h"
 #include "raster/point.h"
 
 #include <cstddef>
@@ -110,47 +109,8 @@ struct IconImageStorage {
 };
 IconImageStorage readIconImageStorage(const ByteSource& file, const IconDirEntry& entry);
 
-// Decodes the image that entry's data offset and size point at: a bitmap
-// info header of 40 bytes or more (height twice the image height, one plane,
-// uncompressed), the colour table for 1, 4 and 8 bits, the XOR rows, then the
-// AND rows, all rows bottom-up and padded to 4 bytes. PNG-compressed images
-// (decodeIconEntry reads those), the 12-byte core header, other bit depths
-// and sides outside 1..kMaxIconSide are refused. The result has the stored
-// bitmap's size even where the entry states another one.
-IconImage decodeIconImage(std::span<const std::uint8_t> file, const IconDirEntry& entry);
-
 // The side a width or height byte stands for when an image is drawn: 0 means
 // 256. (The entry choice takes the byte as it is.)
 constexpr int entrySide(int sideByte) { return sideByte == 0 ? 256 : sideByte; }
-
-// The index of the entry picked for a large icon on a true-colour display.
-// Entry 0 is the first best; a later entry replaces the best when its colour
-// word (0 = unlimited) is at least the best's and, on each axis,
-// |its side - 32| <= |best side - 32| and (its side <= 32 or its side <= best
-// side). Ties go to the later entry. The directory must not be empty.
-std::size_t chooseIconEntry(const IconDirectory& directory);
-
-// The image that entry points at, bitmap or PNG, stretched (nearest pixel) to
-// width x height when its stored size differs.
-IconImage decodeIconEntry(std::span<const std::uint8_t> file, const IconDirEntry& entry, int width, int height);
-
-// Nearest-pixel stretch of colours, AND mask and alpha to width x height
-// (each at least 1): target pixel x takes source pixel x * source width / width.
-IconImage stretchIconImage(const IconImage& image, int width, int height);
-
-// The image drawn at its own size at the top-left corner of a white
-// kLargeIconSide square and cut off beyond it. Without alpha a pixel becomes
-// (white AND mask) XOR colour, so a masked black pixel shows white and a
-// masked coloured one inverts the white; with alpha the colour is blended
-// over white: (colour * a + 255 * (255 - a) + 127) / 255 per component.
-PixelBuffer drawIconOnWhite(const IconImage& image);
-
-// The picture opening an icon or icon-layout cursor file places in the
-// document: the chosen entry at its directory size (a 0 byte means 256) on
-// the white large-icon square. Header type 0 gives the generic application
-// icon; type 2 or more, a count of 0, a cut directory and a chosen entry that
-// cannot be decoded are refused with FileError(kInvalidIconText). Entries
-// other than the chosen one are not looked at.
-PixelBuffer readIconPicture(std::span<const std::uint8_t> file);
 
 } // namespace pimoko

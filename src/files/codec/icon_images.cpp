@@ -4,6 +4,7 @@
 #include "files/codec/byte_source.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_decode.h"
 #include "files/codec/icon_png.h"
 #include "files/codec/pe_icon_group.h"
 #include "files/codec/png_chunks.h"
@@ -55,17 +56,13 @@ DecodedIconImage decodeIconImageData(std::span<const std::uint8_t> data, StoredP
 {
     if (hasPngSignature(data)) {
         std::vector<std::uint8_t> stored(data.begin(), data.end());
-        try {
-            if (pngs == StoredPngs::Checked) {
-                const PngSize size = checkPngChunks(data, kMaxIconSide);
-                return {size.width, size.height, 32, {}, std::move(stored)};
-            }
-            // Straight into a picture with alpha, as the image already is one.
-            RgbaImage image = readPngFile(data, kMaxIconSide);
-            return {image.width(), image.height(), 32, std::move(image), std::move(stored)};
-        } catch (const FileError&) {
-            refuse();
+        if (pngs == StoredPngs::Checked) {
+            const PngSize size = readingIconPng([&] { return checkPngChunks(data, kMaxIconSide); });
+            return {size.width, size.height, 32, {}, std::move(stored)};
         }
+        // Straight into a picture with alpha, as the image already is one.
+        RgbaImage image = readingIconPng([&] { return readPngFile(data, kMaxIconSide); });
+        return {image.width(), image.height(), 32, std::move(image), std::move(stored)};
     }
     IconDirEntry whole;
     whole.dataSize = std::uint32_t(data.size());
@@ -102,8 +99,7 @@ std::vector<DecodedIconImage> decodeProgramIconImages(const ByteSource& file, St
     checkImageAmount(group->members.size(), dataSize);
     std::vector<DecodedIconImage> images;
     for (const ProgramIconGroup::Member& member : group->members) {
-        std::vector<std::uint8_t> data(member.entry.dataSize);
-        file.readAt(member.entry.dataOffset, data);
+        const std::vector<std::uint8_t> data = fetchBytes<refuse>(file, member.entry.dataOffset, member.entry.dataSize);
         images.push_back(decodeIconImageData(data, pngs));
     }
     return images;

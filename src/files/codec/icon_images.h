@@ -14,7 +14,7 @@ struct IconImage;
 
 // Every image of an icon, a cursor or a program's first icon group, each
 // with its own alpha, for taking icons apart and for thumbnails (the open
-// command reads only the one image it chooses, see icon_file.h).
+// command reads only the one image it chooses, see icon_picture.h).
 
 inline constexpr const char* kNoProgramIconText = "プログラムファイルにアイコンがありません";
 

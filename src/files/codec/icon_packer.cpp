@@ -4,7 +4,7 @@
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_writer.h"
-#include "files/codec/little_endian_writer.h"
+#include "files/codec/icon_file_writer.h"
 #include "files/codec/png_chunks.h"
 #include "files/codec/png_file.h"
 #include "raster/standard_colors.h"
@@ -79,56 +79,27 @@ void checkImages(std::span<const RgbaImage> images, std::optional<Point> hotspot
     }
 }
 
-// The bitmap of one image: info header, colour table, colour rows and AND
-// rows, rows bottom-up and padded to 4 bytes.
+// The bitmap of one image, in the storage's bits.
 std::vector<std::uint8_t> bitmapData(const RgbaImage& image, IconStorage storage)
 {
-    const int width = image.width();
-    const int height = image.height();
-    const int bits = storageBits(storage);
     std::vector<Color> table;
     if (storage == IconStorage::Indexed4)
         table.assign(kStandardColors.begin(), kStandardColors.end());
     else if (storage == IconStorage::Indexed8)
         table = storedColors(image);
-    const auto colorStride = std::size_t(bitmapRowStride(width, bits));
-    const auto maskStride = std::size_t(bitmapRowStride(width, 1));
-    const std::size_t colorSize = colorStride * std::size_t(height);
-    const std::size_t maskSize = maskStride * std::size_t(height);
-
-    std::vector<std::uint8_t> out;
-    putIconImageHeader(out, width, height, bits, std::uint32_t(colorSize), table);
-
-    std::size_t at = out.size();
-    out.resize(out.size() + colorSize + maskSize, 0);
-    for (int y = height - 1; y >= 0; --y, at += colorStride) {
-        const Rgba* row = image.row(y);
-        for (int x = 0; x < width; ++x) {
-            const Rgba p = storedPixel(row[x]);
-            std::uint8_t* pixel = &out[at];
-            switch (storage) {
-            case IconStorage::Indexed4:
-                pixel[x / 2] |= std::uint8_t(nearestStandardColorIndex(colorOf(p)) << (x % 2 == 0 ? 4 : 0));
-                break;
-            case IconStorage::Indexed8:
-                pixel[x] = std::uint8_t(std::lower_bound(table.begin(), table.end(), colorOf(p)) - table.begin());
-                break;
-            default:
-                pixel[4 * x] = p.b;
-                pixel[4 * x + 1] = p.g;
-                pixel[4 * x + 2] = p.r;
-                pixel[4 * x + 3] = p.a;
-                break;
-            }
+    const auto value = [&](int x, int y) -> std::uint32_t {
+        const Rgba p = storedPixel(image.pixel(x, y));
+        switch (storage) {
+        case IconStorage::Indexed4:
+            return std::uint32_t(nearestStandardColorIndex(colorOf(p)));
+        case IconStorage::Indexed8:
+            return std::uint32_t(std::lower_bound(table.begin(), table.end(), colorOf(p)) - table.begin());
+        default:
+            return std::uint32_t(p.b) | std::uint32_t(p.g) << 8 | std::uint32_t(p.r) << 16 | std::uint32_t(p.a) << 24;
         }
-    }
-    for (int y = height - 1; y >= 0; --y, at += maskStride) {
-        const Rgba* row = image.row(y);
-        for (int x = 0; x < width; ++x)
-            if (row[x].a == 0)
-                out[at + std::size_t(x / 8)] |= std::uint8_t(0x80 >> (x % 8));
-    }
-    return out;
+    };
+    return iconBitmapData(image.width(), image.height(), storageBits(storage), table, value,
+                          [&](int x, int y) { return image.pixel(x, y).a == 0; });
 }
 
 std::vector<std::uint8_t> imageData(const RgbaImage& image, IconStorage storage,
@@ -191,42 +162,27 @@ std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::o
     }
     checkImages(images, cursorHotspot, storages);
 
-    std::vector<std::vector<std::uint8_t>> data;
-    for (std::size_t i = 0; i < images.size(); ++i)
-        data.push_back(imageData(images[i], storages[i],
-                                 i < sourcePngs.size() ? std::span<const std::uint8_t>(sourcePngs[i])
-                                                       : std::span<const std::uint8_t>()));
+    std::vector<IconFileImage> stored;
     std::uint64_t size = kIconFileHeaderSize + kIconDirEntrySize * std::uint64_t(images.size());
-    for (const std::vector<std::uint8_t>& bytes : data)
-        size += bytes.size();
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        IconFileImage entry;
+        entry.width = images[i].width();  // 256 as 0
+        entry.height = images[i].height();
+        // A 4-bit image's entry is the one the editor's icon writer makes.
+        const bool editorForm = storages[i] == IconStorage::Indexed4;
+        entry.colorCount = editorForm ? 4 : 0;
+        entry.planes = cursorHotspot ? cursorHotspot->x : editorForm ? 0 : 1;
+        entry.bitCount = cursorHotspot ? cursorHotspot->y : editorForm ? 0 : storageBits(storages[i]);
+        entry.data = imageData(images[i], storages[i],
+                               i < sourcePngs.size() ? std::span<const std::uint8_t>(sourcePngs[i])
+                                                     : std::span<const std::uint8_t>());
+        size += entry.data.size();
+        stored.push_back(std::move(entry));
+    }
     if (size > kMaxIconFileSize)
         refuse("アイコンが大きすぎます（" + number(static_cast<long long>(size)) + " バイト、"
                + number(static_cast<long long>(kMaxIconFileSize)) + " バイトまで）");
-
-    std::vector<std::uint8_t> out;
-    LittleEndianWriter put(out);
-    put.u16(0);  // reserved
-    put.u16(std::uint32_t(cursorHotspot ? kCursorFileType : kIconFileType));
-    put.u16(std::uint32_t(images.size()));
-    std::uint32_t offset = kIconFileHeaderSize + kIconDirEntrySize * std::uint32_t(images.size());
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        // A 4-bit image's entry is the one the editor's icon writer makes.
-        const bool editorForm = storages[i] == IconStorage::Indexed4;
-        const std::uint32_t planes = editorForm ? 0 : 1;
-        const std::uint32_t bits = editorForm ? 0 : std::uint32_t(storageBits(storages[i]));
-        put.u8(std::uint32_t(images[i].width()));  // 256 as 0
-        put.u8(std::uint32_t(images[i].height()));
-        put.u8(editorForm ? 4 : 0);
-        put.u8(0);
-        put.u16(cursorHotspot ? std::uint32_t(cursorHotspot->x) : planes);
-        put.u16(cursorHotspot ? std::uint32_t(cursorHotspot->y) : bits);
-        put.u32(std::uint32_t(data[i].size()));
-        put.u32(offset);
-        offset += std::uint32_t(data[i].size());
-    }
-    for (const std::vector<std::uint8_t>& bytes : data)
-        out.insert(out.end(), bytes.begin(), bytes.end());
-    return out;
+    return writeIconFile(cursorHotspot ? kCursorFileType : kIconFileType, stored);
 }
 
 } // namespace pimoko

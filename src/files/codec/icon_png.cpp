@@ -1,32 +1,12 @@
 #include "files/codec/icon_png.h"
 
-#include "files/codec/file_error.h"
 #include "files/codec/png_file.h"
-#include "files/codec/system_reason.h"
-
-#include <algorithm>
-#include <array>
-#include <new>
 
 namespace pimoko {
 
-bool hasPngSignature(std::span<const std::uint8_t> data)
-{
-    static constexpr std::array<std::uint8_t, 8> signature{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    return data.size() >= signature.size() && std::equal(signature.begin(), signature.end(), data.begin());
-}
-
 IconImage decodePngIconImage(std::span<const std::uint8_t> data)
 {
-    RgbaImage picture;
-    try {
-        picture = readPngFile(data, kMaxIconSide);
-    } catch (const FileError& error) {
-        // Memory running out is the reader's to report, as for a bitmap image.
-        if (error.what() == fileProblemText(FileProblem::OutOfMemory))
-            throw std::bad_alloc();
-        throw FileError(kInvalidIconText);
-    }
+    const RgbaImage picture = readingIconPng([&] { return readPngFile(data, kMaxIconSide); });
     IconImage image;
     image.width = picture.width();
     image.height = picture.height();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/codec/icon_file_writer.h"
 #include "files/codec/row_stride.h"
 #include "raster/pixel_buffer.h"
 
@@ -13,10 +14,7 @@ namespace pimoko {
 inline constexpr int kMinWrittenIconSide = 1;
 inline constexpr int kMaxWrittenIconSide = 64;
 
-// The parts of the icon file WriteIconData writes, and its size in bytes.
-inline constexpr std::uint32_t kIconFileHeaderSize = 6;
-inline constexpr std::uint32_t kIconDirEntrySize = 16;
-inline constexpr std::uint32_t kIconInfoHeaderSize = 40;
+// The colours of the icon file WriteIconData writes, and its size in bytes.
 inline constexpr std::uint32_t kIconColorCount = 16;
 constexpr std::uint32_t iconFileSize(int width, int height)
 {
@@ -25,18 +23,12 @@ constexpr std::uint32_t iconFileSize(int width, int height)
 }
 static_assert(iconFileSize(32, 32) == 766);
 
-// Appends the 40-byte bitmap info header of an icon image (height doubled
-// for the mask, uncompressed, no resolution) and its colour table, each
-// colour as blue, green, red, 0.
-void putIconImageHeader(std::vector<std::uint8_t>& out, int width, int height, int bits, std::uint32_t colorSize,
-                        std::span<const Color> table);
-
 // Palette index of the standard colour nearest to c: the smallest squared
 // distance over red, green and blue, the lower index on a tie.
 int nearestStandardColorIndex(Color c);
 
 // The bytes of a one-image icon file made from the two parts of an icon
-// (see raster/icon_parts.h):
+// (see raster/icon_parts.h), the one-image 4-bit case of writeIconFile:
 //   6-byte header (type 1, one image), one 16-byte directory entry (width
 //   and height, colour count 4, planes 0, bits 0, data size, offset 22),
 //   a 40-byte bitmap info header (height doubled, 4 bits, 16 colours),

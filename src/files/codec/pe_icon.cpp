@@ -3,10 +3,21 @@
 #include "files/codec/file_error.h"
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/pe_icon_group.h"
+#include "files/codec/icon_decode.h"
+#include "files/codec/icon_picture.h"
 
 #include <vector>
 
 namespace pimoko {
+
+namespace {
+
+[[noreturn]] void refuse()
+{
+    throw FileError(kInvalidIconText);
+}
+
+} // namespace
 
 std::optional<IconDirEntry> findProgramIcon(std::span<const std::uint8_t> file)
 {
@@ -35,8 +46,7 @@ PixelBuffer readProgramIconPicture(const ByteSource& file)
     if (!entry || entry->dataSize > kMaxIconFileSize)
         return genericAppIconPicture();
     // The member's data on its own, as the entry of a one-image icon file.
-    std::vector<std::uint8_t> data(entry->dataSize);
-    file.readAt(entry->dataOffset, data);
+    const std::vector<std::uint8_t> data = fetchBytes<refuse>(file, entry->dataOffset, entry->dataSize);
     IconDirEntry inData = *entry;
     inData.dataOffset = 0;
     try {

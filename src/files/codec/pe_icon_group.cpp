@@ -1,6 +1,7 @@
 #include "files/codec/pe_icon_group.h"
 
 #include "files/codec/bounded_bytes.h"
+#include "files/codec/icon_choice.h"
 
 #include <algorithm>
 #include <limits>

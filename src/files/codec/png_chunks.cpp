@@ -2,6 +2,7 @@
 
 #include "files/codec/file_error.h"
 #include "files/codec/png_file.h"
+#include "files/codec/png_signature.h"
 
 #include <algorithm>
 #include <array>
@@ -12,7 +13,6 @@ namespace pimoko {
 
 namespace {
 
-constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::size_t kHeaderData = 16;  // after the signature, IHDR's length and name
 constexpr std::size_t kHeaderLength = 13;
 constexpr std::uint32_t kLargestLength = 0x7FFFFFFF;
@@ -31,7 +31,7 @@ std::string_view nameAt(std::span<const std::uint8_t> file, std::size_t at)
 bool startsWithHeader(std::span<const std::uint8_t> file)
 {
     return file.size() >= kHeaderData + kHeaderLength + 4
-        && std::equal(std::begin(kSignature), std::end(kSignature), file.begin()) && u32At(file, 8) == kHeaderLength
+        && hasPngSignature(file) && u32At(file, 8) == kHeaderLength
         && nameAt(file, 12) == "IHDR";
 }
 
@@ -116,7 +116,7 @@ WalkedPng walkPngChunks(std::span<const std::uint8_t> file, int maxSide, Seen se
         refuse();
     bool palette = false;
     enum class ImageData { NotYet, Reading, Done } imageData = ImageData::NotYet;
-    for (std::size_t at = sizeof kSignature; file.size() - at >= 12;) {
+    for (std::size_t at = kPngSignature.size(); file.size() - at >= 12;) {
         const std::uint32_t length = u32At(file, at);
         const std::string_view name = nameAt(file, at + 4);
         if (length > kLargestLength || length > file.size() - at - 12 || !std::all_of(name.begin(), name.end(), isLetter)
@@ -140,7 +140,7 @@ WalkedPng walkPngChunks(std::span<const std::uint8_t> file, int maxSide, Seen se
         if (name == "PLTE")
             palette = true;
         // A critical chunk (its name's first letter a capital) not known here.
-        const bool known = name == "IHDR" ? at == sizeof kSignature : name == "PLTE" || name == "IDAT";
+        const bool known = name == "IHDR" ? at == kPngSignature.size() : name == "PLTE" || name == "IDAT";
         if (!known && name[0] >= 'A' && name[0] <= 'Z')
             refuse();
         at += 12 + std::size_t(length);

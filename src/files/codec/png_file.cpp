@@ -1,6 +1,7 @@
 #include "files/codec/png_file.h"
 
 #include "files/codec/file_error.h"
+#include "files/codec/png_signature.h"
 #include "files/codec/system_reason.h"
 
 #include <png.h>
@@ -35,7 +36,7 @@ constexpr png_uint_32 kLargestPngSide = 0x7FFFFFFF;
 
 [[noreturn]] void outOfMemory()
 {
-    throw FileError(fileProblemText(FileProblem::OutOfMemory));
+    throw OutOfMemoryError(fileProblemText(FileProblem::OutOfMemory));
 }
 
 // Whether libpng was ever refused memory while it worked.
@@ -230,8 +231,7 @@ std::string pngTooLargeText(int width, int height, int maxSide)
 
 RgbaImage readPngFile(std::span<const std::uint8_t> file, int maxSide)
 {
-    static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (file.size() < sizeof kSignature || std::memcmp(file.data(), kSignature, sizeof kSignature) != 0)
+    if (!hasPngSignature(file))
         throw FileError(kInvalidPngText);
 
     MemoryWatch watch;

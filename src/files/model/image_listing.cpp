@@ -3,6 +3,7 @@
 #include "files/codec/pe_icon_group.h"
 #include "files/model/file_names.h"
 #include "files/model/readable_file.h"
+#include "files/codec/icon_choice.h"
 
 #include <stdexcept>
 

@@ -3,6 +3,7 @@
 #include "files/codec/bmp_reader.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/pe_icon.h"
 #include "files/model/readable_file.h"
 #include "files/codec/system_reason.h"
@@ -26,18 +27,13 @@ std::string cannotCreateText(const std::string& path, const std::string& reason)
     return "ファイル \"" + path + "\". " + reason + " を作成できません";
 }
 
-std::vector<std::uint8_t> readWholeFile(const std::string& path, std::uint64_t maxSize)
-{
-    return readingWithinMemory(path, [&] { return ReadableFile(path).readAll(maxSize); });
-}
-
 namespace {
 
 constexpr std::uint64_t kBitmapHeadersSize = 14 + 40;
 
 std::variant<OpenedPicture, OpenRefusal> readBitmap(const ReadableFile& file)
 {
-    if (file.size() > kMaxBitmapFileSize) {
+    if (file.size() > readingCap(WholeFile::Bitmap)) {
         // Larger than any bitmap the editor opens. Headers that state a
         // picture too large for it get the size refusal, as for a small file.
         std::vector<std::uint8_t> headers(kBitmapHeadersSize);
@@ -50,7 +46,7 @@ std::variant<OpenedPicture, OpenRefusal> readBitmap(const ReadableFile& file)
         }
         file.fail(fileProblemText(FileProblem::TooLarge));
     }
-    const std::vector<std::uint8_t> bytes = file.readAll(kMaxBitmapFileSize);
+    const std::vector<std::uint8_t> bytes = file.readAll(WholeFile::Bitmap);
     const BitmapInfo info = readBitmapHeaders(bytes);
     if (!fitsTheEditor(info.width, info.height))
         return OpenRefusal::Size;
@@ -65,7 +61,7 @@ std::variant<OpenedPicture, OpenRefusal> readPicture(const ReadableFile& file, P
     if (kind == PictureKind::Program)
         opened.picture = readProgramIconPicture(file);
     else {
-        const std::vector<std::uint8_t> bytes = file.readAll(kMaxIconFileSize);
+        const std::vector<std::uint8_t> bytes = file.readAll(WholeFile::IconLayout);
         opened.picture = readIconPicture(bytes);
         if (kind == PictureKind::Icon)
             opened.beyondSave = iconHoldingsBeyondSave(bytes);

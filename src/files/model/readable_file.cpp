@@ -82,4 +82,9 @@ void refuseForMemory(const std::string& path)
     throw FileError(cannotOpenText(path, fileProblemText(FileProblem::OutOfMemory)));
 }
 
+std::vector<std::uint8_t> readWholeFile(const std::string& path, WholeFile kind)
+{
+    return readingWithinMemory(path, [&] { return ReadableFile(path).readAll(kind); });
+}
+
 } // namespace pimoko

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/codec/byte_source.h"
+#include "files/codec/icon_file.h"
 #include "files/model/file_descriptor.h"
 
 #include <cstdint>
@@ -11,6 +12,34 @@
 #include <vector>
 
 namespace pimoko {
+
+// What a file is read whole as; each kind has its cap below.
+enum class WholeFile { Bitmap, IconLayout, Png };
+
+// The most bytes read of a file of each kind: the one table every reader
+// of whole files takes its cap from. A larger file is refused as too large
+// before anything of it is read or allocated.
+constexpr std::uint64_t readingCap(WholeFile kind)
+{
+    switch (kind) {
+    case WholeFile::Bitmap:
+        // A 64 x 64 picture takes 16 KiB at 32 bits, and the largest headers,
+        // masks and 256-colour table add about 1 KiB; 1 MiB leaves room for
+        // colour tables that state more entries, gaps before the pixels and
+        // an embedded colour profile, and is still read in a moment.
+        return std::uint64_t(1) << 20;
+    case WholeFile::IconLayout:
+        // An icon or cursor file: see kMaxIconFileSize.
+        return kMaxIconFileSize;
+    case WholeFile::Png:
+        // A PNG file --pack reads: a 256 x 256 picture at 16 bits a channel
+        // takes 512 KiB before compression, and a colour profile or text
+        // chunks rarely add more than a few hundred KiB; the cap of an icon
+        // file leaves room for both and is still read in a moment.
+        return kMaxIconFileSize;
+    }
+    return 0;
+}
 
 // A regular file open for reading, read whole or a part at a time. Opening
 // never waits: anything but a regular file (a folder, pipe, device or
@@ -28,9 +57,10 @@ public:
     // block read ahead, so that the many small headers and directories of a
     // program cost a few system calls.
     void readAt(std::uint64_t offset, std::span<std::uint8_t> into) const override;
-    // The whole file, refused as too large above maxSize before anything is
-    // read or allocated.
+    // The whole file, refused as too large above maxSize, or the kind's
+    // readingCap, before anything is read or allocated.
     std::vector<std::uint8_t> readAll(std::uint64_t maxSize = std::numeric_limits<std::uint64_t>::max()) const;
+    std::vector<std::uint8_t> readAll(WholeFile kind) const { return readAll(readingCap(kind)); }
 
     // Throws FileError(cannotOpenText(path, reason)).
     [[noreturn]] void fail(const std::string& reason) const;
@@ -64,5 +94,12 @@ auto readingWithinMemory(const std::string& path, Read read) -> decltype(read())
         refuseForMemory(path);
     }
 }
+
+// The bytes of a whole regular file of that kind, read into memory (a file
+// that changes while it is read cannot take the program down); throws
+// FileError with cannotOpenText: for anything but a regular file, refused
+// before it is waited on, for a file above the kind's readingCap, refused as
+// too large before it is read, and for a file that cannot be held in memory.
+std::vector<std::uint8_t> readWholeFile(const std::string& path, WholeFile kind);
 
 } // namespace pimoko

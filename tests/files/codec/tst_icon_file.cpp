@@ -1,6 +1,9 @@
 #include "files/codec/file_error.h"
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_choice.h"
+#include "files/codec/icon_decode.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/icon_png.h"
 #include "support/file_bytes.h"
 
@@ -546,6 +549,7 @@ private slots:
         QTest::newRow("16 then 32 takes 32") << "16x16/16 32x32/16" << 1;
         QTest::newRow("32 then 16 keeps 32") << "32x32/16 16x16/16" << 0;
         QTest::newRow("two 32s take the later") << "32x32/16 32x32/16" << 1;
+        QTest::newRow("two 48s take the later") << "48x48/16 48x48/16" << 1;
         QTest::newRow("fewer colours lose") << "32x32/16 32x32/2" << 0;
         QTest::newRow("more colours win") << "32x32/2 32x32/16" << 1;
         QTest::newRow("colour word 0 is unlimited") << "32x32/0 32x32/256" << 0;

@@ -1,4 +1,5 @@
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_decode.h"
 #include "files/codec/icon_writer.h"
 #include "raster/icon_parts.h"
 #include "raster/standard_colors.h"

@@ -1,4 +1,5 @@
 #include "files/codec/generic_app_icon.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/pe_icon.h"
 #include "support/file_bytes.h"
 

@@ -6,6 +6,7 @@
 #include "files/codec/bmp_writer.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/generic_app_icon.h"
 #include "files/codec/pe_icon.h"
 #include "files/model/image_listing.h"
