@@ -5,6 +5,7 @@
 #include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
+#include "files/model/readable_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -92,7 +93,7 @@ void DocumentCommands::restoreDrawing(PixelBuffer picture, const std::string& fi
     std::optional<IconHoldings> beyondSave;
     if (kind == PictureKind::Icon) {
         try {
-            beyondSave = iconHoldingsBeyondSave(readWholeFile(fileName, kMaxIconFileSize));
+            beyondSave = iconHoldingsBeyondSave(readWholeFile(fileName, WholeFile::IconLayout));
         } catch (const FileError&) {
             // Gone or unreadable: there is nothing in it to lose.
         }

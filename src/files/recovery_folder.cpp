@@ -158,7 +158,7 @@ std::optional<LeftCopy> RecoveryFolder::takeLeftCopy(const std::string& stem) co
     if (left.lock.get() < 0 || !lockWithoutWaiting(left.lock.get()) || !isFileAt(left.lock.get(), left.lockPath))
         return std::nullopt;
     try {
-        std::optional<RecoveryCopy> copy = readRecoveryCopy(readWholeFile(left.copyPath, kMaxRecoveryCopySize));
+        std::optional<RecoveryCopy> copy = readRecoveryCopy(readWholeFile(left.copyPath, WholeFile::RecoveryCopy));
         if (!copy)
             return std::nullopt;
         left.copy = std::move(*copy);

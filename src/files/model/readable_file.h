@@ -14,7 +14,7 @@
 namespace pimoko {
 
 // What a file is read whole as; each kind has its cap below.
-enum class WholeFile { Bitmap, IconLayout, Png };
+enum class WholeFile { Bitmap, IconLayout, Png, RecoveryCopy };
 
 // The most bytes read of a file of each kind: the one table every reader
 // of whole files takes its cap from. A larger file is refused as too large
@@ -37,6 +37,10 @@ constexpr std::uint64_t readingCap(WholeFile kind)
         // chunks rarely add more than a few hundred KiB; the cap of an icon
         // file leaves room for both and is still read in a moment.
         return kMaxIconFileSize;
+    case WholeFile::RecoveryCopy:
+        // A 64 x 64 bitmap at 32 bits takes 16 KiB and a file name at most
+        // 4 KiB: anything larger is not a copy.
+        return std::uint64_t(64) << 10;
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/model/readable_file.h"
 #include "raster/pixel_buffer.h"
 
 #include <cstdint>
@@ -32,9 +33,8 @@ struct RecoveryCopy {
     std::int64_t writtenAt = 0;
 };
 
-// Larger files are not copies: a 64 x 64 bitmap at 32 bits takes 16 KiB and
-// a file name at most 4 KiB.
-inline constexpr std::uint64_t kMaxRecoveryCopySize = 64 << 10;
+// Larger files are not copies (the reading caps' table).
+inline constexpr std::uint64_t kMaxRecoveryCopySize = readingCap(WholeFile::RecoveryCopy);
 inline constexpr std::size_t kMaxRecoveryNameLength = 4096;
 
 std::vector<std::uint8_t> recoveryCopyBytes(const PixelBuffer& picture, const std::string& fileName,
