@@ -1,8 +1,9 @@
 #include "app/cli/convert.h"
 
+#include "app/cli/error_line.h"
+
 #include "files/codec/file_error.h"
 #include "files/codec/png_file.h"
-#include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 #include "files/model/saved_file.h"
@@ -82,22 +83,13 @@ int runConvert(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     try {
         read = readPictureFile(input);
     } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitRefused;
+        return reportError(err, input, error.what(), ExitRefused);
     }
-    if (const auto* refusal = std::get_if<OpenRefusal>(&read)) {
-        err << openRefusalText(*refusal) << '\n';
-        return ExitRefused;
-    }
+    if (const auto* refusal = std::get_if<OpenRefusal>(&read))
+        return reportError(err, input, openRefusalText(*refusal), ExitRefused);
     const std::vector<ConvertStep> steps = convertSteps(commandLine.options);
     const PixelBuffer image = applySteps(std::get<OpenedPicture>(std::move(read)).picture, steps);
-    try {
-        writeFileWhole(output, convertedBytes(image, output, commandLine.options));
-    } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitCannotWrite;
-    }
-    return ExitDone;
+    return writeOutput(output, [&] { return convertedBytes(image, output, commandLine.options); }, err);
 }
 
 } // namespace pimoko

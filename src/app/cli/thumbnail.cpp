@@ -1,10 +1,11 @@
 #include "app/cli/thumbnail.h"
 
+#include "app/cli/error_line.h"
+
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_images.h"
 #include "files/codec/png_file.h"
-#include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 #include "files/model/readable_file.h"
@@ -83,16 +84,9 @@ int runThumbnail(const CommandLine& commandLine, std::ostream&, std::ostream& er
     try {
         thumbnail = readingWithinMemory(input, [&] { return fitThumbnail(thumbnailSource(input, *side), *side); });
     } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitRefused;
+        return reportError(err, input, error.what(), ExitRefused);
     }
-    try {
-        writeFileWhole(output, writePngFile(thumbnail));
-    } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitCannotWrite;
-    }
-    return ExitDone;
+    return writeOutput(output, [&] { return writePngFile(thumbnail); }, err);
 }
 
 } // namespace pimoko
