@@ -1,6 +1,6 @@
 #include "app/cli/list.h"
 
-#include "app/cli/error_line.h"
+#include "app/cli/verb_files.h"
 
 #include "files/codec/file_error.h"
 #include "files/codec/png_file.h"
@@ -135,17 +135,15 @@ int runList(const CommandLine& commandLine, std::ostream& out, std::ostream& err
     // so. A PNG file is listed as a picture --pack takes, not one the editor opens.
     if (lowerCaseExtension(path) == ".png")
         return ExitDone;
-    std::string refusal;
     try {
-        const auto read = readPictureFile(path);
-        if (const auto* refused = std::get_if<OpenRefusal>(&read))
-            refusal = openRefusalText(*refused);
-        else
-            return ExitDone;
+        openPicture(path);
+        return ExitDone;
     } catch (const FileError& error) {
-        refusal = inCursorLayout(path) ? kCursorLayoutText : error.what();
+        return reportError(err, path,
+                           std::string("the editor does not open this file: ")
+                               + (inCursorLayout(path) ? kCursorLayoutText : error.what()),
+                           ExitRefused);
     }
-    return reportError(err, path, "the editor does not open this file: " + refusal, ExitRefused);
 }
 
 } // namespace pimoko

@@ -1,6 +1,6 @@
 #include "app/cli/pack.h"
 
-#include "app/cli/error_line.h"
+#include "app/cli/verb_files.h"
 
 #include "files/codec/file_error.h"
 #include "files/codec/icon_packer.h"
@@ -32,19 +32,15 @@ RgbaImage readPackInput(const std::string& path, std::vector<std::uint8_t>& pngB
         pngBytes = readWholeFile(path, kMaxPngFileSize);
         return readPngFile(pngBytes, kMaxPackedSide);
     }
-    const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
-    if (const auto* refusal = std::get_if<OpenRefusal>(&read))
-        throw FileError(*refusal == OpenRefusal::Format ? "--pack reads .bmp, .ico, .cur, .exe and .png files"
-                                                        : openRefusalText(*refusal));
-    return rgbaImageWithTransparentCorner(std::get<OpenedPicture>(read).picture);
+    return rgbaImageWithTransparentCorner(
+        openPicture(path, "--pack reads .bmp, .ico, .cur, .exe and .png files").picture);
 }
 
 int runPack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
 {
     std::optional<Point> hotspot;
-    for (const GivenOption& option : commandLine.options)
-        if (option.name == "--hotspot")
-            hotspot = parseHotspot(option.value);
+    if (const GivenOption* given = commandLine.given(OptionId::Hotspot))
+        hotspot = std::get<Point>(given->typed);
     const std::string& output = commandLine.verbValue;
     std::vector<RgbaImage> images;
     std::vector<std::vector<std::uint8_t>> pngs(commandLine.operands.size());

@@ -1,6 +1,6 @@
 #include "app/cli/thumbnail.h"
 
-#include "app/cli/error_line.h"
+#include "app/cli/verb_files.h"
 
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
@@ -42,12 +42,8 @@ RgbaImage thumbnailSource(const std::string& path, int side)
         return chosenImage(decodeIconFileImages(readWholeFile(path, kMaxIconFileSize), StoredPngs::Checked), side);
     case PictureKind::Program:
         return chosenImage(decodeProgramIconImages(ReadableFile(path), StoredPngs::Checked), side);
-    case PictureKind::Bitmap: {
-        const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
-        if (const auto* refusal = std::get_if<OpenRefusal>(&read))
-            throw FileError(openRefusalText(*refusal));
-        return opaqueRgbaImage(std::get<OpenedPicture>(read).picture);
-    }
+    case PictureKind::Bitmap:
+        return opaqueRgbaImage(openPicture(path).picture);
     case PictureKind::Unknown:
         break;
     }

@@ -1,6 +1,6 @@
 #include "app/cli/unpack.h"
 
-#include "app/cli/error_line.h"
+#include "app/cli/verb_files.h"
 
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
@@ -23,10 +23,7 @@ namespace {
 
 std::vector<DecodedIconImage> readBitmapImage(const std::string& path)
 {
-    const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
-    if (const auto* refusal = std::get_if<OpenRefusal>(&read))
-        throw FileError(openRefusalText(*refusal));
-    const PixelBuffer& picture = std::get<OpenedPicture>(read).picture;
+    const PixelBuffer picture = openPicture(path).picture;
     return {{picture.width(), picture.height(), picture.format().bitsPerPixel, opaqueRgbaImage(picture), {}}};
 }
 
@@ -73,8 +70,7 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
 {
     const std::string& input = commandLine.operands.front();
     const std::string& folder = commandLine.verbValue;
-    const bool force = std::any_of(commandLine.options.begin(), commandLine.options.end(),
-                                   [](const GivenOption& option) { return option.name == "--force"; });
+    const bool force = commandLine.given(OptionId::Force) != nullptr;
     std::vector<DecodedIconImage> images;
     try {
         images = readUnpackInput(input);

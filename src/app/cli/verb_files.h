@@ -2,14 +2,25 @@
 
 #include "app/cli/command_line.h"
 #include "files/file_writer.h"
+#include "files/model/picture_reading.h"
 
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
+// What every verb does with its files: reads a picture as the open command
+// does, writes its output through the one writer, and tells a failure in
+// one line.
+
 namespace pimoko {
+
+// The picture the open command reads from `path`. What it refuses throws
+// FileError with the refusal's text: a kind it does not open with
+// `otherKind` instead, when given.
+OpenedPicture openPicture(const std::string& path, std::string_view otherKind = {});
 
 // An error of a verb as the command line shows it: one line,
 // "pimoko: FILE: reason". A text that names its own file (the window's

@@ -1,10 +1,10 @@
-#include "app/cli/error_line.h"
+#include "app/cli/verb_files.h"
 
 #include "files/codec/file_error.h"
 #include "files/model/picture_reading.h"
 
 #include <ostream>
-#include <string_view>
+#include <variant>
 
 namespace pimoko {
 
@@ -64,6 +64,15 @@ bool splitNamed(const std::string& text, std::string (*format)(const std::string
 }
 
 } // namespace
+
+OpenedPicture openPicture(const std::string& path, std::string_view otherKind)
+{
+    std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
+    if (const auto* refusal = std::get_if<OpenRefusal>(&read))
+        throw FileError(*refusal == OpenRefusal::Format && !otherKind.empty() ? std::string(otherKind)
+                                                                              : openRefusalText(*refusal));
+    return std::get<OpenedPicture>(std::move(read));
+}
 
 std::string errorLine(const std::string& path, const std::string& text)
 {
