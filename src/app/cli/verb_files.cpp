@@ -20,7 +20,7 @@ std::string oneLine(std::string_view text)
     for (std::size_t i = 0; i < text.size();) {
         const bool wide = text.substr(i).starts_with(kFullWidthSpace);
         const char c = text[i];
-        if (wide || c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        if (wide || c == ' ' || c == '\r' || c == '\n') {
             blank = true;
             i += wide ? kFullWidthSpace.size() : 1;
             continue;
