@@ -108,7 +108,9 @@ void CommandLineErrorsTest::eachRefusalIsOneLine_data()
                                        << "pimoko: SIZE must be a whole number from 16 to 1024\n"
                                           "Try 'pimoko --help' for more information.\n"
                                        << path("t.png");
-    // The top of the range is taken.
+    // The ends of the ranges are taken.
+    QTest::newRow("scale of 1") << QStringList{"--convert", path("one.png"), "--scale", "1", kThreeSizes} << 0
+                                << QString() << QString();
     QTest::newRow("thumbnail of 1024") << QStringList{"--thumbnail", kThreeSizes, path("big.png"), "1024"} << 0
                                        << QString() << QString();
 }

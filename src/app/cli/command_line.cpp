@@ -60,22 +60,23 @@ void appendHelpLine(std::string& text, const std::string& label, std::string_vie
     text += '\n';
 }
 
-// The text in lines of at most kHelpWidth characters, broken at spaces.
-std::string wrapped(std::string_view text)
+// The text (ASCII) in lines of at most `width` characters, broken at spaces.
+std::string wrapped(std::string_view text, std::size_t width)
 {
-    constexpr std::size_t kHelpWidth = 79;
     std::string lines;
-    std::size_t lineStart = 0;
+    std::size_t column = 0;
     while (!text.empty()) {
         const std::size_t space = text.find(' ');
         const std::string_view word = text.substr(0, space);
-        if (lines.size() > lineStart && lines.size() - lineStart + 1 + word.size() > kHelpWidth) {
+        if (column > 0 && column + 1 + word.size() > width) {
             lines += '\n';
-            lineStart = lines.size();
-        } else if (lines.size() > lineStart) {
+            column = 0;
+        } else if (column > 0) {
             lines += ' ';
+            ++column;
         }
         lines += word;
+        column += word.size();
         text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
     }
     return lines;
@@ -211,11 +212,13 @@ std::string helpText()
     for (const Option& option : optionTable())
         if (option.verbs.empty())
             appendHelpLine(options, withValue(option.name, option.value), option.help);
+    // The closing paragraph keeps to the narrower column it has always had.
+    constexpr std::size_t kExitStatusWidth = 73;
     std::string exits = "Exit status:";
     for (const ExitMeaning& exit : kExitMeanings)
         exits += (exits.ends_with(':') ? " " : ", ") + std::to_string(int(exit.status)) + ' ' + std::string(exit.meaning);
     return usage + "       pimoko " + immediate + "\n\n" + std::string(verbTable().front().help) + "\n\n" + options +
-           "\n" + wrapped(exits + '.') + '\n';
+           "\n" + wrapped(exits + '.', kExitStatusWidth) + '\n';
 }
 
 std::optional<int> parseWholeNumber(std::string_view text)

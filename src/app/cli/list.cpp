@@ -93,12 +93,7 @@ bool inCursorLayout(const std::string& path)
     if (pictureKindFor(path) == PictureKind::Program)
         return false;
     try {
-        const ReadableFile file(path);
-        std::uint8_t header[6] = {};
-        if (file.size() < sizeof header)
-            return false;
-        file.readAt(0, header);
-        return readIconHeader(header).type == kCursorFileType;
+        return readIconDirectory(ReadableFile(path)).type == kCursorFileType;
     } catch (const FileError&) {
         return false;
     }
