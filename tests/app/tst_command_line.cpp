@@ -15,7 +15,6 @@
 #include "files/codec/icon_choice.h"
 #include "files/codec/pe_icon.h"
 #include "files/file_writer.h"
-#include "files/codec/system_reason.h"
 #include "operations/ok_bottom_dlg.h"
 #include "support/file_bytes.h"
 #include "support/program_run.h"
@@ -179,7 +178,9 @@ void CommandLineTest::helpAndVersionPrintAndExit_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("pattern");
-    const QString usage = QStringLiteral("^Usage: pimoko .*\\[FILE\\.\\.\\.\\]\n(.*\n)+Exit status: .*\n.*\n$");
+    const QString usage = QStringLiteral("^Usage: pimoko .*\\[FILE\\.\\.\\.\\]\n(.*\n)+\n"
+                                         "Exit status: 0 done, 1 input refused or unreadable \\(or no display for the\n"
+                                         "window\\), 2 bad command line, 3 output cannot be written\\.\n$");
     QTest::newRow("--help") << QStringList{"--help"} << usage;
     QTest::newRow("-h with a file") << QStringList{"some.bmp", "-h"} << usage;
     QTest::newRow("--version") << QStringList{"--version"} << QStringLiteral("^pimoko \\(ピモコ\\) \\d+\\.\\d+\n$");
@@ -309,57 +310,66 @@ void CommandLineTest::conversionEqualsTheWindow()
     QFile::remove(programFile + ".cur");
 }
 
+// The window's text, and the command line's one line naming the file.
 void CommandLineTest::refusedInputExitsOne_data()
 {
     QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("kind not opened") << path("picture.png") << refusalText(OpenRefusal::Format);
-    QTest::newRow("no extension") << path("picture") << refusalText(OpenRefusal::Format);
-    QTest::newRow("65 x 64 bitmap") << path("big.bmp") << refusalText(OpenRefusal::Size);
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("line");
+    const QString format = QStringLiteral(" このソフトで開けるファイル形式は\r\n\r\n 『 BMP,ICO,EXE 』　だけです。");
+    const QString formatLine = QStringLiteral("このソフトで開けるファイル形式は 『 BMP,ICO,EXE 』 だけです。");
+    QTest::newRow("kind not opened") << path("picture.png") << format << formatLine;
+    QTest::newRow("no extension") << path("picture") << format << formatLine;
+    QTest::newRow("65 x 64 bitmap") << path("big.bmp")
+                                    << QStringLiteral(" このソフトで開けるサイズは\r\n\r\n 『 64 X 64 』　以下です。")
+                                    << QStringLiteral("このソフトで開けるサイズは 『 64 X 64 』 以下です。");
     QTest::newRow("missing file") << path("missing.bmp")
-                                  << cannotOpenText(path("missing.bmp"), QString::fromStdString(systemReasonText(ENOENT)));
-    QTest::newRow("a folder") << work_.path() + "/folder.ico"
-                              << cannotOpenText(work_.path() + "/folder.ico", QString::fromStdString(fileProblemText(FileProblem::NotRegularFile)));
+                                  << QStringLiteral("ファイル \"%1\". ファイルまたはフォルダが見つかりません は開けません").arg(path("missing.bmp"))
+                                  << QStringLiteral("ファイルまたはフォルダが見つかりません");
+    QTest::newRow("a folder") << path("folder.ico")
+                              << QStringLiteral("ファイル \"%1\". 通常のファイルではありません は開けません").arg(path("folder.ico"))
+                              << QStringLiteral("通常のファイルではありません");
     QTest::newRow("a pipe") << path("pipe.bmp")
-                            << cannotOpenText(path("pipe.bmp"), QString::fromStdString(fileProblemText(FileProblem::NotRegularFile)));
-    QTest::newRow("not a bitmap") << path("text.bmp") << QString::fromUtf8(kInvalidBitmapText);
-    QTest::newRow("cursor layout") << path("standard.cur") << QString::fromUtf8(kInvalidIconText);
+                            << QStringLiteral("ファイル \"%1\". 通常のファイルではありません は開けません").arg(path("pipe.bmp"))
+                            << QStringLiteral("通常のファイルではありません");
+    QTest::newRow("not a bitmap") << path("text.bmp") << QStringLiteral("ビットマップイメージが不正です")
+                                  << QStringLiteral("ビットマップイメージが不正です");
+    QTest::newRow("cursor layout") << path("standard.cur") << QStringLiteral("アイコンイメージが不正です")
+                                   << QStringLiteral("アイコンイメージが不正です");
 }
 
 void CommandLineTest::refusedInputExitsOne()
 {
     QFETCH(QString, input);
-    QFETCH(QString, message);
+    QFETCH(QString, window);
+    QFETCH(QString, line);
     QDir(work_.path()).mkpath(QStringLiteral("folder.ico"));
-    // The window's own reader says the same.
+    // The window's own reader keeps the dialog's text.
     try {
-        const auto read = readPictureFile(input);
+        const auto read = readPictureFile(input.toStdString());
         QVERIFY(std::holds_alternative<OpenRefusal>(read));
-        QCOMPARE(refusalText(std::get<OpenRefusal>(read)), message);
+        QCOMPARE(refusalText(std::get<OpenRefusal>(read)), window);
     } catch (const FileError& error) {
-        QCOMPARE(QString::fromUtf8(error.what()), message);
+        QCOMPARE(QString::fromUtf8(error.what()), window);
     }
     const QString output = path("refused.ico");
     const Run run = runProgram({"--convert", output, input});
     QCOMPARE(run.status, 1);
-    QCOMPARE(run.err, message + '\n');
+    QCOMPARE(run.err, "pimoko: " + input + ": " + line + '\n');
     QVERIFY(!QFile::exists(output));
 }
 
 void CommandLineTest::unwritableOutputExitsThree()
 {
-    const QStringList outputs{path("no-such-folder/out.ico"), path("odd.bmp") + "/out.bmp"};
     QDir(work_.path()).mkpath(QStringLiteral("taken.bmp"));
-    for (const QString& output : outputs + QStringList{path("taken.bmp")}) {
-        QString expected;
-        try {
-            writeFileWhole(output.toStdString(), std::vector<std::uint8_t>{1});
-        } catch (const FileError& error) {
-            expected = QString::fromUtf8(error.what());
-        }
+    const QList<QPair<QString, QString>> outputs{
+        {path("no-such-folder/out.ico"), "ファイルまたはフォルダが見つかりません"},
+        {path("odd.bmp") + "/out.bmp", "パスの途中にフォルダでないものがあります"},
+        {path("taken.bmp"), "ファイルではなくフォルダです"}};
+    for (const auto& [output, reason] : outputs) {
         const Run run = runProgram({"--convert", output, path("odd.bmp")});
         QCOMPARE(run.status, 3);
-        QCOMPARE(run.err, expected + '\n');
+        QCOMPARE(run.err, "pimoko: " + output + ": " + reason + '\n');
     }
     QCOMPARE(QDir(work_.path()).entryList({".pimoko-*"}, QDir::Files | QDir::Hidden), QStringList());
 }
@@ -394,7 +404,7 @@ void CommandLineTest::unpackReplacesOnlyWithForce()
     }
     QCOMPARE(status, 3);
     QCOMPARE(QString::fromStdString(err.str()),
-             QStringLiteral("ファイル \"%1\". ファイルは既に存在します を作成できません\n").arg(taken));
+             QStringLiteral("pimoko: %1: ファイルは既に存在します\n").arg(taken));
     QCOMPARE(readAll(taken), kAnotherProgramsFile);
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QFileInfo(taken).fileName()});
@@ -422,7 +432,8 @@ void CommandLineTest::listMarksTheEditorsChoice_data()
     // Listed, and said not to be opened.
     QTest::newRow("cursor layout") << path("standard.cur")
                                    << QStringList{"   0   32 x 32       2 colours   1 bits  bitmap      304 bytes"}
-                                   << QString::fromUtf8(kInvalidIconText);
+                                   << QStringLiteral("it is a cursor in the cursor layout (header type 2); the editor "
+                                                     "opens only files in the icon layout (type 1)");
 }
 
 void CommandLineTest::listMarksTheEditorsChoice()
@@ -435,7 +446,7 @@ void CommandLineTest::listMarksTheEditorsChoice()
     if (!lines.isEmpty())
         QCOMPARE(printed, lines);
     if (!refusal.isEmpty()) {
-        QCOMPARE(run.err, "pimoko: the editor does not open this file: " + refusal + '\n');
+        QCOMPARE(run.err, "pimoko: " + file + ": the editor does not open this file: " + refusal + '\n');
         QCOMPARE(run.status, 1);
         return;
     }
@@ -478,7 +489,7 @@ void CommandLineTest::unwrittenStandardOutputExitsThree()
 {
     QFETCH(QStringList, arguments);
     const Run run = runProgram(arguments, [](QProcess& process) { process.setStandardOutputFile("/dev/full"); });
-    QCOMPARE(run.err, QString::fromStdString("pimoko: cannot write to standard output: " + systemReasonText(ENOSPC) + '\n'));
+    QCOMPARE(run.err, QStringLiteral("pimoko: cannot write to standard output: ディスクの空き領域が足りません\n"));
     QCOMPARE(run.status, 3);
 }
 

@@ -4,7 +4,6 @@
 #include "files/codec/icon_file.h"
 #include "files/codec/png_file.h"
 #include "files/model/picture_reading.h"
-#include "files/codec/system_reason.h"
 #include "raster/standard_colors.h"
 #include "support/program_run.h"
 #include "support/file_bytes.h"
@@ -259,9 +258,9 @@ void CommandLinePackTest::refusalsWriteNothing_data()
     QTest::newRow("same size and depth") << QStringList{"--pack", out, png16, png16} << 1
                                          << "2 番目の画像は大きさ（16 x 16）も色の深さ（4 ビット）も同じです";
     QTest::newRow("257 wide") << QStringList{"--pack", out, QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/wide257.png")}
-                              << 1 << QString::fromStdString(pngTooLargeText(257, 1, 256));
+                              << 1 << QStringLiteral("PNGイメージが大きすぎます（257 x 1、256 x 256 まで）");
     QTest::newRow("PNG file too large") << QStringList{"--pack", out, path("huge.png")} << 1
-                                        << QString::fromStdString(fileProblemText(FileProblem::TooLarge));
+                                        << "pimoko: " + path("huge.png") + ": ファイルが大きすぎます\n";
     QTest::newRow("kind not read") << QStringList{"--pack", out, path("picture.gif")} << 1 << ".png files";
     QTest::newRow("hot spot in an icon") << QStringList{"--pack", out, "--hotspot", "1,1", png16} << 2
                                          << "--hotspot goes with a .cur output";
@@ -272,14 +271,15 @@ void CommandLinePackTest::refusalsWriteNothing_data()
     QTest::newRow("scale 17") << QStringList{"--convert", path("out/big.png"), "--scale", "17", path("std32.bmp")}
                               << 2 << "--scale takes a whole number from 1 to 16";
     QTest::newRow("damaged PNG image to unpack") << QStringList{"--unpack", path("out"), path("damaged.ico")} << 1
-                                                 << QString::fromUtf8(kInvalidIconText);
-    QTest::newRow("list of no PNG") << QStringList{"--list", path("odd.png")} << 1 << QString::fromUtf8(kInvalidPngText);
+                                                 << "pimoko: " + path("damaged.ico") + ": アイコンイメージが不正です\n";
+    QTest::newRow("list of no PNG") << QStringList{"--list", path("odd.png")} << 1
+                                    << "pimoko: " + path("odd.png") + ": PNGイメージが不正です\n";
     QTest::newRow("unpack into no folder") << QStringList{"--unpack", "", path("std32.bmp")} << 2
                                            << "the folder's name is empty";
     QTest::newRow("unpack over a file")
         << QStringList{"--unpack", path("out"), QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico")} << 3
-        << QString::fromStdString(cannotCreateText(path("out/depth4_16_32-32x32-4.png").toStdString(),
-                                                   systemReasonText(EEXIST)));
+        << "pimoko: " + path("out/depth4_16_32-32x32-4.png")
+               + ": ファイルは既に存在します (nothing written; --force replaces existing files)\n";
 }
 
 void CommandLinePackTest::refusalsWriteNothing()

@@ -198,15 +198,16 @@ void ThumbnailTest::refusalsWriteNothing_data()
     refused("icon cut", path("cut.ico"), kInvalidIconText);
     refused("bitmap 65 x 64", path("big.bmp"), "『 64 X 64 』");
     refused("icon above 4 MiB", path("huge.ico"), "ファイルが大きすぎます");
-    refused("pipe", path("pipe.ico"), "は開けません");
-    refused("missing", path("missing.ico"), "は開けません");
+    refused("pipe", path("pipe.ico"), "pimoko: " + path("pipe.ico") + ": 通常のファイルではありません\n");
+    refused("missing", path("missing.ico"), "pimoko: " + path("missing.ico") + ": ファイルまたはフォルダが見つかりません\n");
     refused("kind not read", path("icon.png"), "--thumbnail reads");
     const QString icon = path("sizes.ico");
     for (const char* side : {"15", "1025", "+48", "48px"})
         QTest::addRow("SIZE %s", side) << QStringList{icon, path("refused.png"), side} << 2 << "SIZE";
     QTest::newRow("no SIZE") << QStringList{icon, path("refused.png")} << 2 << "takes";
     QTest::newRow("output not .png") << QStringList{icon, path("refused.ico"), "48"} << 2 << ".png";
-    QTest::newRow("folder missing") << QStringList{icon, path("missing/refused.png"), "48"} << 3 << "作成できません";
+    QTest::newRow("folder missing") << QStringList{icon, path("missing/refused.png"), "48"} << 3
+                                    << "pimoko: " + path("missing/refused.png") + ": ファイルまたはフォルダが見つかりません\n";
 }
 
 void ThumbnailTest::refusalsWriteNothing()

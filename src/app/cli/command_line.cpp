@@ -60,7 +60,38 @@ void appendHelpLine(std::string& text, const std::string& label, std::string_vie
     text += '\n';
 }
 
+// The text (ASCII) in lines of at most `width` characters, broken at spaces.
+std::string wrapped(std::string_view text, std::size_t width)
+{
+    std::string lines;
+    std::size_t column = 0;
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view word = text.substr(0, space);
+        if (column > 0 && column + 1 + word.size() > width) {
+            lines += '\n';
+            column = 0;
+        } else if (column > 0) {
+            lines += ' ';
+            ++column;
+        }
+        lines += word;
+        column += word.size();
+        text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+    }
+    return lines;
+}
+
 } // namespace
+
+const GivenOption* CommandLine::given(OptionId id) const
+{
+    const GivenOption* found = nullptr;
+    for (const GivenOption& option : options)
+        if (option.id == id)
+            found = &option;
+    return found;
+}
 
 CommandLine parseCommandLine(std::span<const std::string> arguments)
 {
@@ -83,8 +114,7 @@ CommandLine parseCommandLine(std::span<const std::string> arguments)
         const std::string name = argument.substr(0, equals);
         const bool inlineValue = equals != std::string::npos;
         // Reads the value of an option that takes `value`; the mistake if it cannot.
-        const auto readValue = [&](std::string_view value, AcceptsValue accepts, std::string_view refusal,
-                                   std::string& into) -> std::string {
+        const auto readValue = [&](std::string_view value, std::string& into) -> std::string {
             if (value.empty())
                 return inlineValue ? name + " takes no value" : std::string();
             if (inlineValue)
@@ -93,7 +123,7 @@ CommandLine parseCommandLine(std::span<const std::string> arguments)
                 into = arguments[++i];
             else
                 return name + " needs " + std::string(value);
-            return accepts && !accepts(into) ? std::string(refusal) : std::string();
+            return {};
         };
         std::string wrong;
         if (const Verb* met = findVerb(name)) {
@@ -106,11 +136,20 @@ CommandLine parseCommandLine(std::span<const std::string> arguments)
                 return mistake(verb == met ? name + " is given twice"
                                            : std::string(verb->name) + " and " + name + " do not go together");
             verb = met;
-            wrong = readValue(met->value, met->accepts, met->refusal, result.verbValue);
+            wrong = readValue(met->value, result.verbValue);
+            if (wrong.empty() && met->accepts && !met->accepts(result.verbValue))
+                wrong = met->refusal;
         } else if (const Option* option = findOption(name)) {
             given.push_back(option);
-            result.options.push_back({option->name, {}});
-            wrong = readValue(option->value, option->accepts, option->refusal, result.options.back().value);
+            GivenOption& read = result.options.emplace_back(GivenOption{option->name, {}, option->id, {}});
+            wrong = readValue(option->value, read.value);
+            if (wrong.empty() && option->read) {
+                const std::optional<OptionValue> typed = option->read(read.value);
+                if (typed)
+                    read.typed = *typed;
+                else
+                    wrong = option->refusal;
+            }
         } else {
             wrong = "unknown option '" + name + "'";
         }
@@ -173,10 +212,13 @@ std::string helpText()
     for (const Option& option : optionTable())
         if (option.verbs.empty())
             appendHelpLine(options, withValue(option.name, option.value), option.help);
+    // The closing paragraph keeps to the narrower column it has always had.
+    constexpr std::size_t kExitStatusWidth = 73;
+    std::string exits = "Exit status:";
+    for (const ExitMeaning& exit : kExitMeanings)
+        exits += (exits.ends_with(':') ? " " : ", ") + std::to_string(int(exit.status)) + ' ' + std::string(exit.meaning);
     return usage + "       pimoko " + immediate + "\n\n" + std::string(verbTable().front().help) + "\n\n" + options +
-           "\n"
-           "Exit status: 0 done, 1 input refused or unreadable (or no display for the\n"
-           "window), 2 bad command line, 3 output cannot be written.\n";
+           "\n" + wrapped(exits + '.', kExitStatusWidth) + '\n';
 }
 
 std::optional<int> parseWholeNumber(std::string_view text)

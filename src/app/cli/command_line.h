@@ -1,10 +1,13 @@
 #pragma once
 
+#include "raster/point.h"
+
 #include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 // The program's command line. Everything under app/cli is plain C++ on the
@@ -17,15 +20,36 @@ namespace pimoko {
 // Exit statuses of the command-line verbs.
 enum ExitStatus : int {
     ExitDone = 0,
-    ExitRefused = 1,         // the input is refused, unreadable or not a picture
+    ExitRefused = 1,
     ExitBadCommandLine = 2,
-    ExitCannotWrite = 3,     // the output cannot be written
+    ExitCannotWrite = 3,
 };
+
+// What each exit status means, as --help says it.
+struct ExitMeaning {
+    ExitStatus status;
+    std::string_view meaning;
+};
+inline constexpr ExitMeaning kExitMeanings[] = {
+    {ExitDone, "done"},
+    {ExitRefused, "input refused or unreadable (or no display for the window)"},
+    {ExitBadCommandLine, "bad command line"},
+    {ExitCannotWrite, "output cannot be written"},
+};
+
+// What an option does, for the verb taking it; Qt's own are all Window.
+enum class OptionId { Window, Rotate, MirrorLeftRight, MirrorTopBottom, Size, Scale, Hotspot, Force };
+
+// An option's value as the option table has read it: none, a whole number
+// (--size, --scale) or a point (--hotspot).
+using OptionValue = std::variant<std::monostate, int, Point>;
 
 // An option as given, with its value; `name` is the option table's own.
 struct GivenOption {
     std::string_view name;
     std::string value;
+    OptionId id = OptionId::Window;
+    OptionValue typed;
 };
 
 struct CommandLine {
@@ -45,6 +69,8 @@ struct CommandLine {
     std::string mistake;
 
     bool opensWindow() const { return verb.empty() && mistake.empty(); }
+    // The last option of that kind given, or nullptr.
+    const GivenOption* given(OptionId id) const;
 };
 
 // Reads the arguments after the program name.

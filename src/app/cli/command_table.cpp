@@ -26,7 +26,7 @@ bool endsIn(std::string_view path, std::initializer_list<std::string_view> exten
 
 bool savesAsPicture(std::string_view path)
 {
-    return endsIn(path, {".ico", ".bmp", ".png"});
+    return convertOutputFor(std::string(path)).has_value();
 }
 
 bool savesAsIcon(std::string_view path)
@@ -39,40 +39,41 @@ bool isNamed(std::string_view path)
     return !path.empty();
 }
 
-bool isScale(std::string_view factor)
+std::optional<OptionValue> readScale(std::string_view factor)
 {
     const int value = parseWholeNumber(factor).value_or(0);
-    return value >= 1 && value <= kMaxScale;
+    if (value < 1 || value > kMaxScale)
+        return std::nullopt;
+    return value;
 }
 
-bool isHotspot(std::string_view point)
+std::optional<OptionValue> readHotspot(std::string_view point)
 {
-    return parseHotspot(point).has_value();
+    const std::optional<Point> hotspot = parseHotspot(point);
+    if (!hotspot)
+        return std::nullopt;
+    return *hotspot;
 }
 
-bool givesOption(const CommandLine& commandLine, std::string_view name)
+std::optional<OptionValue> readCanvasSide(std::string_view side)
 {
-    return std::any_of(commandLine.options.begin(), commandLine.options.end(),
-                       [&](const GivenOption& option) { return option.name == name; });
+    if (side != "16" && side != "20" && side != "32" && side != "64")
+        return std::nullopt;
+    return *parseWholeNumber(side);
 }
 
 std::string convertMistake(const CommandLine& commandLine)
 {
-    return givesOption(commandLine, "--scale") && !endsIn(commandLine.verbValue, {".png"})
+    return commandLine.given(OptionId::Scale) && convertOutputFor(commandLine.verbValue) != ConvertOutput::Png
         ? "--scale goes with a .png output"
         : std::string();
 }
 
 std::string packMistake(const CommandLine& commandLine)
 {
-    return givesOption(commandLine, "--hotspot") && !endsIn(commandLine.verbValue, {".cur"})
+    return commandLine.given(OptionId::Hotspot) && !endsIn(commandLine.verbValue, {".cur"})
         ? "--hotspot goes with a .cur output"
         : std::string();
-}
-
-bool isCanvasSide(std::string_view side)
-{
-    return side == "16" || side == "20" || side == "32" || side == "64";
 }
 
 int printHelp(const CommandLine&, std::ostream& out, std::ostream&)
@@ -156,30 +157,34 @@ constexpr Verb kVerbs[] = {
 };
 
 constexpr Option kOptions[] = {
-    {.name = "--rotate", .verbs = "--convert", .help = "turn the image right by 90 degrees"},
-    {.name = "--mirror-lr", .verbs = "--convert", .help = "mirror it left to right"},
-    {.name = "--mirror-tb", .verbs = "--convert", .help = "mirror it top to bottom"},
+    {.name = "--rotate", .id = OptionId::Rotate, .verbs = "--convert", .help = "turn the image right by 90 degrees"},
+    {.name = "--mirror-lr", .id = OptionId::MirrorLeftRight, .verbs = "--convert", .help = "mirror it left to right"},
+    {.name = "--mirror-tb", .id = OptionId::MirrorTopBottom, .verbs = "--convert", .help = "mirror it top to bottom"},
     {.name = "--size",
+     .id = OptionId::Size,
      .value = "N",
-     .accepts = isCanvasSide,
+     .read = readCanvasSide,
      .refusal = "--size takes 16, 20, 32 or 64",
      .verbs = "--convert",
      .help = "stretch it to N x N pixels (16, 20, 32 or 64)"},
     {.name = "--scale",
+     .id = OptionId::Scale,
      .value = "N",
-     .accepts = isScale,
+     .read = readScale,
      .refusal = "--scale takes a whole number from 1 to 16",
      .verbs = "--convert",
      .help = "a .png output only: each pixel as an N x N block"},
     {.name = "--hotspot",
+     .id = OptionId::Hotspot,
      .value = "X,Y",
-     .accepts = isHotspot,
+     .read = readHotspot,
      .refusal = "--hotspot takes X,Y, two whole numbers such as 7,3",
      .verbs = "--pack",
      .help = "a .cur output only: a cursor with its hot spot at X,Y\n"
              "(from the top-left pixel); without it a .cur is written\n"
              "in icon layout, as the editor writes cursors"},
     {.name = "--force",
+     .id = OptionId::Force,
      .verbs = "--unpack",
      .help = "replace files of the same names; without it nothing is\n"
              "written when any of them exists"},

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@ namespace pimoko {
 
 using RunVerb = int (*)(const CommandLine& commandLine, std::ostream& out, std::ostream& err);
 using AcceptsValue = bool (*)(std::string_view value);
+using ReadValue = std::optional<OptionValue> (*)(std::string_view value);
 using FindMistake = std::string (*)(const CommandLine& commandLine);
 
 inline constexpr std::size_t kAnyNumber = std::size_t(-1);
@@ -36,9 +38,10 @@ struct Verb {
 // An option that changes what a verb (or the window) does.
 struct Option {
     std::string_view name = {};
+    OptionId id = OptionId::Window;
     std::string_view value = {};
-    AcceptsValue accepts = nullptr;
-    std::string_view refusal = {};
+    ReadValue read = nullptr;               // nullptr: any value, kept as text only
+    std::string_view refusal = {};          // the mistake when `read` refuses the value
     std::string_view verbs = {};            // the verbs taking it, separated by spaces; empty: the window
     std::string_view help = {};             // empty: not shown by --help
 };

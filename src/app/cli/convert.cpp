@@ -1,8 +1,9 @@
 #include "app/cli/convert.h"
 
+#include "app/cli/verb_files.h"
+
 #include "files/codec/file_error.h"
 #include "files/codec/png_file.h"
-#include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 #include "files/model/saved_file.h"
@@ -17,18 +18,35 @@
 
 namespace pimoko {
 
+std::optional<ConvertOutput> convertOutputFor(const std::string& path)
+{
+    if (savedKindFor(path))
+        return ConvertOutput::Saved;
+    if (lowerCaseExtension(path) == ".png")
+        return ConvertOutput::Png;
+    return std::nullopt;
+}
+
 std::vector<ConvertStep> convertSteps(std::span<const GivenOption> options)
 {
     std::vector<ConvertStep> steps;
     for (const GivenOption& option : options) {
-        if (option.name == "--rotate")
+        switch (option.id) {
+        case OptionId::Rotate:
             steps.push_back({ConvertStep::Kind::RotateRight});
-        else if (option.name == "--mirror-lr")
+            break;
+        case OptionId::MirrorLeftRight:
             steps.push_back({ConvertStep::Kind::MirrorLeftRight});
-        else if (option.name == "--mirror-tb")
+            break;
+        case OptionId::MirrorTopBottom:
             steps.push_back({ConvertStep::Kind::MirrorTopBottom});
-        else if (option.name == "--size")
-            steps.push_back({ConvertStep::Kind::Size, std::stoi(option.value)});
+            break;
+        case OptionId::Size:
+            steps.push_back({ConvertStep::Kind::Size, std::get<int>(option.typed)});
+            break;
+        default:
+            break;
+        }
     }
     return steps;
 }
@@ -60,16 +78,13 @@ namespace {
 
 // The bytes of OUTPUT: a PNG file of the picture as the editor shows it,
 // enlarged by --scale, or what the save command writes.
-std::vector<std::uint8_t> convertedBytes(const PixelBuffer& image, const std::string& output,
-                                         std::span<const GivenOption> options)
+std::vector<std::uint8_t> convertedBytes(const PixelBuffer& image, const CommandLine& commandLine)
 {
-    if (lowerCaseExtension(output) != ".png")
-        return savedFileBytes(image, *savedKindFor(output));
-    int scale = 1;
-    for (const GivenOption& option : options)
-        if (option.name == "--scale")
-            scale = parseWholeNumber(option.value).value_or(1);
-    return writePngFile(enlargeByBlocks(opaqueRgbaImage(image), scale), PngChannels::Rgb);
+    if (const std::optional<SaveKind> saved = savedKindFor(commandLine.verbValue))
+        return savedFileBytes(image, *saved);
+    const GivenOption* scale = commandLine.given(OptionId::Scale);
+    return writePngFile(enlargeByBlocks(opaqueRgbaImage(image), scale ? std::get<int>(scale->typed) : 1),
+                        PngChannels::Rgb);
 }
 
 } // namespace
@@ -78,26 +93,14 @@ int runConvert(const CommandLine& commandLine, std::ostream&, std::ostream& err)
 {
     const std::string& input = commandLine.operands.front();
     const std::string& output = commandLine.verbValue;
-    std::variant<OpenedPicture, OpenRefusal> read;
+    OpenedPicture opened;
     try {
-        read = readPictureFile(input);
+        opened = openPicture(input);
     } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitRefused;
+        return reportError(err, input, error.what(), ExitRefused);
     }
-    if (const auto* refusal = std::get_if<OpenRefusal>(&read)) {
-        err << openRefusalText(*refusal) << '\n';
-        return ExitRefused;
-    }
-    const std::vector<ConvertStep> steps = convertSteps(commandLine.options);
-    const PixelBuffer image = applySteps(std::get<OpenedPicture>(std::move(read)).picture, steps);
-    try {
-        writeFileWhole(output, convertedBytes(image, output, commandLine.options));
-    } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitCannotWrite;
-    }
-    return ExitDone;
+    const PixelBuffer image = applySteps(std::move(opened.picture), convertSteps(commandLine.options));
+    return writeOutput(output, [&] { return convertedBytes(image, commandLine); }, err);
 }
 
 } // namespace pimoko

@@ -22,6 +22,11 @@ std::vector<ConvertStep> convertSteps(std::span<const GivenOption> options);
 // The picture after the steps, each as the window's command does it.
 PixelBuffer applySteps(PixelBuffer image, std::span<const ConvertStep> steps);
 
+// What --convert writes for an output's name: what the save command
+// writes (its own kinds), or a PNG picture.
+enum class ConvertOutput { Saved, Png };
+std::optional<ConvertOutput> convertOutputFor(const std::string& path);
+
 // The largest --scale: a 64 x 64 picture becomes 1024 x 1024.
 inline constexpr int kMaxScale = 16;
 

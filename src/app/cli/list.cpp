@@ -1,5 +1,7 @@
 #include "app/cli/list.h"
 
+#include "app/cli/verb_files.h"
+
 #include "files/codec/file_error.h"
 #include "files/codec/png_file.h"
 #include "files/model/file_names.h"
@@ -82,6 +84,21 @@ std::string pngLine(const std::string& path)
     });
 }
 
+constexpr const char* kCursorLayoutText =
+    "it is a cursor in the cursor layout (header type 2); the editor opens only files in the icon layout (type 1)";
+
+// Whether the icon or cursor file's header says it is in the cursor layout.
+bool inCursorLayout(const std::string& path)
+{
+    if (pictureKindFor(path) == PictureKind::Program)
+        return false;
+    try {
+        return readIconDirectory(ReadableFile(path)).type == kCursorFileType;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
 } // namespace
 
 std::vector<std::string> listImages(const std::string& path)
@@ -107,25 +124,21 @@ int runList(const CommandLine& commandLine, std::ostream& out, std::ostream& err
         for (const std::string& line : listImages(path))
             out << line << '\n';
     } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitRefused;
+        return reportError(err, path, error.what(), ExitRefused);
     }
     // The images are listed either way; a file the window would refuse says
     // so. A PNG file is listed as a picture --pack takes, not one the editor opens.
     if (lowerCaseExtension(path) == ".png")
         return ExitDone;
-    std::string refusal;
     try {
-        const auto read = readPictureFile(path);
-        if (const auto* refused = std::get_if<OpenRefusal>(&read))
-            refusal = openRefusalText(*refused);
-    } catch (const FileError& error) {
-        refusal = error.what();
-    }
-    if (refusal.empty())
+        openPicture(path);
         return ExitDone;
-    err << "pimoko: the editor does not open this file: " << refusal << '\n';
-    return ExitRefused;
+    } catch (const FileError& error) {
+        return reportError(err, path,
+                           std::string("the editor does not open this file: ")
+                               + (inCursorLayout(path) ? kCursorLayoutText : error.what()),
+                           ExitRefused);
+    }
 }
 
 } // namespace pimoko

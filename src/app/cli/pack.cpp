@@ -1,9 +1,10 @@
 #include "app/cli/pack.h"
 
+#include "app/cli/verb_files.h"
+
 #include "files/codec/file_error.h"
 #include "files/codec/icon_packer.h"
 #include "files/codec/png_file.h"
-#include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 #include "files/model/readable_file.h"
@@ -13,30 +14,6 @@
 #include <vector>
 
 namespace pimoko {
-
-namespace {
-
-// The text as it is when it names the file already, else after the file's name.
-std::string aboutFile(const std::string& path, const std::string& text)
-{
-    return text.find('"' + path + '"') != std::string::npos ? text : path + ": " + text;
-}
-
-// The picture, and for a PNG file its bytes, which the icon may keep as they are.
-RgbaImage readPicture(const std::string& path, std::vector<std::uint8_t>& pngBytes)
-{
-    if (lowerCaseExtension(path) == ".png") {
-        pngBytes = readWholeFile(path, WholeFile::Png);
-        return readPngFile(pngBytes, kMaxPackedSide);
-    }
-    const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
-    if (const auto* refusal = std::get_if<OpenRefusal>(&read))
-        throw FileError(*refusal == OpenRefusal::Format ? "--pack reads .bmp, .ico, .cur, .exe and .png files"
-                                                        : openRefusalText(*refusal));
-    return rgbaImageWithTransparentCorner(std::get<OpenedPicture>(read).picture);
-}
-
-} // namespace
 
 std::optional<Point> parseHotspot(std::string_view text)
 {
@@ -52,37 +29,37 @@ std::optional<Point> parseHotspot(std::string_view text)
 
 RgbaImage readPackInput(const std::string& path, std::vector<std::uint8_t>& pngBytes)
 {
-    try {
-        return readPicture(path, pngBytes);
-    } catch (const FileError& error) {
-        throw FileError(aboutFile(path, error.what()));
+    if (lowerCaseExtension(path) == ".png") {
+        pngBytes = readWholeFile(path, WholeFile::Png);
+        return readPngFile(pngBytes, kMaxPackedSide);
     }
+    return rgbaImageWithTransparentCorner(
+        openPicture(path, "--pack reads .bmp, .ico, .cur, .exe and .png files").picture);
 }
 
 int runPack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
 {
     std::optional<Point> hotspot;
-    for (const GivenOption& option : commandLine.options)
-        if (option.name == "--hotspot")
-            hotspot = parseHotspot(option.value);
+    if (const GivenOption* given = commandLine.given(OptionId::Hotspot))
+        hotspot = std::get<Point>(given->typed);
+    const std::string& output = commandLine.verbValue;
+    std::vector<RgbaImage> images;
+    std::vector<std::vector<std::uint8_t>> pngs(commandLine.operands.size());
+    for (std::size_t i = 0; i < pngs.size(); ++i) {
+        try {
+            images.push_back(readPackInput(commandLine.operands[i], pngs[i]));
+        } catch (const FileError& error) {
+            return reportError(err, commandLine.operands[i], error.what(), ExitRefused);
+        }
+    }
+    // What the images cannot make together is said of the icon they would make.
     std::vector<std::uint8_t> bytes;
     try {
-        std::vector<RgbaImage> images;
-        std::vector<std::vector<std::uint8_t>> pngs(commandLine.operands.size());
-        for (std::size_t i = 0; i < pngs.size(); ++i)
-            images.push_back(readPackInput(commandLine.operands[i], pngs[i]));
         bytes = packIconFile(images, hotspot, pngs);
     } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitRefused;
+        return reportError(err, output, error.what(), ExitRefused);
     }
-    try {
-        writeFileWhole(commandLine.verbValue, bytes);
-    } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitCannotWrite;
-    }
-    return ExitDone;
+    return writeOutput(output, [&] { return std::move(bytes); }, err);
 }
 
 } // namespace pimoko

@@ -1,10 +1,11 @@
 #include "app/cli/thumbnail.h"
 
+#include "app/cli/verb_files.h"
+
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_images.h"
 #include "files/codec/png_file.h"
-#include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 #include "files/model/readable_file.h"
@@ -41,12 +42,8 @@ RgbaImage thumbnailSource(const std::string& path, int side)
         return chosenImage(decodeIconFileImages(readWholeFile(path, WholeFile::IconLayout), StoredPngs::Checked), side);
     case PictureKind::Program:
         return chosenImage(decodeProgramIconImages(ReadableFile(path), StoredPngs::Checked), side);
-    case PictureKind::Bitmap: {
-        const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
-        if (const auto* refusal = std::get_if<OpenRefusal>(&read))
-            throw FileError(openRefusalText(*refusal));
-        return opaqueRgbaImage(std::get<OpenedPicture>(read).picture);
-    }
+    case PictureKind::Bitmap:
+        return opaqueRgbaImage(openPicture(path).picture);
     case PictureKind::Unknown:
         break;
     }
@@ -83,16 +80,9 @@ int runThumbnail(const CommandLine& commandLine, std::ostream&, std::ostream& er
     try {
         thumbnail = readingWithinMemory(input, [&] { return fitThumbnail(thumbnailSource(input, *side), *side); });
     } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitRefused;
+        return reportError(err, input, error.what(), ExitRefused);
     }
-    try {
-        writeFileWhole(output, writePngFile(thumbnail));
-    } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitCannotWrite;
-    }
-    return ExitDone;
+    return writeOutput(output, [&] { return writePngFile(thumbnail); }, err);
 }
 
 } // namespace pimoko

@@ -1,10 +1,11 @@
 #include "app/cli/unpack.h"
 
+#include "app/cli/verb_files.h"
+
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/png_file.h"
 #include "files/codec/system_reason.h"
-#include "files/file_writer.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 #include "files/model/readable_file.h"
@@ -22,10 +23,7 @@ namespace {
 
 std::vector<DecodedIconImage> readBitmapImage(const std::string& path)
 {
-    const std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
-    if (const auto* refusal = std::get_if<OpenRefusal>(&read))
-        throw FileError(openRefusalText(*refusal));
-    const PixelBuffer& picture = std::get<OpenedPicture>(read).picture;
+    const PixelBuffer picture = openPicture(path).picture;
     return {{picture.width(), picture.height(), picture.format().bitsPerPixel, opaqueRgbaImage(picture), {}}};
 }
 
@@ -72,14 +70,12 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
 {
     const std::string& input = commandLine.operands.front();
     const std::string& folder = commandLine.verbValue;
-    const bool force = std::any_of(commandLine.options.begin(), commandLine.options.end(),
-                                   [](const GivenOption& option) { return option.name == "--force"; });
+    const bool force = commandLine.given(OptionId::Force) != nullptr;
     std::vector<DecodedIconImage> images;
     try {
         images = readUnpackInput(input);
     } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitRefused;
+        return reportError(err, input, error.what(), ExitRefused);
     }
     std::vector<std::string> paths;
     for (const std::string& name : unpackedNames(input, images))
@@ -91,21 +87,23 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
         if (::lstat(path.c_str(), &status) != 0 || (force && !S_ISDIR(status.st_mode)))
             continue;
         const bool isFolder = S_ISDIR(status.st_mode);
-        err << cannotCreateText(path, systemReasonText(isFolder ? EISDIR : EEXIST)) << '\n'
-            << (isFolder ? "pimoko: nothing written\n" : "pimoko: nothing written; --force replaces existing files\n");
-        return ExitCannotWrite;
+        return reportError(err, path,
+                           systemReasonText(isFolder ? EISDIR : EEXIST)
+                               + (isFolder ? " (nothing written)" : " (nothing written; --force replaces existing files)"),
+                           ExitCannotWrite);
     }
-    try {
-        // An image stored as a PNG file is written as it is stored. Without
-        // --force a name taken since the check above is not replaced either.
-        for (std::size_t i = 0; i < paths.size(); ++i)
-            writeFileWhole(paths[i],
-                           images[i].storedPng.empty() ? writePngFile(images[i].image, PngChannels::Rgba)
-                                                       : images[i].storedPng,
-                           {.neverReplace = !force});
-    } catch (const FileError& error) {
-        err << error.what() << '\n';
-        return ExitCannotWrite;
+    // An image stored as a PNG file is written as it is stored. Without
+    // --force a name taken since the check above is not replaced either.
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const int status = writeOutput(
+            paths[i],
+            [&] {
+                return images[i].storedPng.empty() ? writePngFile(images[i].image, PngChannels::Rgba)
+                                                   : images[i].storedPng;
+            },
+            err, {.neverReplace = !force});
+        if (status != ExitDone)
+            return status;
     }
     return ExitDone;
 }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/cli/command_line.h"
+#include "files/file_writer.h"
+#include "files/model/picture_reading.h"
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What every verb does with its files: reads a picture as the open command
+// does, writes its output through the one writer, and tells a failure in
+// one line.
+
+namespace pimoko {
+
+// The picture the open command reads from `path`. What it refuses throws
+// FileError with the refusal's text: a kind it does not open with
+// `otherKind` instead, when given.
+OpenedPicture openPicture(const std::string& path, std::string_view otherKind = {});
+
+// An error of a verb as the command line shows it: one line,
+// "pimoko: FILE: reason". A text that names its own file (the window's
+// "ファイル "FILE". reason は開けません" and "… を作成できません") names that
+// file; any other is about `path`. The reason loses the dialog's line
+// breaks and padding: each run of spaces, full-width ones included, and
+// line breaks becomes one space.
+std::string errorLine(const std::string& path, const std::string& text);
+
+// Writes errorLine and its line break to `err` and returns `status`.
+int reportError(std::ostream& err, const std::string& path, const std::string& text, ExitStatus status);
+
+// Writes a verb's output file through the program's one writer: ExitDone,
+// or the error line and ExitCannotWrite when the bytes cannot be made or
+// written.
+int writeOutput(const std::string& path, const std::function<std::vector<std::uint8_t>()>& bytes, std::ostream& err,
+                WriteOptions options = {});
+
+} // namespace pimoko
