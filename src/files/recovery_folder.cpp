@@ -146,7 +146,7 @@ std::vector<LeftCopy> RecoveryFolder::leftCopies() const
 
 std::optional<LeftCopy> RecoveryFolder::takeLeftCopy(const std::string& stem) const
 {
-    LeftCopy left{{}, stem + kCopySuffix, stem + kLockSuffix, FileDescriptor(-1)};
+    LeftCopy left{{}, stem + kCopySuffix, stem + kLockSuffix};
     // Links, folders, pipes and devices are not opened at all, nor is a
     // file too large to be a copy.
     struct stat status {};

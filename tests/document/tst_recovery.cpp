@@ -96,11 +96,12 @@ private:
     }
     // A window with scripted dialogs, once it has offered the copies and
     // opened the files.
-    void start(QStringList files = {})
+    void start(QStringList files = {}, std::deque<SaveAnswer> saveAnswers = {})
     {
         auto dialogs = std::make_unique<ScriptedDialogs>();
         dialogs_ = dialogs.get();
         dialogs_->yesDefaultAnswers = answers_;
+        dialogs_->saveAnswers = std::move(saveAnswers);
         form_ = std::make_unique<TPimoForm1>(std::move(dialogs), std::move(files));
         form_->show();
         QTRY_VERIFY(form_->findChild<QWidget*>(QStringLiteral("Button1"))->hasFocus());
@@ -262,16 +263,10 @@ void RecoveryTest::offerComesBeforeCommandLineFiles()
     const QString file = home_.path() + "/opened.bmp";
     QVERIFY(QImage(16, 16, QImage::Format_RGB32).save(file));
     answers_ = {true};
-    auto dialogsFirst = std::make_unique<ScriptedDialogs>();
-    dialogsFirst->saveAnswers = {SaveAnswer::No};
-    dialogsFirst->yesDefaultAnswers = answers_;
-    dialogs_ = dialogsFirst.get();
-    form_ = std::make_unique<TPimoForm1>(std::move(dialogsFirst), QStringList{file});
-    form_->show();
-    QTRY_COMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), file);
+    start({file}, {SaveAnswer::No});
+    QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), file);
     // The unsaved-changes question was about the restored drawing.
     QCOMPARE(dialogs_->questions.value(0), QStringLiteral("『 新規画像 』　が保存されていません。\r\n\r\n　保存しますか？"));
-    form_->findChild<RecoveryKeeper*>()->waitForDisk();
     QCOMPARE(filesIn("*.bmp"), QStringList{});
 }
 
