@@ -252,8 +252,8 @@ void RecoveryTest::offers()
     const PixelBuffer& expected = restored.isEmpty() ? PixelBuffer(32, 32, 0x0000FF) : indexed;
     QVERIFY(document.image() == expected);
     QCOMPARE(document.image().format(), expected.format());
-    const std::optional<RecoveryCopy> own = ownCopy();
-    QVERIFY(own && own->picture == expected);
+    const std::optional<RecoveryCopy> ownNow = ownCopy();
+    QVERIFY(ownNow && ownNow->picture == expected);
     QCOMPARE(document.rescueHistory().FRescueCount, 0);
     QCOMPARE(form_->windowTitle(), QString(" ピモコ   ルポミ舎     ") + (restored.isEmpty() ? "　新規画像" : "old.bmp"));
     QVERIFY(restored.isEmpty() ? form_->findChild<QWidget*>("Im3")->isVisible() : !form_->findChild<QWidget*>("Im3")->isVisible());
