@@ -73,21 +73,21 @@ bool RecoveryFolder::takeLock()
         return true;
     if (folder_.empty() || !makeFolder(folder_))
         return false;
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const std::string stem = folder_ + '/' + editorId();
-        FileDescriptor lock(::open((stem + kLockSuffix).c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (lock.get() < 0 && errno == EEXIST)
-            continue;
-        if (lock.get() < 0 || !lockWithoutWaiting(lock.get())) {
-            ::unlink((stem + kLockSuffix).c_str());
-            return false;
-        }
-        lock_ = std::move(lock);
-        lockPath_ = stem + kLockSuffix;
-        copyPath_ = stem + kCopySuffix;
-        return true;
+    // A name met by chance (another run of the same process number that
+    // drew the same random number) costs this one write; the next takes
+    // another name.
+    const std::string stem = folder_ + '/' + editorId();
+    FileDescriptor lock(::open((stem + kLockSuffix).c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (lock.get() < 0)
+        return false;
+    if (!lockWithoutWaiting(lock.get())) {
+        ::unlink((stem + kLockSuffix).c_str());
+        return false;
     }
-    return false;
+    lock_ = std::move(lock);
+    lockPath_ = stem + kLockSuffix;
+    copyPath_ = stem + kCopySuffix;
+    return true;
 }
 
 bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes)

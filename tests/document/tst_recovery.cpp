@@ -31,6 +31,8 @@ using namespace pimoko;
 
 namespace {
 
+const QFile::Permissions kPrivateFile = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+
 QRgb rgbOf(Color c) { return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
 // Whether a running editor holds the lock file's lock.
@@ -207,10 +209,22 @@ void RecoveryTest::normalEndRemovesCopyAndLock()
 {
     start();
     stroke(1, 1);
+    // Not at once: changes that come faster are written together.
+    QCoreApplication::processEvents();
+    form_->findChild<RecoveryKeeper*>()->waitForDisk();
+    QCOMPARE(filesIn("*.bmp").size(), 0);
     QTRY_COMPARE(filesIn("*.bmp").size(), 1);
-    QVERIFY(lockHeld(folder() + '/' + filesIn("*.lock").value(0)));
-    QCOMPARE(QFileInfo(folder()).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                              | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    const QString lock = folder() + '/' + filesIn("*.lock").value(0);
+    QVERIFY(lockHeld(lock));
+    QCOMPARE(QFileInfo(lock).permissions(), kPrivateFile);
+    QCOMPARE(QFileInfo(folder()).permissions(), kPrivateFile | QFile::ExeOwner | QFile::ExeUser);
+    // Written once for the one change.
+    struct stat first {};
+    QCOMPARE(::stat(QFile::encodeName(ownCopyPath()).constData(), &first), 0);
+    settle();
+    struct stat later {};
+    QCOMPARE(::stat(QFile::encodeName(ownCopyPath()).constData(), &later), 0);
+    QCOMPARE(later.st_ino, first.st_ino);
     form_.reset();
     QCOMPARE(filesIn("*"), QStringList{});
 }
@@ -307,6 +321,7 @@ void RecoveryTest::badFilesAndRunningEditorsAreLeftAlone()
     const Bytes heldBytes = readFileBytes(folder() + "/held.bmp");
     start();  // any offer would stop the test
     QCOMPARE(filesIn("*").size(), before.size() + 2);  // the lock files of the two read
+    QCOMPARE(QFileInfo(folder() + "/damaged.lock").permissions(), kPrivateFile);
     QCOMPARE(readFileBytes(folder() + "/held.bmp"), heldBytes);
     ::close(held);
 }
@@ -322,6 +337,11 @@ void RecoveryTest::unwritableFolderCostsOnlyTheCopy()
     QCOMPARE(form_->canvas().Im2().pixel(2, 2), StartValues::LeftColor);
     QVERIFY(dialogs_->errors.isEmpty());
     QCOMPARE(readFileBytes(file), Bytes{1});
+    // A copy that cannot be written is told to the keeper.
+    RecoveryFolder own(folder().toStdString());
+    QVERIFY(own.takeLock());
+    QVERIFY(QDir().mkpath(QString::fromStdString(own.copyPath())));
+    QVERIFY(!own.writeCopy(Bytes{1}));
 }
 
 void RecoveryTest::killedEditorLeavesCopyRestoredPixelForPixel_data()

@@ -39,7 +39,9 @@ extern "C" __attribute__((visibility("default"))) const char* __asan_default_opt
 
 namespace {
 
-// A headless weston on a socket of its own, in a runtime folder of its own.
+// A headless weston on a socket of its own, in a runtime folder of its own
+// that is gone as soon as the test has connected: nothing is left behind,
+// however the test ends (a protocol error ends it at once).
 class HeadlessWeston {
 public:
     bool start()
@@ -50,24 +52,29 @@ public:
         runtime_ = folder;
         socket_ = "pimoko-test-" + std::to_string(::getpid());
         ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
-        const std::string log = "--log=" + runtime_ + "/weston.log";
         const std::string socketOption = "--socket=" + socket_;
         const char* argv[] = {"weston", "--backend=headless-backend.so", socketOption.c_str(), "--no-config",
-                              "--idle-time=0", "--width=1024", "--height=768", log.c_str(), nullptr};
+                              "--idle-time=0", "--width=1024", "--height=768", nullptr};
+        int log[2];
+        if (::pipe2(log, O_CLOEXEC) != 0)
+            return false;
         pid_ = ::fork();
         if (pid_ < 0)
             return false;
         if (pid_ == 0) {
-            // Ends with this test, however it ends (a protocol error ends it
-            // at once), and keeps none of its output open.
+            // Ends with this test; its log goes into a pipe this test reads
+            // when something failed.
             ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             const int null = ::open("/dev/null", O_RDWR);
             ::dup2(null, STDIN_FILENO);
-            ::dup2(null, STDOUT_FILENO);
-            ::dup2(null, STDERR_FILENO);
+            ::dup2(log[1], STDOUT_FILENO);
+            ::dup2(log[1], STDERR_FILENO);
             ::execvp("weston", const_cast<char**>(argv));
             ::_exit(127);
         }
+        ::close(log[1]);
+        log_ = log[0];
+        ::fcntl(log_, F_SETFL, O_NONBLOCK);
         // Ready once its socket is there.
         const std::string socketPath = runtime_ + '/' + socket_;
         for (int i = 0; i < 200; ++i) {
@@ -83,21 +90,37 @@ public:
         return false;
     }
 
+    // Once connected, the socket's folder is needed no more.
+    void removeFolder()
+    {
+        if (!runtime_.empty())
+            QDir(QString::fromStdString(runtime_)).removeRecursively();
+        runtime_.clear();
+    }
+
     void stop()
     {
         if (pid_ > 0) {
             ::kill(pid_, SIGTERM);
             ::waitpid(pid_, nullptr, 0);
         }
-        if (!runtime_.empty())
-            QDir(QString::fromStdString(runtime_)).removeRecursively();
+        removeFolder();
     }
 
     const std::string& socket() const { return socket_; }
-    QString log() const { return QString::fromStdString(runtime_ + "/weston.log"); }
+
+    // What weston has said so far (it writes little).
+    QByteArray log() const
+    {
+        QByteArray said(1 << 16, '\0');
+        const ssize_t length = log_ >= 0 ? ::read(log_, said.data(), said.size()) : -1;
+        said.resize(length > 0 ? length : 0);
+        return said;
+    }
 
 private:
     pid_t pid_ = 0;
+    int log_ = -1;
     std::string runtime_;
     std::string socket_;
 };
@@ -193,7 +216,8 @@ int main(int argc, char* argv[])
 {
     HeadlessWeston weston;
     if (!weston.start()) {
-        std::fprintf(stderr, "cannot start a headless weston (is the weston package installed?)\n");
+        std::fprintf(stderr, "cannot start a headless weston (is the weston package installed?)\n%s\n",
+                     weston.log().constData());
         weston.stop();
         return 1;
     }
@@ -203,14 +227,12 @@ int main(int argc, char* argv[])
     int status;
     {
         QApplication app(argc, argv);
+        weston.removeFolder();
         WaylandWindowTest test;
         status = QTest::qExec(&test, argc, argv);
     }
-    if (status != 0) {
-        QFile log(weston.log());
-        if (log.open(QIODevice::ReadOnly))
-            std::fprintf(stderr, "weston's log:\n%s\n", log.readAll().constData());
-    }
+    if (status != 0)
+        std::fprintf(stderr, "weston's log:\n%s\n", weston.log().constData());
     weston.stop();
     return status;
 }

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <iomanip>
+#include <sstream>
 
 namespace pimoko {
 
@@ -27,7 +29,7 @@ using CopyBytes = BoundedBytes<refuse>;
 
 std::uint32_t checksum(std::span<const std::uint8_t> bytes)
 {
-    return std::uint32_t(crc32(crc32(0, nullptr, 0), bytes.data(), uInt(bytes.size())));
+    return std::uint32_t(crc32(0, bytes.data(), uInt(bytes.size())));
 }
 
 RecoveryCopy parse(const CopyBytes& file)
@@ -93,11 +95,11 @@ std::string recoveryOfferText(const std::string& fileName, std::int64_t writtenA
 {
     const std::time_t time = std::time_t(writtenAt);
     std::tm local{};
-    char when[32] = "";
+    std::ostringstream when;
     if (::localtime_r(&time, &local))
-        std::strftime(when, sizeof when, "%Y/%m/%d %H:%M", &local);
+        when << std::put_time(&local, "%Y/%m/%d %H:%M");
     const std::string name = fileName.empty() ? "新規画像" : fileNamePart(fileName);
-    return "保存されていない画像が残っています (" + name + ", " + when + ")。復元しますか?";
+    return "保存されていない画像が残っています (" + name + ", " + when.str() + ")。復元しますか?";
 }
 
 std::string recoveryFolderFor(const char* xdgStateHome, const char* home)
