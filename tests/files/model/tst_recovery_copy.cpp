@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <cstdio>
 #include <functional>
 
 #include <sys/resource.h>
@@ -180,13 +179,9 @@ private slots:
     }
 
     // A small copy whose header claims 4096 x 4096 pixels of RLE8 is judged
-    // by its header: under a memory limit far below the picture's size the
-    // reader refuses it rather than ending the program.
+    // by its header: refused with no more memory taken than a copy needs.
     void hugeClaimRefusedBeforeItsPixels()
     {
-#if defined(__SANITIZE_ADDRESS__)
-        QSKIP("AddressSanitizer reserves its shadow memory: no address-space limit can be set under it");
-#endif
         Bytes copy{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0};
         const Bytes header{40, 0, 0, 0, 0, 16, 0, 0, 0, 16, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0, 2, 0, 0, 0,
                            0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0};
@@ -196,22 +191,19 @@ private slots:
         copy.insert(copy.end(), {0, 0, 0, 0, 0, 16, 0, 0, 0, 16, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                  'P', 'I', 'M', 'O', 'K', 'O', 'R', '1'});
         reseal(copy);
+        // In a child, whose peak starts at what it holds now.
         const pid_t child = ::fork();
         if (child == 0) {
-            long pages = 0;
-            if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-                if (std::fscanf(statm, "%ld", &pages) != 1)
-                    pages = 0;
-                std::fclose(statm);
-            }
-            const rlim_t limit = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(32) << 20);
-            const rlimit below{limit, limit};
-            ::setrlimit(RLIMIT_AS, &below);
-            ::_exit(readRecoveryCopy(copy) ? 1 : 0);
+            rusage before {};
+            rusage after {};
+            ::getrusage(RUSAGE_SELF, &before);
+            const bool read = bool(readRecoveryCopy(copy));
+            ::getrusage(RUSAGE_SELF, &after);
+            ::_exit(read ? 1 : after.ru_maxrss - before.ru_maxrss > 8192 ? 2 : 0);
         }
         int status = -1;
         ::waitpid(child, &status, 0);
-        QVERIFY2(WIFEXITED(status), "the reader ended the program");
+        QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
     }
 
