@@ -57,10 +57,9 @@ RecoveryKeeper::RecoveryKeeper(Canvas& canvas, DocumentCommands& files, Dialogs&
     qApp->installEventFilter(this);
 }
 
+// Qt forgets the event filter of an object that is gone.
 RecoveryKeeper::~RecoveryKeeper()
 {
-    if (qApp)
-        qApp->removeEventFilter(this);
     disk_.waitForDone();
 }
 
