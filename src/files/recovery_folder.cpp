@@ -2,6 +2,7 @@
 
 #include "files/codec/file_error.h"
 #include "files/file_writer.h"
+#include "files/state_folder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,32 +24,6 @@ namespace {
 const std::string kCopySuffix = ".bmp";
 const std::string kLockSuffix = ".lock";
 
-// Makes the folder and any missing folder above it, each private to the
-// user. True when the folder is there.
-bool makeFolder(const std::string& path)
-{
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0)
-        return S_ISDIR(status.st_mode);
-    const std::size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !makeFolder(path.substr(0, slash)))
-        return false;
-    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-// The folder as opened, when it is the user's own: owned by the effective
-// user and writable by no one else, so that no one else can plant or
-// remove copies in it. Judged on the opened folder, not on its name.
-FileDescriptor openOwnFolder(const std::string& path)
-{
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat status {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || status.st_uid != ::geteuid()
-        || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return FileDescriptor(-1);
-    return fd;
-}
-
 // Whether the open file is the user's regular file the name in the folder
 // names now: a lock file that another editor removed after it was opened
 // locks nothing.
@@ -63,35 +38,7 @@ bool isFileAt(int fd, int folderFd, const std::string& name)
 
 bool lockWithoutWaiting(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
 
-// Opens a file of the folder without following a link or waiting on a pipe.
-FileDescriptor openIn(int folderFd, const std::string& name, int flags)
-{
-    return FileDescriptor(::openat(folderFd, name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
-}
-
 std::string nameIn(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
-// The whole copy as opened: the user's own regular file no larger than a
-// copy can be.
-std::optional<std::vector<std::uint8_t>> readCopy(int folderFd, const std::string& name)
-{
-    const FileDescriptor fd = openIn(folderFd, name, O_RDONLY);
-    struct stat status {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)
-        || status.st_uid != ::geteuid() || std::uint64_t(status.st_size) > kMaxRecoveryCopySize)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes(std::size_t(status.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return std::nullopt;
-        done += std::size_t(got);
-    }
-    return bytes;
-}
 
 // The process and a random number: unique among the editors running, and
 // unlikely to meet a name a gone editor left.
@@ -117,7 +64,7 @@ bool RecoveryFolder::takeLock()
 {
     if (lock_.get() >= 0)
         return true;
-    if (folder_.empty() || !makeFolder(folder_))
+    if (folder_.empty() || !makePrivateFolder(folder_))
         return false;
     FileDescriptor folder = openOwnFolder(folder_);
     if (folder.get() < 0)
@@ -162,7 +109,7 @@ void RecoveryFolder::syncCopy() const
     if (copyPath_.empty())
         return;
     // Whatever took the copy's name is not followed nor waited on.
-    const FileDescriptor copy = openIn(folderFd_.get(), nameIn(copyPath_), O_RDONLY);
+    const FileDescriptor copy = openInFolder(folderFd_.get(), nameIn(copyPath_), O_RDONLY);
     struct stat status {};
     if (copy.get() >= 0 && ::fstat(copy.get(), &status) == 0 && S_ISREG(status.st_mode))
         ::fsync(copy.get());
@@ -210,7 +157,7 @@ std::vector<LeftCopy> RecoveryFolder::leftCopies() const
         const std::string name = stem + kLockSuffix;
         if (copies.contains(stem) || folder_ + '/' + name == lockPath_)
             continue;
-        const FileDescriptor lock = openIn(folder.get(), name, O_RDONLY);
+        const FileDescriptor lock = openInFolder(folder.get(), name, O_RDONLY);
         struct stat copy {};
         if (lock.get() >= 0 && lockWithoutWaiting(lock.get()) && isFileAt(lock.get(), folder.get(), name)
             && ::fstatat(folder.get(), (stem + kCopySuffix).c_str(), &copy, AT_SYMLINK_NOFOLLOW) != 0)
@@ -231,11 +178,11 @@ std::optional<LeftCopy> RecoveryFolder::takeLeftCopy(int folderFd, const std::st
         || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()
         || std::uint64_t(status.st_size) > kMaxRecoveryCopySize)
         return std::nullopt;
-    left.lock = openIn(folderFd, stem + kLockSuffix, O_RDONLY | O_CREAT);
+    left.lock = openInFolder(folderFd, stem + kLockSuffix, O_RDONLY | O_CREAT);
     if (left.lock.get() < 0 || !lockWithoutWaiting(left.lock.get())
         || !isFileAt(left.lock.get(), folderFd, stem + kLockSuffix))
         return std::nullopt;
-    const std::optional<std::vector<std::uint8_t>> bytes = readCopy(folderFd, stem + kCopySuffix);
+    const std::optional<std::vector<std::uint8_t>> bytes = readOwnFile(folderFd, stem + kCopySuffix, kMaxRecoveryCopySize);
     std::optional<RecoveryCopy> copy = bytes ? readRecoveryCopy(*bytes) : std::nullopt;
     if (!copy)
         return std::nullopt;
