@@ -53,7 +53,7 @@ std::optional<std::pair<QString, SavePreview::Identity>> parseRecord(const std::
     int used = 0;
     if (std::sscanf(text.c_str(), "%" SCNu64 " %" SCNu64 " %" SCNd64 " %" SCNd64 " %" SCNd64 "\n%n", &file.device,
                     &file.inode, &file.size, &file.changedSeconds, &file.changedNanoseconds, &used) != 5
-        || used == 0 || !text.ends_with('\n'))
+        || !text.ends_with('\n'))
         return std::nullopt;
     const std::string path = text.substr(std::size_t(used), text.size() - std::size_t(used) - 1);
     if (!path.starts_with('/') || path.find('\n') != std::string::npos)

@@ -75,19 +75,18 @@ std::optional<std::string> readStateFile(const std::string& folder, const std::s
     return std::string(bytes->begin(), bytes->end());
 }
 
-bool writeStateFile(const std::string& folder, const std::string& name, std::string_view text)
+void writeStateFile(const std::string& folder, const std::string& name, std::string_view text)
 {
     if (folder.empty() || !makePrivateFolder(folder) || openOwnFolder(folder).get() < 0)
-        return false;
+        return;
+    WriteOptions options;
+    options.noFollow = true;
+    options.ownerOnly = true;
     try {
-        WriteOptions options;
-        options.noFollow = true;
-        options.ownerOnly = true;
         writeFileWhole(folder + '/' + name,
                        std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), options);
-        return true;
     } catch (const FileError&) {
-        return false;
+        // The state is only a help: without it the program does as if it had none.
     }
 }
 

@@ -34,8 +34,8 @@ std::optional<std::vector<std::uint8_t>> readOwnFile(int folderFd, const std::st
 // A state file's text; nothing when it or the folder is not the user's own.
 std::optional<std::string> readStateFile(const std::string& folder, const std::string& name);
 // Writes a state file whole through the one writer, making the folder
-// first; false on any failure.
-bool writeStateFile(const std::string& folder, const std::string& name, std::string_view text);
+// first; a failure leaves the earlier state, or none.
+void writeStateFile(const std::string& folder, const std::string& name, std::string_view text);
 void removeStateFile(const std::string& folder, const std::string& name);
 
 } // namespace pimoko

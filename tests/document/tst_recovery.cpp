@@ -358,8 +358,11 @@ void RecoveryTest::badFilesAndRunningEditorsAreLeftAlone()
         plant("others", PixelBuffer(32, 32), "", 1);
         QCOMPARE(::chown(QFile::encodeName(folder() + "/others.bmp").constData(), kNobody, kNobody), 0);
     }
-    // Left by an editor that died before it wrote a copy.
+    // Left by an editor that died before it wrote a copy, and held by one
+    // running that has not written one yet.
     writeBytes(folder() + "/stale.lock", Bytes{});
+    const int running = ::open(QFile::encodeName(folder() + "/running.lock").constData(), O_RDONLY | O_CREAT, 0600);
+    QVERIFY(running >= 0 && ::flock(running, LOCK_EX | LOCK_NB) == 0);
     const QStringList before = filesIn("*");
     const Bytes heldBytes = readFileBytes(folder() + "/held.bmp");
     start();  // any offer would stop the test
@@ -367,7 +370,9 @@ void RecoveryTest::badFilesAndRunningEditorsAreLeftAlone()
     QCOMPARE(filesIn("*").size(), before.size() + 2 - 1);  // the lock files of the two read
     QCOMPARE(QFileInfo(folder() + "/damaged.lock").permissions(), kPrivateFile);
     QCOMPARE(readFileBytes(folder() + "/held.bmp"), heldBytes);
+    QVERIFY(QFileInfo::exists(folder() + "/running.lock"));
     ::close(held);
+    ::close(running);
 }
 
 void RecoveryTest::unwritableFolderCostsOnlyTheCopy()
@@ -491,6 +496,9 @@ void RecoveryTest::failedWriteTriedAgainAndToldOnce()
     settle();
     QCOMPARE(form_->statusText(0), QString());
     QVERIFY(QDir().rmdir(ownCopyPath()));
+    // Not at once: a folder that stays unwritable is not tried without a pause.
+    QTest::qWait(RecoveryKeeper::kWriteDelayMs);
+    QVERIFY(!QFileInfo(ownCopyPath()).isFile());
     QTRY_VERIFY_WITH_TIMEOUT(ownCopy() && ownCopy()->picture == form_->canvas().Im2(),
                              2 * RecoveryKeeper::kRetryDelayMs);
     QVERIFY(dialogs_->errors.isEmpty());
