@@ -404,8 +404,10 @@ void DocumentCommandsTest::previewLeavesOtherFilesAlone()
         else
             QCOMPARE(readAll(folder.filePath(name)), "the user's " + name.toUtf8());
     }
-    // The preview itself stays after a cancel and goes after a save.
+    // The preview itself stays after a cancel and goes after a save, and
+    // so does what the next run knows of it.
     QCOMPARE(QFile::exists(folder.filePath(proposed)), cancel);
+    QCOMPARE(QFile::exists(home_->path() + "/.local/state/pimoko/save-preview"), cancel);
 }
 
 void DocumentCommandsTest::previewOfAnEarlierRunIsRecognised_data()
