@@ -20,13 +20,36 @@ constexpr std::uint64_t kMaxStateFileSize = 16 << 10;
 
 bool makePrivateFolder(const std::string& path)
 {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0)
-        return S_ISDIR(status.st_mode);
-    const std::size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !makePrivateFolder(path.substr(0, slash)))
-        return false;
-    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+    // Walked down from the start through the opened folders; a missing one
+    // is made only inside a folder of the effective user's own, so that a
+    // run as another user (root with the user's HOME) never takes over the
+    // folders above the state folder.
+    FileDescriptor folder(::open(path.starts_with('/') ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::size_t start = 0;
+    while (folder.get() >= 0 && start < path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string name = path.substr(start, end - start);
+        start = end + 1;
+        if (name.empty() || name == ".")
+            continue;
+        FileDescriptor next(::openat(folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (next.get() < 0 && errno == ENOENT) {
+            struct stat status {};
+            if (::fstat(folder.get(), &status) != 0)
+                return false;
+            if (status.st_uid != ::geteuid()) {
+                errno = EACCES;
+                return false;
+            }
+            if (::mkdirat(folder.get(), name.c_str(), 0700) != 0 && errno != EEXIST)
+                return false;
+            next = FileDescriptor(::openat(folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        }
+        folder = std::move(next);
+    }
+    return folder.get() >= 0;
 }
 
 FileDescriptor openOwnFolder(const std::string& path)

@@ -17,8 +17,9 @@ namespace pimoko {
 // files are made 0600 and never read or written through a link, nor waited
 // on when something else took their names.
 
-// Makes the folder and any missing folder above it, each 0700. True when
-// the folder is there.
+// Makes the folder and any missing folder above it, each 0700 and only
+// inside a folder the effective user owns. True when the folder is there;
+// otherwise false with errno set (EACCES for a folder not the user's own).
 bool makePrivateFolder(const std::string& path);
 
 // The folder as opened, when it is the user's own; -1 otherwise.

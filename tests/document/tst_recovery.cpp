@@ -510,6 +510,7 @@ void RecoveryTest::folderNotTheUsersOwnHoldsNoCopies_data()
     QTest::newRow("open to its group") << "0770";
     QTest::newRow("open to others") << "0703";
     QTest::newRow("another user's") << "nobody's";
+    QTest::newRow("missing, in a home of another user's") << "home nobody's";
 }
 
 // Neither offered from nor written to; said once in the status area.
@@ -517,10 +518,12 @@ void RecoveryTest::folderNotTheUsersOwnHoldsNoCopies()
 {
     QFETCH(QString, folderIs);
     plant("left", PixelBuffer(32, 32), "", 1);
-    const QByteArray path = QFile::encodeName(folder());
-    if (folderIs == u"nobody's") {
+    const QByteArray path = QFile::encodeName(folderIs.startsWith(u"home") ? home_.path() : folder());
+    if (folderIs.endsWith(u"nobody's")) {
         if (::geteuid() != 0)
             QSKIP("only root can give the folder to another user");
+        if (folderIs.startsWith(u"home"))
+            QDir(home_.path() + "/.local").removeRecursively();
         QCOMPARE(::chown(path.constData(), kNobody, kNobody), 0);
     } else {
         QCOMPARE(::chmod(path.constData(), mode_t(folderIs.toUInt(nullptr, 8))), 0);
@@ -529,7 +532,7 @@ void RecoveryTest::folderNotTheUsersOwnHoldsNoCopies()
     stroke(1, 1);
     settle();
     QCOMPARE(form_->statusText(0), noCopiesText());
-    QCOMPARE(filesIn("*"), QStringList{"left.bmp"});
+    QCOMPARE(filesIn("*"), folderIs.startsWith(u"home") ? QStringList() : QStringList{"left.bmp"});
     QCOMPARE(::chown(path.constData(), ::geteuid(), ::getegid()), 0);
 }
 
