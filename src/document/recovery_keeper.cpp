@@ -78,7 +78,6 @@ bool RecoveryKeeper::eventFilter(QObject* watched, QEvent* event)
 
 void RecoveryKeeper::mouseReleased()
 {
-    strokeUnderWay_ = false;
     if (canvas_.document().ImageModified && canvas_.document().revision() != askedRevision_
         && !writeTimer_.isActive())
         writeTimer_.start();
@@ -86,11 +85,9 @@ void RecoveryKeeper::mouseReleased()
 
 void RecoveryKeeper::documentChanged(Document::Change change)
 {
-    // A press's notice: the release's follows, and writes.
-    strokeUnderWay_ = change == Document::Change::StrokeStarted;
-    if (strokeUnderWay_)
-        return;
-    if (canvas_.document().ImageModified) {
+    // A press's notice: the release's follows, and writes; a release that
+    // never comes (one a modal box took) is found by the timer.
+    if (change == Document::Change::StrokeStarted || canvas_.document().ImageModified) {
         if (!writeTimer_.isActive())
             writeTimer_.start();
         return;
@@ -119,11 +116,15 @@ std::vector<std::uint8_t> RecoveryKeeper::copyBytes() const
 
 void RecoveryKeeper::writeCopy()
 {
-    // The release asks again: a drag under way is not written.
-    if (strokeUnderWay_ || QGuiApplication::mouseButtons() != Qt::NoButton) {
+    // A drag under way is not written: asked again at the release, or
+    // after another wait, once no button is held.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
         askedRevision_ = kWriteWanted;
+        writeTimer_.start();
         return;
     }
+    if (!canvas_.document().ImageModified)
+        return;
     askedRevision_ = canvas_.document().revision();
     if (!folder_.takeLock()) {
         writeDone(newestWrite_, false);

@@ -26,9 +26,10 @@ class DocumentCommands;
 // while it has changes to save, and offers the copies of editors that ended
 // suddenly back at start. It follows the document's notice: a finished
 // change is written a moment later, changes that come faster together and
-// never while a stroke or a mouse button is under way; a change that sends
-// no notice (a drag begun beside the editing view) is written once every
-// button is released. A written copy is synced a few seconds later; a
+// never while a mouse button is held, which the write's timer looks at
+// again until none is, so that a release a modal box took is not waited
+// for; a change that sends no notice (a drag begun beside the editing
+// view) is written once every button is released. A written copy is synced a few seconds later; a
 // write that failed is tried again at the next change and a few seconds
 // later; a document with nothing to save has no copy. The disk is reached
 // on a thread of its own, in the order asked, so that a slow disk never
@@ -96,7 +97,6 @@ private:
     QTimer writeTimer_;
     QTimer syncTimer_;
     QTimer retryTimer_;
-    bool strokeUnderWay_ = false;
     bool toldNoCopies_ = false;
     // The document's revision when a copy was last asked for, or last
     // had nothing to save.

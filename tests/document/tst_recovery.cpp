@@ -14,6 +14,7 @@
 #include "support/scripted_dialogs.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QApplication>
 #include <QImage>
 #include <QRegularExpression>
@@ -186,6 +187,7 @@ void RecoveryTest::copyFollowsTheDocument_data()
     QTest::newRow("finished stroke") << "" << true;
     QTest::newRow("a press, held") << "press" << true;
     QTest::newRow("a press before the copy, held") << "quick press" << false;
+    QTest::newRow("a drag whose release a modal box took") << "release lost" << true;
     QTest::newRow("turned") << "turn" << true;
     QTest::newRow("saved") << "save" << false;
     QTest::newRow("new image, changes given up") << "new" << false;
@@ -200,9 +202,17 @@ void RecoveryTest::copyFollowsTheDocument()
     stroke(3, 4);
     if (then != u"quick press")
         QTRY_VERIFY(ownCopy());
+    QWindow* window = form_->windowHandle();
+    const auto at = [&](QPoint p) { return form_->findChild<QWidget*>(QStringLiteral("Im1"))->mapTo(form_.get(), p); };
     if (then.endsWith(u"press")) {
-        form_->Im1MouseDown(Qt::LeftButton, MouseState::Left, cellPoint(7, 8));
-        form_->Im1MouseMove(MouseState::Left, cellPoint(9, 8));
+        QTest::mousePress(window, Qt::LeftButton, {}, at(cellPoint(7, 8)));
+        QTest::mouseMove(window, at(cellPoint(9, 8)));
+    } else if (then == u"release lost") {
+        QTest::mousePress(window, Qt::RightButton, {}, at(cellPoint(7, 8)));
+        QDialog modal(form_.get());
+        modal.setModal(true);
+        modal.show();
+        QTest::mouseRelease(window, Qt::RightButton, {}, at(cellPoint(7, 8)));
     } else if (then == u"turn") {
         form_->actions()->Act90->trigger();
     } else if (then == u"save") {
@@ -220,7 +230,7 @@ void RecoveryTest::copyFollowsTheDocument()
     if (then.endsWith(u"press")) {
         // Not during the drag: the copy holds the first stroke alone, if any.
         QVERIFY(!written || written->picture.pixel(7, 8) == kWhite);
-        form_->Im1MouseUp(Qt::LeftButton, {}, cellPoint(9, 8));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, at(cellPoint(9, 8)));
         // The copy may not be there yet: it is written a moment after the release.
         QTRY_VERIFY([&] {
             const std::optional<RecoveryCopy> now = ownCopy();
