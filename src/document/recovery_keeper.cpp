@@ -95,12 +95,12 @@ void RecoveryKeeper::documentChanged(Document::Change change)
     askedRevision_ = canvas_.document().revision();
     writeTimer_.stop();
     retryTimer_.stop();
-    // Nothing was ever written, and the disk's thread is not started.
-    if (folder_.copyPath().empty())
-        return;
     // Writes asked before this are not wanted any more, nor is the copy a
-    // restored drawing came from.
+    // restored drawing came from, even when no copy of its own was written.
     ++newestWrite_;
+    if (folder_.copyPath().empty() && !restored_)
+        return;
+    restored_ = false;
     onDisk([this] {
         folder_.removeCopy();
         discardRestoredFrom();
@@ -194,12 +194,13 @@ void RecoveryKeeper::offerLeftCopies()
         // and stays when it could not be written.
         writeTimer_.stop();
         askedRevision_ = canvas_.document().revision();
+        auto restored = std::make_shared<LeftCopy>(std::move(copy));
+        restored_ = true;
+        onDisk([this, restored] { restoredFrom_ = std::move(*restored); });
         if (!folder_.takeLock()) {
             writeDone(newestWrite_, false);
             return;
         }
-        auto restored = std::make_shared<LeftCopy>(std::move(copy));
-        onDisk([this, restored] { restoredFrom_ = std::move(*restored); });
         askWrite(copyBytes());
         syncTimer_.start();
         return;

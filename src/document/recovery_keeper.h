@@ -98,6 +98,8 @@ private:
     QTimer syncTimer_;
     QTimer retryTimer_;
     bool toldNoCopies_ = false;
+    // A copy was handed to the disk's thread as restoredFrom_.
+    bool restored_ = false;
     // The document's revision when a copy was last asked for, or last
     // had nothing to save.
     std::uint64_t askedRevision_ = 0;

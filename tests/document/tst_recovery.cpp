@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <thread>
 
@@ -39,6 +40,8 @@ namespace {
 // not), as a slow disk holds it.
 std::atomic<bool> holdDiskSyncs{false};
 std::atomic<bool> diskSyncHeld{false};
+// The editor's own lock file cannot be made while set.
+std::atomic<bool> failOwnLock{false};
 
 } // namespace
 
@@ -51,6 +54,18 @@ extern "C" int fsync(int fd)
             ::usleep(1000);
     }
     return call(fd);
+}
+
+extern "C" int openat(int folder, const char* name, int flags, ...)
+{
+    static const auto call = reinterpret_cast<int (*)(int, const char*, int, mode_t)>(::dlsym(RTLD_NEXT, "openat"));
+    va_list mode;
+    va_start(mode, flags);
+    const mode_t made = (flags & O_CREAT) != 0 ? mode_t(va_arg(mode, int)) : 0;
+    va_end(mode);
+    if (failOwnLock && (flags & O_EXCL) != 0 && std::string_view(name).ends_with(".lock"))
+        return errno = EACCES, -1;
+    return call(folder, name, flags, made);
 }
 
 namespace {
@@ -106,6 +121,7 @@ private slots:
     void offerComesBeforeCommandLineFiles();
     void restoredIconAsksBeforeItsImagesAreLost();
     void badFilesAndRunningEditorsAreLeftAlone();
+    void restoredWithoutALockGoesAtTheSave();
     void unwritableFolderCostsOnlyTheCopy();
     void relativeNameRestoredToItsOwnFolder();
     void removalDoesNotOvertakeALaterWrite();
@@ -176,6 +192,7 @@ void RecoveryTest::cleanup()
     form_.reset();
     answers_.clear();
     holdDiskSyncs = false;
+    failOwnLock = false;
     QDir(folder()).removeRecursively();
     qputenv("XDG_STATE_HOME", (home_.path() + "/.local/state").toLocal8Bit());
 }
@@ -347,6 +364,20 @@ void RecoveryTest::restoredIconAsksBeforeItsImagesAreLost()
     form_->ActSaveExecute();
     QCOMPARE(dialogs_->yesNoQuestions.value(0).left(23), QStringLiteral("このファイルには 2 個のイメージがあります。"));
     QCOMPARE(readAll(icon), readAll(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico")));
+}
+
+// The copy a drawing came from goes once the drawing is saved, though the
+// editor could keep no copy of its own.
+void RecoveryTest::restoredWithoutALockGoesAtTheSave()
+{
+    plant("left", PixelBuffer(32, 32, 0x0000FF), "", 1);
+    answers_ = {true};
+    failOwnLock = true;
+    start();
+    dialogs_->saveChoices.push_back(SaveChoice{home_.path() + "/saved.bmp", SaveKind::Bitmap});
+    form_->ActSaveAsExecute();
+    settle();
+    QCOMPARE(filesIn("*.bmp"), QStringList{});
 }
 
 void RecoveryTest::badFilesAndRunningEditorsAreLeftAlone()
