@@ -90,11 +90,14 @@ Target targetOf(const std::string& path, bool noFollow)
     Target target{pathOpened(fd.get(), path), status};
     // The name found must still be the file opened: a file removed in the
     // meantime resolves to "NAME (deleted)", which may name another file.
+    // Anything but a file (a pipe resolves to "pipe:[N]") is refused later.
     struct stat named {};
-    if (::stat(target.path.c_str(), &named) != 0)
-        fail(errno);
-    if (named.st_dev != status.st_dev || named.st_ino != status.st_ino)
-        fail(ENOENT);
+    if (S_ISREG(status.st_mode) && target.path.starts_with('/')) {
+        if (::stat(target.path.c_str(), &named) != 0)
+            fail(errno);
+        if (named.st_dev != status.st_dev || named.st_ino != status.st_ino)
+            fail(ENOENT);
+    }
     // Someone else's file, made between the two opens, is replaced as any other.
     if (made && S_ISREG(status.st_mode) && status.st_size == 0) {
         target.earlier.reset();

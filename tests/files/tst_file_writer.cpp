@@ -279,6 +279,8 @@ void FileWriterTest::writesOrLeavesAsItWas_data()
     QTest::newRow("pipe refused") << "pipe" << "" << "" << "old.ico" << "" << -1 << false << "";
     QTest::newRow("link to itself refused") << "link to itself" << "" << "" << "link.ico" << "" << ELOOP << false << "";
     QTest::newRow("link to a pipe refused") << "link to a pipe" << "" << "" << "link.ico" << "" << -1 << false << "";
+    QTest::newRow("link to a nameless pipe refused") << "link to a pipe's descriptor" << "" << "" << "link.ico" << ""
+                                                     << -1 << false << "";
     QTest::newRow("read-only file refused") << "read-only" << "" << "" << "old.ico" << "" << EACCES << true << "";
     QTest::newRow("write fails after the temporary was made")
         << "" << "size limit" << "" << "old.ico" << "" << EFBIG << false << "";
@@ -341,7 +343,12 @@ void FileWriterTest::writesOrLeavesAsItWas()
         QCOMPARE(::chmod(QFile::encodeName(earlierFile).constData(), mode), 0);
     }
     const QByteArray link = QFile::encodeName(folder + "/link.ico");
-    const char* linked = linkToSub ? "sub/old.ico" : pipe ? "old.ico" : setUp.endsWith(u"itself") ? "link.ico" : "made.ico";
+    int ends[2] = {-1, -1};
+    const auto closeEnds = qScopeGuard([&] { for (int end : ends) if (end >= 0) ::close(end); });
+    if (setUp.endsWith(u"descriptor"))
+        QCOMPARE(::pipe(ends), 0);
+    const QByteArray descriptor = "/proc/self/fd/" + QByteArray::number(ends[1]);
+    const char* linked = setUp.endsWith(u"descriptor") ? descriptor.constData() : linkToSub ? "sub/old.ico" : pipe ? "old.ico" : setUp.endsWith(u"itself") ? "link.ico" : "made.ico";
     if (setUp.startsWith(u"link"))
         QCOMPARE(::symlink(linked, link.constData()), 0);
     if (setUp.startsWith(u"link of nobody"))
