@@ -132,7 +132,7 @@ std::string recoveryFolderFor(const char* xdgStateHome, const char* home)
 {
     if (xdgStateHome && xdgStateHome[0] == '/')
         return std::string(xdgStateHome) + "/pimoko";
-    if (home && home[0] != '\0')
+    if (home && home[0] == '/')
         return std::string(home) + "/.local/state/pimoko";
     return {};
 }

@@ -58,8 +58,8 @@ std::string absoluteFileName(const std::string& fileName, const std::string& wor
 std::string recoveryOfferText(const std::string& fileName, std::int64_t writtenAt);
 
 // The folder the copies live in: $XDG_STATE_HOME/pimoko when that is an
-// absolute path, else $HOME/.local/state/pimoko; empty without either (no
-// copies are kept then). Null stands for an unset variable.
+// absolute path, else $HOME/.local/state/pimoko when HOME is one; empty
+// without either (no copies are kept then). Null stands for an unset variable.
 std::string recoveryFolderFor(const char* xdgStateHome, const char* home);
 // The same for this process's environment.
 std::string recoveryFolder();

@@ -217,6 +217,7 @@ private slots:
         QTest::newRow("empty XDG_STATE_HOME") << QByteArray("") << QByteArray("/h") << "/h/.local/state/pimoko";
         QTest::newRow("HOME alone") << QByteArray("-") << QByteArray("/h") << "/h/.local/state/pimoko";
         QTest::newRow("empty HOME") << QByteArray("-") << QByteArray("") << "";
+        QTest::newRow("relative HOME") << QByteArray("-") << QByteArray("h") << "";
         QTest::newRow("neither") << QByteArray("-") << QByteArray("-") << "";
     }
     void folder()
