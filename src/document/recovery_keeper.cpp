@@ -126,8 +126,8 @@ void RecoveryKeeper::writeCopy()
     if (!canvas_.document().ImageModified)
         return;
     askedRevision_ = canvas_.document().revision();
-    if (!folder_.takeLock()) {
-        writeDone(newestWrite_, false);
+    if (std::string reason; !folder_.takeLock(&reason)) {
+        writeDone(newestWrite_, reason);
         return;
     }
     askWrite(copyBytes());
@@ -142,12 +142,12 @@ void RecoveryKeeper::askWrite(std::vector<std::uint8_t> bytes)
         // A newer write is queued behind this one.
         if (sequence != newestWrite_)
             return;
-        const bool written = folder_.writeCopy(bytes);
+        std::string reason;
         // The copy a drawing was restored from goes once the drawing has
         // its own.
-        if (written)
+        if (folder_.writeCopy(bytes, &reason))
             discardRestoredFrom();
-        QMetaObject::invokeMethod(this, [this, sequence, written] { writeDone(sequence, written); });
+        QMetaObject::invokeMethod(this, [this, sequence, reason] { writeDone(sequence, reason); });
     });
 }
 
@@ -158,22 +158,23 @@ void RecoveryKeeper::discardRestoredFrom()
     restoredFrom_.reset();
 }
 
-void RecoveryKeeper::writeDone(std::uint64_t sequence, bool written)
+void RecoveryKeeper::writeDone(std::uint64_t sequence, const std::string& failure)
 {
-    if (written)
+    if (failure.empty())
         return;
-    tellNoCopies();
+    tellNoCopies(failure);
     if (sequence == newestWrite_ && canvas_.document().ImageModified)
         retryTimer_.start();
 }
 
-void RecoveryKeeper::tellNoCopies()
+void RecoveryKeeper::tellNoCopies(const std::string& reason)
 {
     if (toldNoCopies_)
         return;
     toldNoCopies_ = true;
-    emit cannotKeepCopies(QString::fromUtf8(kNoCopiesText) + QStringLiteral(" (")
-                          + QString::fromStdString(folder_.folder()) + QLatin1Char(')'));
+    const std::string where = folder_.folder().empty() ? reason : folder_.folder() + ": " + reason;
+    emit cannotKeepCopies(QString::fromUtf8(kNoCopiesText) + QStringLiteral(" (") + QString::fromStdString(where)
+                          + QLatin1Char(')'));
 }
 
 void RecoveryKeeper::offerLeftCopies()
@@ -197,8 +198,8 @@ void RecoveryKeeper::offerLeftCopies()
         auto restored = std::make_shared<LeftCopy>(std::move(copy));
         restored_ = true;
         onDisk([this, restored] { restoredFrom_ = std::move(*restored); });
-        if (!folder_.takeLock()) {
-            writeDone(newestWrite_, false);
+        if (std::string reason; !folder_.takeLock(&reason)) {
+            writeDone(newestWrite_, reason);
             return;
         }
         askWrite(copyBytes());

@@ -65,8 +65,9 @@ public:
     void waitForDisk() { disk_.waitForDone(); }
 
 signals:
-    // The one line for the status area when no copy can be kept, first
-    // time of the run only.
+    // The one line for the status area when no copy can be kept, with the
+    // folder and the reason, first time of the run only; it is meant to
+    // stay there.
     void cannotKeepCopies(const QString& text);
 
 protected:
@@ -77,11 +78,12 @@ private:
     void writeCopy();
     // Asks the disk's thread to write these bytes as the copy.
     void askWrite(std::vector<std::uint8_t> bytes);
-    void writeDone(std::uint64_t sequence, bool written);
+    // `failure` is empty for a write that was done, else why it was not.
+    void writeDone(std::uint64_t sequence, const std::string& failure);
     // On the disk's thread.
     void discardRestoredFrom();
     void mouseReleased();
-    void tellNoCopies();
+    void tellNoCopies(const std::string& reason);
     // Runs `work` on the disk's thread after the work asked before it. The
     // folder's lock is taken here before any work that uses it is asked for,
     // so the thread only reads what the lock set.

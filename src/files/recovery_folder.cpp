@@ -1,6 +1,7 @@
 #include "files/recovery_folder.h"
 
 #include "files/codec/file_error.h"
+#include "files/codec/system_reason.h"
 #include "files/file_writer.h"
 #include "files/state_folder.h"
 
@@ -50,6 +51,19 @@ std::string editorId()
     return id;
 }
 
+// Why the folder cannot be used, in the user's words.
+std::string folderReason(int error)
+{
+    return error == EPERM ? "ユーザー自身のフォルダではありません" : systemReasonText(error);
+}
+
+bool failWith(std::string* reason, std::string text)
+{
+    if (reason)
+        *reason = std::move(text);
+    return false;
+}
+
 } // namespace
 
 RecoveryFolder::~RecoveryFolder()
@@ -60,15 +74,17 @@ RecoveryFolder::~RecoveryFolder()
     ::unlinkat(folderFd_.get(), nameIn(lockPath_).c_str(), 0);
 }
 
-bool RecoveryFolder::takeLock()
+bool RecoveryFolder::takeLock(std::string* reason)
 {
     if (lock_.get() >= 0)
         return true;
-    if (folder_.empty() || !makePrivateFolder(folder_))
-        return false;
+    if (folder_.empty())
+        return failWith(reason, "HOME が絶対パスで設定されていません");
+    if (!makePrivateFolder(folder_))
+        return failWith(reason, folderReason(errno));
     FileDescriptor folder = openOwnFolder(folder_);
     if (folder.get() < 0)
-        return false;
+        return failWith(reason, folderReason(errno));
     // A name met by chance (another run of the same process number that
     // drew the same random number) costs this one write; the next takes
     // another name. So does a lock file that a starting editor took for a
@@ -77,10 +93,11 @@ bool RecoveryFolder::takeLock()
     FileDescriptor lock(::openat(folder.get(), (stem + kLockSuffix).c_str(),
                                  O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (lock.get() < 0)
-        return false;
+        return failWith(reason, systemReasonText(errno));
     if (!lockWithoutWaiting(lock.get()) || !isFileAt(lock.get(), folder.get(), stem + kLockSuffix)) {
+        const int error = errno;
         ::unlinkat(folder.get(), (stem + kLockSuffix).c_str(), 0);
-        return false;
+        return failWith(reason, systemReasonText(error));
     }
     folderFd_ = std::move(folder);
     lock_ = std::move(lock);
@@ -89,9 +106,9 @@ bool RecoveryFolder::takeLock()
     return true;
 }
 
-bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes)
+bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes, std::string* reason)
 {
-    if (!takeLock())
+    if (!takeLock(reason))
         return false;
     try {
         WriteOptions options;
@@ -99,8 +116,8 @@ bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes)
         options.ownerOnly = true;
         writeFileWhole(copyPath_, bytes, options);
         return true;
-    } catch (const FileError&) {
-        return false;
+    } catch (const FileError& error) {
+        return failWith(reason, error.what());
     }
 }
 

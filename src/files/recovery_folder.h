@@ -50,12 +50,12 @@ public:
 
     // Takes this editor's lock, making the folder (private to the user)
     // first; true when it is held, false also for a folder that is not the
-    // user's own.
-    bool takeLock();
+    // user's own, with the reason in the user's words given to `reason`.
+    bool takeLock(std::string* reason = nullptr);
     // Writes this editor's copy through the one writer, taking the lock
     // first. False when no copy could be written; an earlier one stays as it
-    // was.
-    bool writeCopy(std::span<const std::uint8_t> bytes);
+    // was, and `reason` is given why.
+    bool writeCopy(std::span<const std::uint8_t> bytes, std::string* reason = nullptr);
     // Puts the copy's bytes and its name on the disk.
     void syncCopy() const;
     // Removes this editor's copy; the lock is kept.

@@ -40,7 +40,7 @@ bool makePrivateFolder(const std::string& path)
             if (::fstat(folder.get(), &status) != 0)
                 return false;
             if (status.st_uid != ::geteuid()) {
-                errno = EACCES;
+                errno = EPERM;
                 return false;
             }
             if (::mkdirat(folder.get(), name.c_str(), 0700) != 0 && errno != EEXIST)
@@ -56,9 +56,12 @@ FileDescriptor openOwnFolder(const std::string& path)
 {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat status {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || status.st_uid != ::geteuid()
-        || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0)
         return FileDescriptor(-1);
+    if (status.st_uid != ::geteuid() || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        errno = EPERM;
+        return FileDescriptor(-1);
+    }
     return fd;
 }
 

@@ -19,10 +19,11 @@ namespace pimoko {
 
 // Makes the folder and any missing folder above it, each 0700 and only
 // inside a folder the effective user owns. True when the folder is there;
-// otherwise false with errno set (EACCES for a folder not the user's own).
+// otherwise false with errno set (EPERM for a folder not the user's own).
 bool makePrivateFolder(const std::string& path);
 
-// The folder as opened, when it is the user's own; -1 otherwise.
+// The folder as opened, when it is the user's own; -1 otherwise, with errno
+// set (EPERM for a folder not the user's own).
 FileDescriptor openOwnFolder(const std::string& path);
 
 // Opens a file of the folder without following a link or waiting on a pipe.

@@ -20,8 +20,15 @@ StatusPanels::StatusPanels(std::initializer_list<int> widths, QWidget* parent)
 
 void StatusPanels::setText(int panel, const QString& text)
 {
-    if (panel >= 0 && panel < panels_.size() && panels_[panel]->text() != text)
-        panels_[panel]->setText(text);
+    const QString shown = text.isEmpty() ? lasting_.value(panel) : text;
+    if (panel >= 0 && panel < panels_.size() && panels_[panel]->text() != shown)
+        panels_[panel]->setText(shown);
+}
+
+void StatusPanels::setLastingText(int panel, const QString& text)
+{
+    lasting_[panel] = text;
+    setText(panel, text);
 }
 
 QString StatusPanels::text(int panel) const
