@@ -24,6 +24,9 @@ namespace {
 
 const std::string kCopySuffix = ".bmp";
 const std::string kLockSuffix = ".lock";
+// The names of the writer's temporary files.
+const std::string kTemporaryPrefix = ".pimoko-";
+constexpr std::time_t kTemporaryAgeSeconds = 60;
 
 // Whether the open file is the user's regular file the name in the folder
 // names now: a lock file that another editor removed after it was opened
@@ -139,7 +142,7 @@ void RecoveryFolder::removeCopy()
         ::unlinkat(folderFd_.get(), nameIn(copyPath_).c_str(), 0);
 }
 
-std::vector<LeftCopy> RecoveryFolder::leftCopies() const
+std::vector<LeftCopy> RecoveryFolder::leftCopies(std::time_t now) const
 {
     std::vector<LeftCopy> left;
     if (folder_.empty())
@@ -149,12 +152,15 @@ std::vector<LeftCopy> RecoveryFolder::leftCopies() const
         return left;
     std::set<std::string> copies;
     std::set<std::string> locks;
+    std::set<std::string> temporaries;
     {
         DIR* listing = ::fdopendir(::dup(folder.get()));
         if (!listing)
             return left;
         while (const dirent* entry = ::readdir(listing)) {
             const std::string name = entry->d_name;
+            if (name.starts_with(kTemporaryPrefix))
+                temporaries.insert(name);
             for (auto [suffix, stems] : {std::pair{&kCopySuffix, &copies}, std::pair{&kLockSuffix, &locks}}) {
                 if (name.size() > suffix->size() && name.ends_with(*suffix))
                     stems->insert(name.substr(0, name.size() - suffix->size()));
@@ -178,6 +184,14 @@ std::vector<LeftCopy> RecoveryFolder::leftCopies() const
         struct stat copy {};
         if (lock.get() >= 0 && lockWithoutWaiting(lock.get()) && isFileAt(lock.get(), folder.get(), name)
             && ::fstatat(folder.get(), (stem + kCopySuffix).c_str(), &copy, AT_SYMLINK_NOFOLLOW) != 0)
+            ::unlinkat(folder.get(), name.c_str(), 0);
+    }
+    // The writer's temporary files of an editor killed while it replaced
+    // its copy; a minute is far longer than any write takes.
+    for (const std::string& name : temporaries) {
+        struct stat status {};
+        if (::fstatat(folder.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode)
+            && status.st_uid == ::geteuid() && status.st_ctim.tv_sec + kTemporaryAgeSeconds < now)
             ::unlinkat(folder.get(), name.c_str(), 0);
     }
     std::stable_sort(left.begin(), left.end(),

@@ -4,6 +4,7 @@
 #include "files/model/recovery_copy.h"
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <span>
 #include <string>
@@ -66,8 +67,9 @@ public:
     // Copies held by a running editor or owned by another user, and files
     // that are not copies (damaged, cut short, too large, links, folders,
     // pipes or devices) are skipped and left as they are. Lock files whose
-    // editor died before it wrote a copy are removed once their lock is free.
-    std::vector<LeftCopy> leftCopies() const;
+    // editor died before it wrote a copy are removed once their lock is free,
+    // and the writer's temporary files older than a minute at `now`.
+    std::vector<LeftCopy> leftCopies(std::time_t now = std::time(nullptr)) const;
     // Removes a left copy and its lock file; the lock goes with it.
     static void discard(LeftCopy left);
 

@@ -416,6 +416,13 @@ void RecoveryTest::badFilesAndRunningEditorsAreLeftAlone()
     QCOMPARE(QFileInfo(folder() + "/damaged.lock").permissions(), kPrivateFile);
     QCOMPARE(readFileBytes(folder() + "/held.bmp"), heldBytes);
     QVERIFY(QFileInfo::exists(folder() + "/running.lock"));
+    // A temporary file of a replacement cut short goes once a minute old.
+    const QString temporary = folder() + "/.pimoko-aB3dE9";
+    writeBytes(temporary, Bytes{1});
+    for (std::time_t after : {30, 120}) {
+        RecoveryFolder(folder().toStdString()).leftCopies(std::time(nullptr) + after);
+        QCOMPARE(QFileInfo::exists(temporary), after < 60);
+    }
     ::close(held);
     ::close(running);
 }
