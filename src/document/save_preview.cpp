@@ -143,9 +143,14 @@ bool SavePreview::writeAs(const QString& path, std::span<const std::uint8_t> bit
 
 void SavePreview::remove()
 {
-    if (isPreview(fileName_))
+    if (isPreview(fileName_)) {
+        // The record may name another editor's preview since.
+        const std::optional<std::string> text = readStateFile(stateFolder_, kRecordName);
+        const auto record = text ? parseRecord(*text) : std::nullopt;
+        if (record && record->first == fileName_ && record->second == written_)
+            removeStateFile(stateFolder_, kRecordName);
         QFile::remove(fileName_);
-    removeStateFile(stateFolder_, kRecordName);
+    }
     fileName_.clear();
     written_.reset();
 }

@@ -1,6 +1,7 @@
 #include "app/pimo_form.h"
 #include "document/document_commands.h"
 #include "document/picture_files.h"
+#include "document/save_preview.h"
 #include "support/file_bytes.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
@@ -50,6 +51,7 @@ private slots:
     void drawingSavedAsThePreviewIsKept();
     void previewOfAnEarlierRunIsRecognised_data();
     void previewOfAnEarlierRunIsRecognised();
+    void recordOfAnotherPreviewStays();
     void saveOverIconThatHoldsMore_data();
     void saveOverIconThatHoldsMore();
     void failedSaveAsKeepsEarlierName();
@@ -547,4 +549,16 @@ void DocumentCommandsTest::failedSaveAsKeepsEarlierName()
 }
 
 QTEST_MAIN(DocumentCommandsTest)
+// What the state folder knows of another editor's preview is kept when
+// this one's goes.
+void DocumentCommandsTest::recordOfAnotherPreviewStays()
+{
+    const QString state = home_->path() + "/state";
+    SavePreview preview(state.toStdString());
+    QVERIFY(!preview.write(std::vector<std::uint8_t>{1, 2}).isEmpty());
+    writeAll(state + "/save-preview", "1 2 3 4 5\n/elsewhere/_.bmp\n");
+    preview.remove();
+    QCOMPARE(readAll(state + "/save-preview"), QByteArray("1 2 3 4 5\n/elsewhere/_.bmp\n"));
+}
+
 #include "tst_document_commands.moc"
