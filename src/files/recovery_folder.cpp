@@ -113,6 +113,13 @@ bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes, std::string*
 {
     if (!takeLock(reason))
         return false;
+    // The writer goes by name: the name must still lead to the folder held.
+    const FileDescriptor named = openOwnFolder(folder_);
+    struct stat now {};
+    struct stat held {};
+    if (named.get() < 0 || ::fstat(named.get(), &now) != 0 || ::fstat(folderFd_.get(), &held) != 0
+        || now.st_dev != held.st_dev || now.st_ino != held.st_ino)
+        return failWith(reason, folderReason(named.get() < 0 ? errno : EPERM));
     try {
         WriteOptions options;
         options.noFollow = true;

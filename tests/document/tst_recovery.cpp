@@ -613,6 +613,12 @@ void RecoveryTest::plantedNamesAreNotFollowed()
     if (!returned)  // a writer lets the waiting open go
         ::close(::open(copy.constData(), O_WRONLY | O_NONBLOCK));
     sync.join();
+    // Nor is a link put at the folder's name once the folder was taken.
+    QVERIFY(QFile::rename(folder(), folder() + ".held") && QFile::link(home_.path(), folder()));
+    const bool written = own.writeCopy(Bytes{3});
+    const bool leaked = QFileInfo::exists(home_.path() + '/' + QFileInfo(QFile::decodeName(copy)).fileName());
+    QVERIFY(QFile::remove(folder()) && QFile::rename(folder() + ".held", folder()));
+    QVERIFY(!written && !leaked);
     QVERIFY(returned);
 }
 
