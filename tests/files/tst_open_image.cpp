@@ -289,11 +289,17 @@ void OpenImageTest::dropOpensTheFirstFileWhole()
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(path(QStringLiteral("second.bmp"))),
                   QUrl::fromLocalFile(path(QStringLiteral("third.png")))});
-    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+    // A source that proposes a move (Shift held) gets a copy back: a move
+    // would have it delete the user's file.
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(200, 200), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
     QApplication::sendEvent(form_.get(), &enter);
     QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+    QDropEvent drop(QPointF(200, 200), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(form_.get(), &drop);
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
     QCOMPARE(form_->canvas().document().CurrentFileName(), first.toStdString());
     QCOMPARE(form_->canvas().ImageWidth(), 6);
     QVERIFY(dialogs_->refusals.isEmpty() && dialogs_->errors.isEmpty());
