@@ -71,9 +71,13 @@ private:
             hold(false);
             // Back from a larger state the window draws into a new buffer
             // (on Wayland Qt's title bar returns with it), which holds none
-            // of what was painted before: all of it is painted again.
-            if (before & (Qt::WindowMaximized | Qt::WindowFullScreen))
+            // of what was painted before: all of it is painted again. An
+            // update of the window alone leaves out its opaque panels.
+            if (before & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
                 window_->update();
+                for (QWidget* child : window_->findChildren<QWidget*>())
+                    child->update();
+            }
         }
     }
 

@@ -254,24 +254,22 @@ void BmpSuiteTest::indicesBeyondTheTableReadAsBlack()
 void BmpSuiteTest::savedAgainKeepsHeaderAndAlpha_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("reference");
     QTest::addColumn<int>("tolerance");
     for (const Readable& r : kReadable) {
         const QString file = QString::fromLatin1(r.file);
         if (file.contains(u"rgba") || file.contains(u"prof") || file.endsWith(u"v5.bmp") || file.endsWith(u"h52.bmp")
             || file.endsWith(u"565.bmp"))
-            QTest::newRow(r.file) << file << QString::fromLatin1(r.reference) << r.tolerance;
+            QTest::newRow(r.file) << file << r.tolerance;
     }
 }
 
 // Read and written again, a bitmap keeps its header (size, masks, colour
 // space; a profile moves but keeps its bytes) and, as Qt's reader sees the
-// written file, the reference's colours and alpha. Where Qt reads no such
-// file, the pixel rows must come back byte for byte.
+// written file, the colours and alpha Qt reads in the original. Where Qt
+// reads no such file, the pixel rows must come back byte for byte.
 void BmpSuiteTest::savedAgainKeepsHeaderAndAlpha()
 {
     QFETCH(QString, file);
-    QFETCH(QString, reference);
     QFETCH(int, tolerance);
     const std::vector<std::uint8_t> original = readBytes(suiteDir() + '/' + file);
     const std::vector<std::uint8_t> saved = writeBitmapFile(readBitmapFile(original));
@@ -293,16 +291,21 @@ void BmpSuiteTest::savedAgainKeepsHeaderAndAlpha()
         QCOMPARE(profile(saved), profile(original));
     }
 
-    QByteArray data(reinterpret_cast<const char*>(saved.data()), qsizetype(saved.size()));
-    QBuffer buffer(&data);
-    QImage seen = QImageReader(&buffer, "bmp").read();
-    if (seen.isNull()) {
+    const auto readByQt = [](const std::vector<std::uint8_t>& bytes) {
+        QByteArray data(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+        QBuffer buffer(&data);
+        return QImageReader(&buffer, "bmp").read().convertToFormat(QImage::Format_ARGB32);
+    };
+    const QImage seen = readByQt(saved);
+    // Qt's reader keeps narrow channels unscaled: it is held to its own
+    // reading of the original.
+    const QImage expected = readByQt(original);
+    if (expected.isNull()) {
         const std::size_t rows = original.size() - u32(original, 10);
         QCOMPARE(std::vector<std::uint8_t>(saved.begin() + u32(saved, 10), saved.begin() + u32(saved, 10) + rows),
                  std::vector<std::uint8_t>(original.begin() + u32(original, 10), original.end()));
         return;
     }
-    const QImage expected(suiteDir() + "/html/" + reference);
     QCOMPARE(seen.size(), expected.size());
     for (int y = 0; y < seen.height(); ++y)
         for (int x = 0; x < seen.width(); ++x) {
@@ -313,7 +316,7 @@ void BmpSuiteTest::savedAgainKeepsHeaderAndAlpha()
             const int wantValues[] = {qAlpha(want), qRed(want), qGreen(want), qBlue(want)};
             for (int c = 0; c < channels; ++c)
                 if (std::abs(gotValues[c] - wantValues[c]) > tolerance)
-                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2): Qt reads %3, reference %4")
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2): Qt reads %3, in the original %4")
                                          .arg(x)
                                          .arg(y)
                                          .arg(got, 8, 16, QChar('0'))

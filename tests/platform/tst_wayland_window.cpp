@@ -8,25 +8,18 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QImage>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,10 +53,8 @@ public:
         socket_ = "pimoko-test-" + std::to_string(::getpid());
         ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
         const std::string socketOption = "--socket=" + socket_;
-        // Drawn by pixman, and open to weston-screenshooter (--debug), so
-        // the test can look at the screen.
         const char* argv[] = {"weston", "--backend=headless-backend.so", socketOption.c_str(), "--no-config",
-                              "--idle-time=0", "--width=1024", "--height=768", "--use-pixman", "--debug", nullptr};
+                              "--idle-time=0", "--width=1024", "--height=768", nullptr};
         int log[2];
         if (::pipe2(log, O_CLOEXEC) != 0)
             return false;
@@ -97,24 +88,6 @@ public:
             ::usleep(50'000);
         }
         return false;
-    }
-
-    // A client connection made now, for a client started later (by
-    // WAYLAND_SOCKET), when the socket's folder is gone; -1 on failure.
-    int connectLater() const
-    {
-        const std::string path = runtime_ + '/' + socket_;
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (path.size() >= sizeof(address.sun_path))
-            return -1;
-        std::copy(path.begin(), path.end(), address.sun_path);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            ::close(fd);
-            return -1;
-        }
-        return fd;
     }
 
     // Once connected, the socket's folder is needed no more.
@@ -151,53 +124,6 @@ private:
     std::string runtime_;
     std::string socket_;
 };
-
-// Connections made while weston's socket was there, one per screenshot.
-std::vector<int> spareConnections;
-
-// What weston shows, taken by weston-screenshooter over a spare connection;
-// a null image when it could not be taken.
-QImage screenshot()
-{
-    if (spareConnections.empty())
-        return {};
-    const int connection = spareConnections.back();
-    spareConnections.pop_back();
-    QTemporaryDir folder;
-    // Everything the child needs made before it is forked: only calls safe
-    // after a fork in a process with threads are made in it.
-    const QByteArray where = QFile::encodeName(folder.path());
-    std::string socket = "WAYLAND_SOCKET=" + std::to_string(connection);
-    char* const environment[] = {socket.data(), nullptr};
-    char program[] = "weston-screenshooter";
-    char* const argv[] = {program, nullptr};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        if (::chdir(where.constData()) != 0)
-            ::_exit(126);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(null, STDERR_FILENO);
-        ::execvpe(program, argv, environment);
-        ::_exit(127);
-    }
-    ::close(connection);
-    if (pid < 0 || ::waitpid(pid, nullptr, 0) != pid)
-        return {};
-    const QStringList shots = QDir(folder.path()).entryList({"*.png"});
-    return shots.isEmpty() ? QImage() : QImage(folder.filePath(shots.first()));
-}
-
-// How many pixels differ below the shell's panel (its clock may change).
-int pixelsChanged(const QImage& before, const QImage& after)
-{
-    constexpr int kPanelHeight = 32;
-    int changed = 0;
-    for (int y = kPanelHeight; y < before.height(); ++y)
-        for (int x = 0; x < before.width(); ++x)
-            changed += before.pixel(x, y) != after.pixel(x, y);
-    return changed;
-}
 
 // Counts the paint events of the widget it watches.
 struct PaintCounter : QObject {
@@ -281,21 +207,6 @@ private slots:
         QTRY_VERIFY(paints.count > 0);
     }
 
-    // Qt's title bar leaves the window when it is full-screen and comes
-    // back after it: the window drawn whole again, as it was before.
-    void drawnWholeAfterTheMaximiseButton()
-    {
-        QTest::qWait(500);
-        const QImage before = screenshot();
-        QVERIFY(!before.isNull());
-        QWindow* window = form_->windowHandle();
-        window->setWindowStates(window->windowStates() ^ Qt::WindowMaximized);
-        QTest::qWait(1500);
-        const QImage after = screenshot();
-        QCOMPARE(after.size(), before.size());
-        QCOMPARE(pixelsChanged(before, after), 0);
-    }
-
 private:
     std::unique_ptr<TPimoForm1> form_;
     QSize normalSize_;
@@ -316,8 +227,6 @@ int main(int argc, char* argv[])
     int status;
     {
         QApplication app(argc, argv);
-        for (int i = 0; i < 2; ++i)
-            spareConnections.push_back(weston.connectLater());
         weston.removeFolder();
         WaylandWindowTest test;
         status = QTest::qExec(&test, argc, argv);

@@ -99,15 +99,15 @@ std::vector<std::uint8_t> headerTailFor(const PixelFormat& format, bool bitfield
 {
     std::vector<std::uint8_t> tail = format.headerTail;
     const std::size_t maskBytes = format.alphaMask != 0 ? 16 : 12;
-    if (bitfields && !tail.empty() && tail.size() < maskBytes)
+    if (!bitfields || tail.empty())
+        return tail;
+    if (tail.size() < maskBytes)
         return {};
-    if (bitfields) {
-        putU32At(tail, 0, format.redMask);
-        putU32At(tail, 4, format.greenMask);
-        putU32At(tail, 8, format.blueMask);
-        if (tail.size() >= 16)
-            putU32At(tail, 12, format.alphaMask);
-    }
+    putU32At(tail, 0, format.redMask);
+    putU32At(tail, 4, format.greenMask);
+    putU32At(tail, 8, format.blueMask);
+    if (tail.size() >= 16)
+        putU32At(tail, 12, format.alphaMask);
     return tail;
 }
 
