@@ -183,6 +183,8 @@ void CommandLineTest::helpAndVersionPrintAndExit_data()
                                          "window\\), 2 bad command line, 3 output cannot be written\\.\n$");
     QTest::newRow("--help") << QStringList{"--help"} << usage;
     QTest::newRow("-h with a file") << QStringList{"some.bmp", "-h"} << usage;
+    QTest::newRow("--help before a file and a known option") << QStringList{"--help", "some.bmp", "-style=fusion"}
+                                                             << usage;
     QTest::newRow("--version") << QStringList{"--version"} << QStringLiteral("^pimoko \\(ピモコ\\) \\d+\\.\\d+\n$");
 }
 

@@ -189,7 +189,7 @@ void keepHeaderTail(const ByteReader& file, Layout& layout)
     const std::uint32_t space = file.u32(at + kColorSpaceField);
     const std::uint64_t offset = file.u32(at + kProfileOffsetField);
     const std::uint64_t size = file.u32(at + kProfileSizeField);
-    if ((space == kProfileEmbedded || space == kProfileLinked) && size != 0 && at + offset <= file.size()
+    if ((space == kProfileEmbedded || space == kProfileLinked) && at + offset <= file.size()
         && size <= file.size() - (at + offset))
         layout.colorProfile = file.slice(at + offset, size);
 }
