@@ -135,6 +135,7 @@ void ThumbnailTest::initTestCase()
     QVERIFY(QFile::copy(kData + "png/rgba8.png", path("image.part")));
     QVERIFY(QFile::copy(kData + "pe/pe32_icon.exe", path("setup")));
     writeBytes(path("notes.txt"), Bytes{'M', 'Y', 0, 0, 1, 0});
+    writeBytes(path("two-bytes"), Bytes{'B', 'M'});
     // A pipe with no writer: opening it would wait for ever.
     QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.ico")).constData(), 0600), 0);
 }
@@ -213,6 +214,7 @@ void ThumbnailTest::refusalsWriteNothing_data()
     refused("pipe", path("pipe.ico"), "pimoko: " + path("pipe.ico") + ": 通常のファイルではありません\n");
     refused("missing", path("missing.ico"), "pimoko: " + path("missing.ico") + ": ファイルまたはフォルダが見つかりません\n");
     refused("kind not read", path("notes.txt"), "--thumbnail reads");
+    refused("nothing but BM", path("two-bytes"), "ビットマップイメージが不正です");
     const QString icon = path("sizes.ico");
     for (const char* side : {"15", "1025", "+48", "48px"})
         QTest::addRow("SIZE %s", side) << QStringList{icon, path("refused.png"), side} << 2 << "SIZE";
