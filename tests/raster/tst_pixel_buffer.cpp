@@ -194,7 +194,9 @@ void PixelBufferTest::alphaOfDrawnPixels_data()
     QTest::newRow("pen copied") << "copy" << "0 255 20";
     QTest::newRow("NOT-XOR figure drawn twice") << "xor twice" << "0 10 20";
     QTest::newRow("rectangle filled") << "rect" << "0 255 255";
-    QTest::newRow("flood fill") << "flood" << "255 255 255";
+    // Transparent black is an area of its own, filled opaque also in black.
+    QTest::newRow("flood fill") << "flood" << "255 10 20";
+    QTest::newRow("flood fill in the same colour") << "flood black" << "255 10 20";
     QTest::newRow("mirrored") << "mirror" << "20 10 0";
 }
 
@@ -216,8 +218,8 @@ void PixelBufferTest::alphaOfDrawnPixels()
         image.applyPixel(1, 0, 0x123456, RasterOp::NotXor);
     if (drawing == u"rect")
         image.fillRect(1, 0, 3, 1, kWhite);
-    if (drawing == u"flood")
-        floodFill(image, 0, 0, kWhite);
+    if (drawing.startsWith(u"flood"))
+        floodFill(image, 0, 0, drawing == u"flood" ? kWhite : kBlack);
     if (drawing == u"mirror")
         image = TransformImage(image, TransformMode::MirrorLeftRight);
     QStringList got;

@@ -38,9 +38,11 @@ constexpr std::uint64_t readingCap(WholeFile kind)
         // file leaves room for both and is still read in a moment.
         return kMaxIconFileSize;
     case WholeFile::RecoveryCopy:
-        // A 64 x 64 bitmap at 32 bits takes 16 KiB and a file name at most
-        // 4 KiB: anything larger is not a copy.
-        return std::uint64_t(64) << 10;
+        // The picture as the bitmap save writes it, which keeps a colour
+        // profile read with the bitmap: up to a bitmap's cap, then a file
+        // name of at most 4 KiB and the 32-byte trailer (recovery_copy.h).
+        // Anything larger is not a copy.
+        return readingCap(WholeFile::Bitmap) + 4096 + 32;
     }
     return 0;
 }
