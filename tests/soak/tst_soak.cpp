@@ -70,6 +70,11 @@ public:
     }
     bool askYesNo(QWidget*, const QString&) override { return pick(2) == 0; }
     std::optional<bool> askYesNoDefaultYes(QWidget*, const QString&) override { return pick(2) == 0; }
+    SaveAnswer askKeepOtherImages(QWidget*, const QString&, bool offered) override
+    {
+        const std::array answers{SaveAnswer::Yes, SaveAnswer::No, SaveAnswer::Cancel};
+        return offered ? answers[pick(3)] : answers[1 + pick(2)];
+    }
     void showRefusal(QWidget*, const QString&) override {}
     void showError(QWidget*, const QString&) override {}
     std::optional<QString> askOpenFileName(QWidget*) override

@@ -1,0 +1,164 @@
+#include "files/model/icon_merge.h"
+
+#include "files/codec/file_error.h"
+#include "files/codec/icon_file_writer.h"
+#include "files/codec/icon_packer.h"
+#include "raster/rgba_image.h"
+#include "raster/standard_colors.h"
+
+#include <algorithm>
+
+namespace pimoko {
+
+namespace {
+
+constexpr int kDrawingSide = 32;
+
+std::string number(long long value)
+{
+    return std::to_string(value);
+}
+
+std::string sideText(int width, int height)
+{
+    return number(width) + " × " + number(height);
+}
+
+std::string chosenText(const IconHoldings& holdings)
+{
+    if (holdings.chosenIsPng)
+        return "PNG 形式";
+    if (holdings.chosenBits <= 8)
+        return number(1LL << holdings.chosenBits) + " 色";
+    return "フルカラー";
+}
+
+IconStorage chosenStorage(const IconHoldings& holdings)
+{
+    if (holdings.chosenIsPng)
+        return IconStorage::Png;
+    return holdings.chosenBits == 4 ? IconStorage::Indexed4
+         : holdings.chosenBits == 8 ? IconStorage::Indexed8
+                                    : IconStorage::Bgra32;
+}
+
+// The colour table the drawing is stored with at 4 or 8 bits.
+std::vector<Color> tableFor(const RgbaImage& drawing, const IconHoldings& holdings)
+{
+    const std::size_t room = std::size_t(1) << holdings.chosenBits;
+    const std::vector<Color> own(holdings.chosenTable.begin(),
+                                 holdings.chosenTable.begin() + std::ptrdiff_t(std::min(room, holdings.chosenTable.size())));
+    const std::vector<Color> used = storedColors(drawing);
+    const bool inOwn = std::all_of(used.begin(), used.end(),
+                                   [&](Color c) { return std::find(own.begin(), own.end(), c) != own.end(); });
+    if (inOwn && !own.empty())
+        return own;
+    if (used.size() <= room)
+        return used;
+    return own.empty() ? std::vector<Color>(kStandardColors.begin(), kStandardColors.end()) : own;
+}
+
+} // namespace
+
+std::optional<IconHoldings> readIconHoldings(const std::string& path)
+{
+    try {
+        return readingWithinMemory(path, [&] {
+            const ReadableFile file(path);
+            std::optional<IconHoldings> holdings = iconHoldingsBeyondSave(file.readAll(WholeFile::IconLayout));
+            if (holdings)
+                holdings->stamp = file.stamp();
+            return holdings;
+        });
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+}
+
+KeepImages keepImages(const IconHoldings& holdings, int drawingWidth, int drawingHeight)
+{
+    if (holdings.imageCount < 2)
+        return KeepImages::OneImage;
+    if (holdings.type != kIconFileType)
+        return KeepImages::NotAnIcon;
+    if (holdings.chosenWidth == 0)
+        return KeepImages::ChosenForm;
+    if (holdings.chosenWidth != kDrawingSide || holdings.chosenHeight != kDrawingSide)
+        return KeepImages::ChosenSize;
+    if (drawingWidth != kDrawingSide || drawingHeight != kDrawingSide)
+        return KeepImages::DrawingSize;
+    const int bits = holdings.chosenBits;
+    if (!holdings.chosenIsPng && bits != 4 && bits != 8 && bits != 32)
+        return KeepImages::ChosenForm;
+    return KeepImages::Possible;
+}
+
+std::optional<std::vector<std::uint8_t>> stillAsOpened(const std::string& path, const FileStamp& stamp)
+{
+    try {
+        return readingWithinMemory(path, [&]() -> std::optional<std::vector<std::uint8_t>> {
+            const ReadableFile file(path);
+            if (file.stamp() != stamp)
+                return std::nullopt;
+            return file.readAll(WholeFile::IconLayout);
+        });
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+}
+
+std::string keepImagesQuestion(const IconHoldings& holdings, KeepImages keep, int savedWidth, int savedHeight)
+{
+    const std::string oneImage = sideText(savedWidth, savedHeight) + " の 16 色のイメージ 1 個だけにします。";
+    if (keep == KeepImages::ChangedOnDisk)
+        return "このファイルは開いた後に変更されたため、ほかのイメージを残して保存することはできません。\r\n\r\n"
+               "いいえ: 上書きして " + oneImage + "\r\nキャンセル: 保存しません。";
+    return "このファイルには " + number(holdings.imageCount) + " 個のイメージがあります。" +
+           sideText(holdings.chosenWidth, holdings.chosenHeight) + " の " + chosenText(holdings) +
+           "のイメージを書き換え、ほかの " + number(holdings.imageCount - 1) + " 個はそのまま残しますか?\r\n\r\n"
+           "いいえ: " + oneImage + "\r\nキャンセル: 保存しません。";
+}
+
+std::string keepImagesRefusal(const IconHoldings& holdings, KeepImages keep)
+{
+    switch (keep) {
+    case KeepImages::ChosenSize:
+        return "開いたイメージは " + sideText(holdings.chosenWidth, holdings.chosenHeight) +
+               " なので、ほかのイメージを残して書き換えることはできません。";
+    case KeepImages::DrawingSize:
+        return "画像の大きさが 32 × 32 でなくなったので、ほかのイメージを残して書き換えることはできません。";
+    case KeepImages::NotAnIcon:
+    case KeepImages::ChosenForm:
+        return "開いたイメージの形式では、ほかのイメージを残して書き換えることはできません。";
+    case KeepImages::Possible:
+    case KeepImages::OneImage:
+    case KeepImages::ChangedOnDisk:
+        break;
+    }
+    return {};
+}
+
+std::vector<std::uint8_t> iconFileWithDrawing(std::span<const std::uint8_t> file, const IconHoldings& holdings,
+                                              const PixelBuffer& drawing)
+{
+    if (keepImages(holdings, drawing.width(), drawing.height()) != KeepImages::Possible)
+        throw FileError(kInvalidIconText);
+    const IconDirectory directory = readIconDirectory(file);
+    if (holdings.chosen >= directory.entries.size())
+        throw FileError(kInvalidIconText);
+    std::vector<IconFileImage> images = storedIconImages(file, directory);
+    const RgbaImage picture = rgbaImageWithTransparentCorner(drawing);
+    const IconStorage storage = chosenStorage(holdings);
+    const std::vector<Color> table =
+        storage == IconStorage::Indexed4 || storage == IconStorage::Indexed8 ? tableFor(picture, holdings)
+                                                                             : std::vector<Color>();
+    images[holdings.chosen].data = iconImageData(picture, storage, table);
+    std::uint64_t size = kIconFileHeaderSize;
+    for (const IconFileImage& image : images)
+        size += kIconDirEntrySize + image.data.size();
+    if (size > kMaxIconFileSize)
+        throw FileError(kInvalidIconText);
+    return writeIconFile(kIconFileType, images);
+}
+
+} // namespace pimoko
