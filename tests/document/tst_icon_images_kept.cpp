@@ -113,8 +113,9 @@ void IconImagesKeptTest::drawingReplacesItsImageOnly()
     QFETCH(QString, depth);
     QFETCH(bool, saveAs);
     const QString p = pictures_.path() + QLatin1Char('/');
-    const QString middle = form == u"raw" ? "--raw=" + p + "p32.png" : "-b " + form + " " + p + "p32.png";
-    const QString file = icon("app.ico", QStringList{"-b", others, p + "p16.png"} + middle.split(' ')
+    const QStringList middle =
+        form == u"raw" ? QStringList{"--raw=" + p + "p32.png"} : QStringList{"-b", form, p + "p32.png"};
+    const QString file = icon("app.ico", QStringList{"-b", others, p + "p16.png"} + middle
                                              + QStringList{"-b", others, p + "p48.png", "--raw=" + p + "p256.png"});
     QVERIFY(!file.isEmpty());
     const Bytes before = readFileBytes(file);

@@ -296,9 +296,9 @@ void RecoveryTest::restoredIconAsksBeforeItsImagesAreLost()
     plant("left", PixelBuffer(32, 32, 0x0000FF), icon.toStdString(), 1);
     answers_ = {true};
     start();
-    dialogs_->yesNoAnswers = {false};
+    dialogs_->keepAnswers = {SaveAnswer::Cancel};
     form_->ActSaveExecute();
-    QCOMPARE(dialogs_->yesNoQuestions.value(0).left(23), QStringLiteral("このファイルには 2 個のイメージがあります。"));
+    QCOMPARE(dialogs_->keepQuestions.value(0).left(23), QStringLiteral("このファイルには 2 個のイメージがあります。"));
     QCOMPARE(readAll(icon), readAll(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico")));
 }
 

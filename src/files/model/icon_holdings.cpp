@@ -56,12 +56,13 @@ void noteChosenImage(std::span<const std::uint8_t> file, const IconDirectory& di
     const IconDirEntry& entry = directory.entries[holdings.chosen];
     if (entry.dataOffset > file.size() || entry.dataSize > file.size() - entry.dataOffset)
         return;
-    const DecodedIconImage image =
-        decodeIconImageData(file.subspan(entry.dataOffset, entry.dataSize), StoredPngs::Checked);
+    const DecodedIconImage image = decodeIconImageData(file.subspan(entry.dataOffset, entry.dataSize));
     holdings.chosenIsPng = !image.storedPng.empty();
     holdings.chosenBits = image.bits;
     if (!holdings.chosenIsPng && image.bits <= 8)
         holdings.chosenTable = decodeIconImage(file, entry).palette;
+    holdings.chosenSoftAlpha = std::any_of(image.image.pixels().begin(), image.image.pixels().end(),
+                                           [](Rgba p) { return p.a != 0 && p.a != 255; });
     holdings.chosenWidth = image.width;
     holdings.chosenHeight = image.height;
 }

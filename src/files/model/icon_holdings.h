@@ -39,6 +39,9 @@ struct IconHoldings {
     int chosenBits = 0;
     bool chosenIsPng = false;
     std::vector<Color> chosenTable;
+    // Whether it has pixels neither transparent nor opaque, which a drawing
+    // in its place cannot keep.
+    bool chosenSoftAlpha = false;
     // The file as it stood when it was read (set by whoever read it).
     FileStamp stamp;
 };

@@ -42,20 +42,42 @@ IconStorage chosenStorage(const IconHoldings& holdings)
                                     : IconStorage::Bgra32;
 }
 
-// The colour table the drawing is stored with at 4 or 8 bits.
+// The colour table the drawing is stored with at 4 or 8 bits: the image's
+// own, each colour of the drawing that is not in it taking the place of an
+// entry the drawing does not use or that repeats an earlier one (or a place
+// the table leaves free); when
+// they do not fit, the image's own table as it is.
 std::vector<Color> tableFor(const RgbaImage& drawing, const IconHoldings& holdings)
 {
     const std::size_t room = std::size_t(1) << holdings.chosenBits;
-    const std::vector<Color> own(holdings.chosenTable.begin(),
-                                 holdings.chosenTable.begin() + std::ptrdiff_t(std::min(room, holdings.chosenTable.size())));
+    std::vector<Color> table(holdings.chosenTable.begin(),
+                             holdings.chosenTable.begin() + std::ptrdiff_t(std::min(room, holdings.chosenTable.size())));
+    if (table.empty())
+        table.assign(kStandardColors.begin(), kStandardColors.begin() + std::ptrdiff_t(std::min(room, kStandardColors.size())));
     const std::vector<Color> used = storedColors(drawing);
-    const bool inOwn = std::all_of(used.begin(), used.end(),
-                                   [&](Color c) { return std::find(own.begin(), own.end(), c) != own.end(); });
-    if (inOwn && !own.empty())
-        return own;
-    if (used.size() <= room)
-        return used;
-    return own.empty() ? std::vector<Color>(kStandardColors.begin(), kStandardColors.end()) : own;
+    const auto isUsed = [&](Color c) { return std::binary_search(used.begin(), used.end(), c); };
+    std::vector<Color> missing;
+    for (Color c : used)
+        if (std::find(table.begin(), table.end(), c) == table.end())
+            missing.push_back(c);
+    const std::vector<Color> own = table;
+    // An entry is free when the drawing does not use its colour, or an
+    // earlier entry holds the same colour.
+    const auto taken = [&](std::size_t i) {
+        return isUsed(own[i]) && std::find(own.begin(), own.begin() + std::ptrdiff_t(i), own[i]) == own.begin() + std::ptrdiff_t(i);
+    };
+    std::size_t next = 0;
+    for (Color c : missing) {
+        while (next < table.size() && taken(next))
+            ++next;
+        if (next < table.size())
+            table[next++] = c;
+        else if (table.size() < room)
+            table.push_back(c);
+        else
+            return own;
+    }
+    return table;
 }
 
 } // namespace
@@ -115,7 +137,8 @@ std::string keepImagesQuestion(const IconHoldings& holdings, KeepImages keep, in
                "いいえ: 上書きして " + oneImage + "\r\nキャンセル: 保存しません。";
     return "このファイルには " + number(holdings.imageCount) + " 個のイメージがあります。" +
            sideText(holdings.chosenWidth, holdings.chosenHeight) + " の " + chosenText(holdings) +
-           "のイメージを書き換え、ほかの " + number(holdings.imageCount - 1) + " 個はそのまま残しますか?\r\n\r\n"
+           "のイメージを書き換え、ほかの " + number(holdings.imageCount - 1) + " 個はそのまま残しますか?" +
+           (holdings.chosenSoftAlpha ? "（このイメージの半透明の部分は不透明になります）" : "") + "\r\n\r\n"
            "いいえ: " + oneImage + "\r\nキャンセル: 保存しません。";
 }
 

@@ -51,9 +51,9 @@ std::string keepImagesQuestion(const IconHoldings& holdings, KeepImages keep, in
 std::string keepImagesRefusal(const IconHoldings& holdings, KeepImages keep);
 
 // The file with the drawing in the chosen image's place: at 4 and 8 bits with
-// the image's own colour table when every colour of the drawing is in it,
-// else with a table of the drawing's own colours when they fit, else with
-// each colour the nearest of the image's table; at 32 bits alpha 0 where
+// the image's own colour table, each colour of the drawing not in it taking
+// the place of an entry the drawing no longer uses (when there are not
+// enough, each pixel is the nearest colour of the table); at 32 bits alpha 0 where
 // the mask is set and 255 elsewhere; a PNG image encoded afresh. The
 // transparent colour is the drawing's top-left pixel's, as for every saved
 // icon. The other entries keep their fields and data. The file must be the
