@@ -11,6 +11,8 @@
 #include "document/document_commands.h"
 #include "editor/pixel_view.h"
 #include "files/codec/bmp_writer.h"
+#include "files/codec/file_error.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/icon_writer.h"
 #include "files/model/file_names.h"
 #include "platform/dialogs.h"
@@ -586,6 +588,17 @@ QString SoakTest::checkWindow() const
             return QStringLiteral("the saved document's file %1 cannot be read").arg(name);
         const QByteArray onDisk = file.readAll();
         std::vector<std::uint8_t> expected;
+        // Saved into an icon of several images, keeping the others: it
+        // still opens, as the drawing's size.
+        if (lowerCaseExtension(fileName) == ".ico" && onDisk.size() > 6 && std::uint8_t(onDisk[4]) + 256 * std::uint8_t(onDisk[5]) > 1) {
+            try {
+                const std::span bytes(reinterpret_cast<const std::uint8_t*>(onDisk.constData()), std::size_t(onDisk.size()));
+                if (readIconPicture(bytes).width() == image.width())
+                    return {};
+            } catch (const FileError&) {
+            }
+            return QStringLiteral("the icon saved with its other images, %1, does not open").arg(name);
+        }
         if (lowerCaseExtension(fileName) == ".bmp") {
             expected = writeBitmapFile(image);
         } else {
