@@ -159,9 +159,9 @@ if command -v icotool >/dev/null 2>&1; then
     "$(paired_cpu_ratio "$build_dir/pimoko" --pack @OUT@ "${four[@]}" -- icotool -c -o @OUT@ "${four[@]}")" \
     "$(paired_cpu_ratio "$build_dir/pimoko" --pack @OUT@ "${three[@]}" -- icotool -c -o @OUT@ "${three[@]}")"
   # Replacing an icon's 32 px image, the others kept, as the window's save
-  # does: the file is replaced, not synced, as by every verb.
+  # does: a file replaced is synced to the disk first, as every replaced file.
   cp "$work/packed.ico" "$work/replaced4.ico"
-  printf '%-60s %s\n' "pimoko --replace 32 px picture into a five-image icon" \
+  printf '%-60s %s\n' "pimoko --replace 32 px picture into a five-image icon (synced)" \
     "$(median_ms "$build_dir/pimoko" --replace "$work/replaced4.ico" "$work/icon32.png")"
 fi
 echo
