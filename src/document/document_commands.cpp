@@ -15,6 +15,10 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+#include <optional>
+
+#include <unistd.h>
+
 namespace pimoko {
 
 namespace {
@@ -239,24 +243,35 @@ QString DocumentCommands::programCursorFile() const
 QString DocumentCommands::saveProgramCursorFile(const PixelBuffer& picture, int hotSpotX, int hotSpotY)
 {
     const QString beside = programCursorFile();
-    try {
-        SaveCursorFile(beside, picture, hotSpotX, hotSpotY);
-        return beside;
-    } catch (const FileError& besideError) {
-        // An installed program's folder is not the user's to write. When the
-        // user's own folder fails too, the first failure is the one told.
-        const FileError told = besideError;
-        const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-        if (own.isEmpty() || !QDir().mkpath(own))
-            throw told;
-        const QString instead = QDir(own).filePath(QFileInfo(beside).fileName());
+    // An installed program's folder is not the user's to write, even where
+    // the system lets the user (root) write it: beside the program only
+    // where its folder is the user's own, or cannot be looked at.
+    const QFileInfo programFolder(QFileInfo(beside).absolutePath());
+    std::optional<FileError> told;
+    if (!programFolder.exists() || programFolder.ownerId() == ::geteuid()) {
         try {
-            SaveCursorFile(instead, picture, hotSpotX, hotSpotY);
-        } catch (const FileError&) {
-            throw told;
+            SaveCursorFile(beside, picture, hotSpotX, hotSpotY);
+            return beside;
+        } catch (const FileError& besideError) {
+            told = besideError;
         }
-        return instead;
     }
+    // When the user's own folder fails too, the first failure is the one told.
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (own.isEmpty() && told)
+        throw *told;
+    // With no folder of the user's at all, beside the program is all there is.
+    const QString instead = own.isEmpty() ? beside : QDir(own).filePath(QFileInfo(beside).fileName());
+    if (!own.isEmpty())
+        QDir().mkpath(own);  // a folder that cannot be made fails the write below
+    try {
+        SaveCursorFile(instead, picture, hotSpotX, hotSpotY);
+    } catch (const FileError&) {
+        if (told)
+            throw *told;
+        throw;
+    }
+    return instead;
 }
 
 QString DocumentCommands::previewFolder()

@@ -34,8 +34,7 @@ void floodFill(PixelBuffer& buffer, int x, int y, Color k)
         int right = seed.x;
         while (right + 1 < width && row[right + 1] == target)
             ++right;
-        for (int i = left; i <= right; ++i)
-            row[i] = fill;
+        buffer.fillRect(left, seed.y, right + 1, seed.y + 1, fill);
 
         for (const int ny : {seed.y - 1, seed.y + 1}) {
             if (ny < 0 || ny >= height)

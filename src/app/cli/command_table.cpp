@@ -192,7 +192,8 @@ constexpr Option kOptions[] = {
      .read = readScale,
      .refusal = "--scale takes a whole number from 1 to 16",
      .verbs = "--convert",
-     .help = "a .png output only: each pixel as an N x N block"},
+     .help = "a .png output only: each pixel as an N x N block",
+     .once = true},
     {.name = "--hotspot",
      .id = OptionId::Hotspot,
      .value = "X,Y",
@@ -201,7 +202,8 @@ constexpr Option kOptions[] = {
      .verbs = "--pack",
      .help = "a .cur output only: a cursor with its hot spot at X,Y\n"
              "(from the top-left pixel); without it a .cur is written\n"
-             "in icon layout, as the editor writes cursors"},
+             "in icon layout, as the editor writes cursors",
+     .once = true},
     {.name = "--force",
      .id = OptionId::Force,
      .verbs = "--unpack",

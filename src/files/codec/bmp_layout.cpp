@@ -174,6 +174,26 @@ HeaderFields readHeaderFields(const ByteReader& file)
     return fields;
 }
 
+// The header's bytes after the first 40, and the profile they point to;
+// a profile beyond the end of the file is not kept, and not refused.
+void keepHeaderTail(const ByteReader& file, Layout& layout)
+{
+    const std::uint32_t headerSize = std::uint32_t(layout.info.headerSize);
+    if (headerSize != kHeaderWithMasks && headerSize != kHeaderWithAlphaMask && headerSize != 108
+        && headerSize != kProfileHeaderSize)
+        return;
+    const std::uint64_t at = kFileHeaderSize;
+    layout.headerTail = file.slice(at + kInfoHeaderSize, headerSize - kInfoHeaderSize);
+    if (headerSize != kProfileHeaderSize)
+        return;
+    const std::uint32_t space = file.u32(at + kColorSpaceField);
+    const std::uint64_t offset = file.u32(at + kProfileOffsetField);
+    const std::uint64_t size = file.u32(at + kProfileSizeField);
+    if ((space == kProfileEmbedded || space == kProfileLinked) && at + offset <= file.size()
+        && size <= file.size() - (at + offset))
+        layout.colorProfile = file.slice(at + offset, size);
+}
+
 } // namespace
 
 Layout readBitmapLayout(std::span<const std::uint8_t> bytes)
@@ -217,6 +237,7 @@ Layout readBitmapLayout(std::span<const std::uint8_t> bytes)
         const std::uint64_t stride = bitmapRowStride(info.width, bits);
         file.slice(layout.pixelOffset, stride * std::uint64_t(info.height - 1) + rowBytes(info.width, bits));
     }
+    keepHeaderTail(file, layout);
     return layout;
 }
 
