@@ -48,6 +48,8 @@ private slots:
     void previewLeavesOtherFilesAlone_data();
     void previewLeavesOtherFilesAlone();
     void drawingSavedAsThePreviewIsKept();
+    void previewOfAnEarlierRunIsRecognised_data();
+    void previewOfAnEarlierRunIsRecognised();
     void saveOverIconThatHoldsMore_data();
     void saveOverIconThatHoldsMore();
     void failedSaveAsKeepsEarlierName();
@@ -402,8 +404,41 @@ void DocumentCommandsTest::previewLeavesOtherFilesAlone()
         else
             QCOMPARE(readAll(folder.filePath(name)), "the user's " + name.toUtf8());
     }
-    // The preview itself stays after a cancel and goes after a save.
+    // The preview itself stays after a cancel and goes after a save, and
+    // so does what the next run knows of it.
     QCOMPARE(QFile::exists(folder.filePath(proposed)), cancel);
+    QCOMPARE(QFile::exists(home_->path() + "/.local/state/pimoko/save-preview"), cancel);
+}
+
+void DocumentCommandsTest::previewOfAnEarlierRunIsRecognised_data()
+{
+    QTest::addColumn<bool>("savedOverSince");  // by the user, between the runs
+    QTest::addColumn<QString>("proposed");
+    QTest::newRow("written over in its place") << false << "_.bmp";
+    QTest::newRow("saved over by the user since: left alone") << true << "_2.bmp";
+}
+
+// A save-as cancelled in one run, then in the next.
+void DocumentCommandsTest::previewOfAnEarlierRunIsRecognised()
+{
+    QFETCH(bool, savedOverSince);
+    QFETCH(QString, proposed);
+    modify();
+    dialogs_->saveChoices.push_back(std::nullopt);
+    form_->ActSaveAsExecute();
+    QVERIFY(QFile::exists(previewFile()));
+    form_.reset();
+    if (savedOverSince)
+        writeAll(previewFile(), "the user's drawing");
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    dialogs_ = dialogs.get();
+    form_ = std::make_unique<TPimoForm1>(std::move(dialogs));
+    modify();
+    dialogs_->saveChoices.push_back(std::nullopt);
+    form_->ActSaveAsExecute();
+    QCOMPARE(dialogs_->saveRequests[0].presetFileName, DocumentCommands::previewFolder() + '/' + proposed);
+    if (savedOverSince)
+        QCOMPARE(readAll(previewFile()), QByteArray("the user's drawing"));
 }
 
 void DocumentCommandsTest::drawingSavedAsThePreviewIsKept()
