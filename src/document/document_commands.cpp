@@ -122,10 +122,16 @@ DocumentCommands::IconSave DocumentCommands::askBeforeIconSave(const QString& fi
     const int width = canvas_.ImageWidth();
     const int height = canvas_.ImageHeight();
     KeepImages keep = keepImages(holdings, width, height);
-    if (keep == KeepImages::Possible && !stillAsOpened(openedFileName_, holdings.stamp))
+    std::string unreadable;
+    try {
+        if (keep == KeepImages::Possible && !stillAsOpened(openedFileName_, holdings.stamp))
+            keep = KeepImages::ChangedOnDisk;
+    } catch (const FileError& error) {
         keep = KeepImages::ChangedOnDisk;
+        unreadable = error.what();
+    }
     if (keep == KeepImages::Possible || keep == KeepImages::ChangedOnDisk) {
-        const QString question = fromUtf8(keepImagesQuestion(holdings, keep, width, height));
+        const QString question = fromUtf8(keepImagesQuestion(holdings, keep, canvas_.Im2(), unreadable));
         switch (dialogs_.askKeepOtherImages(window_, question, keep == KeepImages::Possible)) {
         case SaveAnswer::Yes:
             return keep == KeepImages::Possible ? IconSave::KeepOthers : IconSave::Cancel;
@@ -157,10 +163,13 @@ void DocumentCommands::writeKeepingOtherImages(const QString& fileName)
 {
     // The other images are copied from the file as it is now, once it is
     // known to be the file that was opened, as it was.
-    const std::optional<std::vector<std::uint8_t>> file = stillAsOpened(openedFileName_, openedBeyondSave_->stamp);
-    if (!file)
-        throw FileError("ファイル \"" + fileName.toStdString() + "\" は開いた後に変更されたため、保存しませんでした");
-    writeBytes(fileName, iconFileWithDrawing(*file, *openedBeyondSave_, canvas_.Im2()));
+    const std::vector<std::uint8_t> merged = readingWithinMemory(openedFileName_, [&] {
+        const std::optional<std::vector<std::uint8_t>> file = stillAsOpened(openedFileName_, openedBeyondSave_->stamp);
+        if (!file)
+            throw FileError("ファイル \"" + fileName.toStdString() + "\" は開いた後に変更されたため、保存しませんでした");
+        return iconFileWithDrawing(*file, *openedBeyondSave_, canvas_.Im2());
+    });
+    writeBytes(fileName, merged);
 }
 
 void DocumentCommands::ActSaveAsExecute()

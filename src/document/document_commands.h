@@ -41,6 +41,8 @@ public:
     // The document now comes from this file; beyondSave says what saving
     // over it would lose (nothing for the editor's own kind and bitmaps).
     void noteOpenedFile(const QString& fileName, std::optional<IconHoldings> beyondSave);
+    // The document comes from no file: a new image or a new cursor.
+    void forgetOpenedFile() { noteOpenedFile({}, std::nullopt); }
     // A drawing brought back from its recovery copy becomes the document,
     // named as it was, its changes still to save; the save command then asks
     // before it writes over an icon file holding more, as after an open.

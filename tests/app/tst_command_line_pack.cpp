@@ -107,6 +107,26 @@ void CommandLinePackTest::initTestCase()
     for (int k = 0; k < 4; ++k)
         unzipped[idat + 4 + length + std::size_t(k)] = std::uint8_t(crc >> (24 - 8 * k));
     writeBytes(path("unzipped256.png"), unzipped);
+    // And with bytes after the end of its compressed stream, in its last
+    // image data chunk: libpng reads its pixels all the same.
+    Bytes trailing = readFileBytes(path("any256.png"));
+    const std::size_t last = std::size_t(std::find_end(trailing.begin(), trailing.end(), "IDAT", "IDAT" + 4) - trailing.begin());
+    const std::size_t lastLength = std::size_t(trailing[last - 4]) << 24 | std::size_t(trailing[last - 3]) << 16
+        | std::size_t(trailing[last - 2]) << 8 | trailing[last - 1];
+    trailing.insert(trailing.begin() + std::ptrdiff_t(last + 4 + lastLength), {'j', 'u', 'n', 'k'});
+    const uLong lastCrc = crc32(0, trailing.data() + last, uInt(8 + lastLength));
+    for (int k = 0; k < 4; ++k) {
+        trailing[last - 4 + std::size_t(k)] = std::uint8_t((lastLength + 4) >> (24 - 8 * k));
+        trailing[last + 8 + lastLength + std::size_t(k)] = std::uint8_t(lastCrc >> (24 - 8 * k));
+    }
+    writeBytes(path("trailing256.png"), trailing);
+    // An icon of as many images as --pack puts in one.
+    QStringList many{"--pack", path("many.ico")};
+    for (int side = 1; side <= 64; ++side) {
+        many << path(QStringLiteral("line%1.png").arg(side));
+        QVERIFY(QImage(side, 1, QImage::Format_ARGB32).save(many.back()));
+    }
+    QCOMPARE(runTool(many).status, 0);
     QVERIFY(QImage(path("soft32.png")).mirrored().save(path("other32.png")));
     QVERIFY(save("std32.bmp", 32, 32, QImage::Format_RGB32, standard));
     QVERIFY(save("odd.bmp", 20, 13, QImage::Format_RGB32, {0xFF102030, Qt::white, 0xFF00C000, 0xFF808000}));
@@ -201,6 +221,7 @@ void CommandLinePackTest::replaceKeepsTheOtherImages_data()
     QTest::newRow("new size joins") << path("deep48.png") << 3;
     QTest::newRow("same size, other depth joins") << path("std32.bmp") << 3;
     QTest::newRow("PNG image of 256") << path("any256.png") << 2;
+    QTest::newRow("PNG of 256 with bytes after its data") << path("trailing256.png") << 2;
 }
 
 void CommandLinePackTest::replaceKeepsTheOtherImages()
@@ -225,9 +246,9 @@ void CommandLinePackTest::replaceKeepsTheOtherImages()
         QVERIFY(i == std::size_t(at) ? images[i] == expectedPicture(picture) : images[i] == earlier[i]);
         if (i != std::size_t(at))
             QVERIFY(now[i] == kept[i]);
-        // A PNG of 256 pixels that shows as read goes in as it is.
+        // A PNG of 256 pixels that shows as read goes in as it is, any other is encoded afresh.
         else if (picture.endsWith(u"256.png"))
-            QVERIFY(now[i] == readFileBytes(picture));
+            QCOMPARE(now[i] == readFileBytes(picture), picture.endsWith(u"any256.png"));
     }
 }
 
@@ -300,6 +321,8 @@ void CommandLinePackTest::refusalsWriteNothing_data()
                                                << "pimoko: " + path("damaged.ico") + ": アイコンイメージが不正です\n";
     QTest::newRow("replace in no icon") << QStringList{"--replace", path("out/none.ico"), png16} << 1
                                         << "ファイルまたはフォルダが見つかりません";
+    QTest::newRow("replace adding one image too many") << QStringList{"--replace", path("many.ico"), png16} << 1
+                                                       << "一つのアイコンに入れられる画像は 64 枚までです（65 枚になります）";
     QTest::newRow("replace in a PNG") << QStringList{"--replace", path("out/x.png"), png16} << 2
                                       << "the icon file's name must end in .ico";
     QTest::newRow("list of no PNG") << QStringList{"--list", path("odd.png")} << 1

@@ -2,6 +2,7 @@
 // with scripted dialogs; what is written is judged by icotool and Qt's ico
 // reader, and the kept images by their bytes.
 #include "app/pimo_form.h"
+#include "document/document_commands.h"
 #include "support/icotool.h"
 #include "support/private_home.h"
 #include "support/scripted_dialogs.h"
@@ -34,7 +35,12 @@ private slots:
     void otherAnswers();
     void noKeepingWhenItWouldLosePixels_data();
     void noKeepingWhenItWouldLosePixels();
+    void fileChangedSinceOpened_data();
     void fileChangedSinceOpened();
+    void colourWithoutPlaceInTable();
+    void tooLargeToKeep();
+    void newDrawingIsNotMerged_data();
+    void newDrawingIsNotMerged();
 
 private:
     QString path(const QString& name) const { return home_->path() + QLatin1Char('/') + name; }
@@ -77,6 +83,10 @@ void IconImagesKeptTest::initTestCase()
     for (int i = 0; i < 32 * 32; ++i)
         pastel.setPixelColor(i % 32, i / 32, QColor::fromHsv((i % 5) * 60, 60, 240));
     QVERIFY(pastel.save(pictures_.filePath("pastel.png")));
+    // And 16 of them, every place of a 4-bit colour table taken.
+    for (int i = 0; i < 32 * 32; ++i)
+        pastel.setPixelColor(i % 32, i / 32, QColor::fromHsv((i % 16) * 22, 60, 240));
+    QVERIFY(pastel.save(pictures_.filePath("pastel16.png")));
 }
 
 void IconImagesKeptTest::init()
@@ -215,19 +225,91 @@ void IconImagesKeptTest::noKeepingWhenItWouldLosePixels()
     QVERIFY(readFileBytes(file) == before);
 }
 
+void IconImagesKeptTest::fileChangedSinceOpened_data()
+{
+    QTest::addColumn<bool>("removed");
+    QTest::addColumn<QString>("why");  // the question's start; %1 the file
+    QTest::newRow("written again") << false << QStringLiteral("このファイルは開いた後に変更されたため");
+    QTest::newRow("removed") << true << QStringLiteral("ファイル \"%1\". ファイルまたはフォルダが見つかりません は開けません");
+}
+
 void IconImagesKeptTest::fileChangedSinceOpened()
 {
+    QFETCH(bool, removed);
+    QFETCH(QString, why);
     const QString p = pictures_.path() + QLatin1Char('/');
     const QString file = icon("moved.ico", {"-b", "4", p + "p16.png", "-b", "4", p + "p32.png"});
     openAndDraw(file);
     // Its bytes the same, its times not: another program wrote it.
     const utimbuf times{1000000000, 1000000000};
     QCOMPARE(::utime(QFile::encodeName(file).constData(), &times), 0);
+    if (removed)
+        QVERIFY(QFile::remove(file));
     const Bytes before = readFileBytes(file);
     dialogs_->keepAnswers.push_back(SaveAnswer::Cancel);
     form_->ActSaveExecute();
     QCOMPARE(dialogs_->keepOffered, QList<bool>{false});
-    QVERIFY(dialogs_->keepQuestions.at(0).startsWith(QStringLiteral("このファイルは開いた後に変更されたため")));
+    QVERIFY2(dialogs_->keepQuestions.at(0).startsWith(QString(why).replace(QStringLiteral("%1"), file)), qPrintable(dialogs_->keepQuestions.at(0)));
+    QVERIFY(readFileBytes(file) == before);
+}
+
+void IconImagesKeptTest::colourWithoutPlaceInTable()
+{
+    const QString file = icon("full.ico", {"-b", "4", pictures_.filePath("p16.png"), "-b", "4", pictures_.filePath("pastel16.png")});
+    openAndDraw(file);
+    dialogs_->keepAnswers.push_back(SaveAnswer::Cancel);
+    form_->ActSaveExecute();
+    QVERIFY2(dialogs_->keepQuestions.at(0).contains(QStringLiteral("残しますか?（このイメージの色表に入らない色は近い色になります）")),
+             qPrintable(dialogs_->keepQuestions.at(0)));
+}
+
+void IconImagesKeptTest::tooLargeToKeep()
+{
+    // A 32 x 32 image, and two more entries sharing one block of 3 MiB:
+    // written out, each would hold its own copy.
+    const Bytes image = iconEntryData(readFileBytes(icon("one.ico", {"-b", "8", pictures_.filePath("p32.png")}))).at(0);
+    Bytes file{0, 0, 1, 0, 3, 0, 32, 32, 0, 0, 1, 0, 8, 0};
+    put32(file, std::uint32_t(image.size()));
+    put32(file, 54);
+    for (int i = 0; i < 2; ++i) {
+        file.insert(file.end(), {16, 16, 0, 0, 1, 0, 4, 0});
+        put32(file, 3u << 20);
+        put32(file, std::uint32_t(54 + image.size()));
+    }
+    file.insert(file.end(), image.begin(), image.end());
+    file.resize(file.size() + (3u << 20));
+    writeBytes(path("shared.ico"), file);
+    openAndDraw(path("shared.ico"));
+    dialogs_->keepAnswers.push_back(SaveAnswer::Yes);
+    form_->ActSaveExecute();
+    QCOMPARE(dialogs_->errors, QList<QString>{QStringLiteral("ファイルが大きすぎます")});
+    QVERIFY(readFileBytes(path("shared.ico")) == file);
+}
+
+void IconImagesKeptTest::newDrawingIsNotMerged_data()
+{
+    QTest::addColumn<bool>("cursor");
+    QTest::newRow("new image") << false;
+    QTest::newRow("cursor creation") << true;
+}
+
+void IconImagesKeptTest::newDrawingIsNotMerged()
+{
+    QFETCH(bool, cursor);
+    const QString file = icon("app.ico", {"-b", "4", pictures_.filePath("p16.png"), "-b", "8", pictures_.filePath("p32.png")});
+    const Bytes before = readFileBytes(file);
+    openAndDraw(file);
+    dialogs_->saveAnswers.push_back(SaveAnswer::No);
+    form_->documentCommands()->setProgramFilePath(path("pimoko"));
+    cursor ? form_->ActMakeCursorExecute() : form_->ActNewExecute();
+    // A drawing of its own, onto the file it does not come from: only the
+    // replace question.
+    dialogs_->yesNoAnswers.push_back(false);
+    dialogs_->saveChoices.push_back(SaveChoice{file, SaveKind::Icon});
+    form_->ActSaveAsExecute();
+    QVERIFY(dialogs_->keepQuestions.isEmpty());
+    QCOMPARE(dialogs_->yesNoQuestions.size(), 1);
+    QVERIFY(dialogs_->yesNoQuestions.at(0).contains(QStringLiteral("は既に存在します。置き換えますか?")));
     QVERIFY(readFileBytes(file) == before);
 }
 

@@ -50,6 +50,9 @@ qulonglong envNumber(const char* name, qulonglong fallback)
 }
 
 // The Dialogs seam answering every question at random.
+// The last question asked before keeping an icon's other images.
+QString lastKeepQuestion;
+
 class RandomDialogs : public Dialogs {
 public:
     RandomDialogs(std::mt19937& random, QStringList openable, QString saveFolder, std::function<void(QString)> opening)
@@ -72,8 +75,9 @@ public:
     }
     bool askYesNo(QWidget*, const QString&) override { return pick(2) == 0; }
     std::optional<bool> askYesNoDefaultYes(QWidget*, const QString&) override { return pick(2) == 0; }
-    SaveAnswer askKeepOtherImages(QWidget*, const QString&, bool offered) override
+    SaveAnswer askKeepOtherImages(QWidget*, const QString& question, bool offered) override
     {
+        lastKeepQuestion = question;
         const std::array answers{SaveAnswer::Yes, SaveAnswer::No, SaveAnswer::Cancel};
         return offered ? answers[pick(3)] : answers[1 + pick(2)];
     }
@@ -588,16 +592,24 @@ QString SoakTest::checkWindow() const
             return QStringLiteral("the saved document's file %1 cannot be read").arg(name);
         const QByteArray onDisk = file.readAll();
         std::vector<std::uint8_t> expected;
-        // Saved into an icon of several images, keeping the others: it
-        // still opens, as the drawing's size.
+        // Saved into an icon of several images, keeping the others: it opens
+        // as drawn, white where the transparent colour is; other colours
+        // may have become near ones only when the question said so.
         if (lowerCaseExtension(fileName) == ".ico" && onDisk.size() > 6 && std::uint8_t(onDisk[4]) + 256 * std::uint8_t(onDisk[5]) > 1) {
+            const bool nearColours = lastKeepQuestion.contains(QStringLiteral("近い色"));
             try {
                 const std::span bytes(reinterpret_cast<const std::uint8_t*>(onDisk.constData()), std::size_t(onDisk.size()));
-                if (readIconPicture(bytes).width() == image.width())
+                const PixelBuffer opened = readIconPicture(bytes);
+                bool same = opened.width() == image.width() && opened.height() == image.height();
+                for (int y = 0; same && y < image.height(); ++y)
+                    for (int x = 0; same && x < image.width(); ++x)
+                        same = image.pixel(x, y) == transparentColorOf(image) ? opened.pixel(x, y) == kWhite
+                                                                            : nearColours || opened.pixel(x, y) == image.pixel(x, y);
+                if (same)
                     return {};
             } catch (const FileError&) {
             }
-            return QStringLiteral("the icon saved with its other images, %1, does not open").arg(name);
+            return QStringLiteral("the icon saved with its other images, %1, does not open as drawn").arg(name);
         }
         if (lowerCaseExtension(fileName) == ".bmp") {
             expected = writeBitmapFile(image);

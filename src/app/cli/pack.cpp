@@ -50,7 +50,10 @@ RgbaImage readPackInput(const std::string& path, std::vector<std::uint8_t>& pngB
         // pixels need not be decoded.
         if (const std::optional<PngSize> size = sizeOfLargestSide(pngBytes))
             return RgbaImage(size->width, size->height);
-        return readPngFile(pngBytes, kMaxPackedSide);
+        // Otherwise its pixels are what goes in, encoded afresh.
+        RgbaImage picture = readPngFile(pngBytes, kMaxPackedSide);
+        pngBytes.clear();
+        return picture;
     }
     return rgbaImageWithTransparentCorner(
         openPicture(path, "--pack reads .bmp, .ico, .cur, .exe and .png files").picture);

@@ -229,6 +229,9 @@ std::vector<std::uint8_t> iconFileWithImage(std::span<const std::uint8_t> file, 
     const auto same = std::find_if(held.begin(), held.end(), [&](const DecodedIconImage& h) {
         return h.width == image.width() && h.height == image.height() && h.bits == storageBits(storage);
     });
+    if (same == held.end() && stored.size() >= std::size_t(kMaxPackedImages))
+        refuse("一つのアイコンに入れられる画像は " + number(kMaxPackedImages) + " 枚までです（" + number(long(stored.size()) + 1)
+               + " 枚になります）");
     if (same == held.end())
         stored.push_back(std::move(entry));
     else

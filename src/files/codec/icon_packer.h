@@ -75,8 +75,8 @@ std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images,
 // image keeps its directory entry and its data byte for byte; the data
 // follow the directory in its order. Refused with FileError: a file that is
 // not an icon or holds an image that cannot be read (kInvalidIconText or
-// the icon readers' own refusals), an image packIconFile refuses, and a
-// result larger than kMaxIconFileSize.
+// the icon readers' own refusals), an image packIconFile refuses, one more
+// image than kMaxPackedImages, and a result larger than kMaxIconFileSize.
 std::vector<std::uint8_t> iconFileWithImage(std::span<const std::uint8_t> file, const RgbaImage& image,
                                             std::span<const std::uint8_t> sourcePng = {});
 

@@ -3,6 +3,7 @@
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file_writer.h"
 #include "files/codec/icon_packer.h"
+#include "files/codec/system_reason.h"
 #include "raster/rgba_image.h"
 #include "raster/standard_colors.h"
 
@@ -45,9 +46,14 @@ IconStorage chosenStorage(const IconHoldings& holdings)
 // The colour table the drawing is stored with at 4 or 8 bits: the image's
 // own, each colour of the drawing that is not in it taking the place of an
 // entry the drawing does not use or that repeats an earlier one (or a place
-// the table leaves free); when
-// they do not fit, the image's own table as it is.
-std::vector<Color> tableFor(const RgbaImage& drawing, const IconHoldings& holdings)
+// the table leaves free); when they do not fit, the image's own table as it
+// is, and `fits` false.
+struct StoredTable {
+    std::vector<Color> colors;
+    bool fits = true;
+};
+
+StoredTable tableFor(const RgbaImage& drawing, const IconHoldings& holdings)
 {
     const std::size_t room = std::size_t(1) << holdings.chosenBits;
     std::vector<Color> table(holdings.chosenTable.begin(),
@@ -75,9 +81,20 @@ std::vector<Color> tableFor(const RgbaImage& drawing, const IconHoldings& holdin
         else if (table.size() < room)
             table.push_back(c);
         else
-            return own;
+            return {own, false};
     }
-    return table;
+    return {table, true};
+}
+
+bool isIndexed(IconStorage storage)
+{
+    return storage == IconStorage::Indexed4 || storage == IconStorage::Indexed8;
+}
+
+// Whether every colour of the drawing finds a place in the chosen image's table.
+bool drawingFitsTable(const IconHoldings& holdings, const PixelBuffer& drawing)
+{
+    return !isIndexed(chosenStorage(holdings)) || tableFor(rgbaImageWithTransparentCorner(drawing), holdings).fits;
 }
 
 } // namespace
@@ -117,28 +134,28 @@ KeepImages keepImages(const IconHoldings& holdings, int drawingWidth, int drawin
 
 std::optional<std::vector<std::uint8_t>> stillAsOpened(const std::string& path, const FileStamp& stamp)
 {
-    try {
-        return readingWithinMemory(path, [&]() -> std::optional<std::vector<std::uint8_t>> {
-            const ReadableFile file(path);
-            if (file.stamp() != stamp)
-                return std::nullopt;
-            return file.readAll(WholeFile::IconLayout);
-        });
-    } catch (const FileError&) {
-        return std::nullopt;
-    }
+    return readingWithinMemory(path, [&]() -> std::optional<std::vector<std::uint8_t>> {
+        const ReadableFile file(path);
+        if (file.stamp() != stamp)
+            return std::nullopt;
+        return file.readAll(WholeFile::IconLayout);
+    });
 }
 
-std::string keepImagesQuestion(const IconHoldings& holdings, KeepImages keep, int savedWidth, int savedHeight)
+
+std::string keepImagesQuestion(const IconHoldings& holdings, KeepImages keep, const PixelBuffer& drawing,
+                               const std::string& unreadable)
 {
-    const std::string oneImage = sideText(savedWidth, savedHeight) + " の 16 色のイメージ 1 個だけにします。";
+    const std::string oneImage = sideText(drawing.width(), drawing.height()) + " の 16 色のイメージ 1 個だけにします。";
+    const std::string why = unreadable.empty() ? "このファイルは開いた後に変更されたため、" : unreadable + "。\r\n";
     if (keep == KeepImages::ChangedOnDisk)
-        return "このファイルは開いた後に変更されたため、ほかのイメージを残して保存することはできません。\r\n\r\n"
+        return why + "ほかのイメージを残して保存することはできません。\r\n\r\n"
                "いいえ: 上書きして " + oneImage + "\r\nキャンセル: 保存しません。";
     return "このファイルには " + number(holdings.imageCount) + " 個のイメージがあります。" +
            sideText(holdings.chosenWidth, holdings.chosenHeight) + " の " + chosenText(holdings) +
            "のイメージを書き換え、ほかの " + number(holdings.imageCount - 1) + " 個はそのまま残しますか?" +
-           (holdings.chosenSoftAlpha ? "（このイメージの半透明の部分は不透明になります）" : "") + "\r\n\r\n"
+           (holdings.chosenSoftAlpha ? "（このイメージの半透明の部分は不透明になります）" : "") +
+           (drawingFitsTable(holdings, drawing) ? "" : "（このイメージの色表に入らない色は近い色になります）") + "\r\n\r\n"
            "いいえ: " + oneImage + "\r\nキャンセル: 保存しません。";
 }
 
@@ -169,18 +186,20 @@ std::vector<std::uint8_t> iconFileWithDrawing(std::span<const std::uint8_t> file
     const IconDirectory directory = readIconDirectory(file);
     if (holdings.chosen >= directory.entries.size())
         throw FileError(kInvalidIconText);
-    std::vector<IconFileImage> images = storedIconImages(file, directory);
     const RgbaImage picture = rgbaImageWithTransparentCorner(drawing);
     const IconStorage storage = chosenStorage(holdings);
-    const std::vector<Color> table =
-        storage == IconStorage::Indexed4 || storage == IconStorage::Indexed8 ? tableFor(picture, holdings)
-                                                                             : std::vector<Color>();
-    images[holdings.chosen].data = iconImageData(picture, storage, table);
-    std::uint64_t size = kIconFileHeaderSize;
-    for (const IconFileImage& image : images)
-        size += kIconDirEntrySize + image.data.size();
+    std::vector<std::uint8_t> data =
+        iconImageData(picture, storage, isIndexed(storage) ? tableFor(picture, holdings).colors : std::vector<Color>());
+    // Sized before anything is copied: entries may share one block of data,
+    // and each is written out on its own.
+    std::uint64_t size = kIconFileHeaderSize + kIconDirEntrySize * std::uint64_t(directory.entries.size()) + data.size();
+    for (std::size_t i = 0; i < directory.entries.size(); ++i)
+        if (i != holdings.chosen)
+            size += directory.entries[i].dataSize;
     if (size > kMaxIconFileSize)
-        throw FileError(kInvalidIconText);
+        throw FileError(fileProblemText(FileProblem::TooLarge));
+    std::vector<IconFileImage> images = storedIconImages(file, directory);
+    images[holdings.chosen].data = std::move(data);
     return writeIconFile(kIconFileType, images);
 }
 

@@ -38,16 +38,21 @@ enum class KeepImages {
 KeepImages keepImages(const IconHoldings& holdings, int drawingWidth, int drawingHeight);
 
 // The bytes of the file at path when it is still the file that was opened,
-// as it was (the same stamp); nothing when it is not, or cannot be read.
+// as it was (the same stamp); nothing when it is not. A file that cannot be
+// read is refused with FileError, as any read.
 std::optional<std::vector<std::uint8_t>> stillAsOpened(const std::string& path, const FileStamp& stamp);
 
 // The question before such a save, in the 確認 box: with はい offered
 // (Possible), "このファイルには 4 個のイメージがあります。32 × 32 の 256 色の
 // イメージを書き換え、ほかの 3 個はそのまま残しますか?" and what いいえ and
-// キャンセル do; for ChangedOnDisk why はい is not offered. Any other answer
+// キャンセル do, and when a colour of the drawing finds no place in the
+// image's colour table, that it becomes a near one; for ChangedOnDisk why
+// はい is not offered: the file changed, or the reason it cannot be read
+// (unreadable, non-empty). Any other answer
 // of keepImages asks overwriteLossQuestion's question with the reason
 // before it (keepImagesRefusal).
-std::string keepImagesQuestion(const IconHoldings& holdings, KeepImages keep, int savedWidth, int savedHeight);
+std::string keepImagesQuestion(const IconHoldings& holdings, KeepImages keep, const PixelBuffer& drawing,
+                               const std::string& unreadable = {});
 std::string keepImagesRefusal(const IconHoldings& holdings, KeepImages keep);
 
 // The file with the drawing in the chosen image's place: at 4 and 8 bits with
@@ -57,9 +62,9 @@ std::string keepImagesRefusal(const IconHoldings& holdings, KeepImages keep);
 // the mask is set and 255 elsewhere; a PNG image encoded afresh. The
 // transparent colour is the drawing's top-left pixel's, as for every saved
 // icon. The other entries keep their fields and data. The file must be the
-// one the holdings were read from; a drawing keepImages does not accept, and
-// a file that has become unreadable or too large, are refused with
-// FileError.
+// one the holdings were read from; a drawing keepImages does not accept and
+// a file that has become unreadable are refused with FileError, and so is a
+// result above kMaxIconFileSize, as too large, before any data are copied.
 std::vector<std::uint8_t> iconFileWithDrawing(std::span<const std::uint8_t> file, const IconHoldings& holdings,
                                               const PixelBuffer& drawing);
 
