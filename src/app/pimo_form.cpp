@@ -58,6 +58,7 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
     });
     files_ = new DocumentCommands(canvas_, *dialogs_, this);
     recovery_ = new RecoveryKeeper(canvas_, *files_, *dialogs_, this);
+    connect(recovery_, &RecoveryKeeper::cannotKeepCopies, this, &TPimoForm1::ApplicationEvents1Hint);
     canvas_.documentChanged = [this](Document::Change change) { documentChanged(change); };
     for (QAbstractButton* button : ui_.toolGroup->buttons())
         connect(button, &QAbstractButton::clicked, this, &TPimoForm1::Ellipse1Click);

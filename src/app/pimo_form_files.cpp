@@ -94,6 +94,7 @@ void TPimoForm1::ActMakeCursorExecute()
     colorPanel_->setColors(PenColors{kBlack, kWhite});
     canvas_.settings.maskPanelVisible = true;
     canvas_.ResetCanvas(blank.width(), blank.height(), kBlack, blank.pixel(0, 0));
+    files_->forgetOpenedFile();
 }
 
 void TPimoForm1::dragEnterEvent(QDragEnterEvent* event)
@@ -129,6 +130,7 @@ void TPimoForm1::startNewImage()
 {
     canvas_.settings.maskPanelVisible = true;
     canvas_.document().startNew(PixelBuffer(StartValues::ImageSide, StartValues::ImageSide, StartValues::ImageColor));
+    files_->forgetOpenedFile();
 }
 
 void TPimoForm1::ActSaveExecute()

@@ -5,12 +5,29 @@
 #include "files/model/recovery_copy.h"
 #include "platform/dialogs.h"
 
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <ctime>
 #include <memory>
 
+#include <unistd.h>
+
 namespace pimoko {
+
+namespace {
+
+// No revision: the next release asks for the write held back.
+constexpr std::uint64_t kWriteWanted = ~std::uint64_t(0);
+
+std::string currentFolder()
+{
+    char folder[4096];
+    return ::getcwd(folder, sizeof folder) ? std::string(folder) : std::string();
+}
+
+} // namespace
 
 RecoveryKeeper::RecoveryKeeper(Canvas& canvas, DocumentCommands& files, Dialogs& dialogs, QWidget* window,
                                std::string folder)
@@ -20,6 +37,7 @@ RecoveryKeeper::RecoveryKeeper(Canvas& canvas, DocumentCommands& files, Dialogs&
     , dialogs_(dialogs)
     , window_(window)
     , folder_(std::move(folder))
+    , workingFolder_(currentFolder())
 {
     writeTimer_.setSingleShot(true);
     writeTimer_.setInterval(kWriteDelayMs);
@@ -27,10 +45,19 @@ RecoveryKeeper::RecoveryKeeper(Canvas& canvas, DocumentCommands& files, Dialogs&
     syncTimer_.setSingleShot(true);
     syncTimer_.setInterval(kSyncDelayMs);
     connect(&syncTimer_, &QTimer::timeout, this, [this] { onDisk([this] { folder_.syncCopy(); }); });
+    retryTimer_.setSingleShot(true);
+    retryTimer_.setInterval(kRetryDelayMs);
+    connect(&retryTimer_, &QTimer::timeout, this, [this] {
+        if (canvas_.document().ImageModified)
+            writeCopy();
+    });
     // One thread: the work is done in the order it is asked for.
     disk_.setMaxThreadCount(1);
+    // Releases anywhere in the program end the drags the view never saw end.
+    qApp->installEventFilter(this);
 }
 
+// Qt forgets the event filter of an object that is gone.
 RecoveryKeeper::~RecoveryKeeper()
 {
     disk_.waitForDone();
@@ -39,6 +66,22 @@ RecoveryKeeper::~RecoveryKeeper()
 void RecoveryKeeper::onDisk(std::function<void()> work)
 {
     disk_.start(std::move(work));
+}
+
+bool RecoveryKeeper::eventFilter(QObject* watched, QEvent* event)
+{
+    // After the release has reached the view, which may finish a stroke.
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+        QMetaObject::invokeMethod(this, &RecoveryKeeper::mouseReleased, Qt::QueuedConnection);
+    return QObject::eventFilter(watched, event);
+}
+
+void RecoveryKeeper::mouseReleased()
+{
+    strokeUnderWay_ = false;
+    if (canvas_.document().ImageModified && canvas_.document().revision() != askedRevision_
+        && !writeTimer_.isActive())
+        writeTimer_.start();
 }
 
 void RecoveryKeeper::documentChanged(Document::Change change)
@@ -52,46 +95,84 @@ void RecoveryKeeper::documentChanged(Document::Change change)
             writeTimer_.start();
         return;
     }
+    askedRevision_ = canvas_.document().revision();
     writeTimer_.stop();
+    retryTimer_.stop();
     // Nothing was ever written, and the disk's thread is not started.
     if (folder_.copyPath().empty())
         return;
-    {
-        const std::lock_guard lock(pendingMutex_);
-        pending_.reset();
-    }
-    onDisk([this] { folder_.removeCopy(); });
+    // Writes asked before this are not wanted any more, nor is the copy a
+    // restored drawing came from.
+    ++newestWrite_;
+    onDisk([this] {
+        folder_.removeCopy();
+        discardRestoredFrom();
+    });
 }
 
 std::vector<std::uint8_t> RecoveryKeeper::copyBytes() const
 {
     const Document& document = canvas_.document();
-    return recoveryCopyBytes(document.image(), document.CurrentFileName(), std::time(nullptr));
+    return recoveryCopyBytes(document.image(), absoluteFileName(document.CurrentFileName(), workingFolder_),
+                             std::time(nullptr));
 }
 
 void RecoveryKeeper::writeCopy()
 {
-    if (strokeUnderWay_ || !folder_.takeLock())
+    // The release asks again: a drag under way is not written.
+    if (strokeUnderWay_ || QGuiApplication::mouseButtons() != Qt::NoButton) {
+        askedRevision_ = kWriteWanted;
         return;
-    bool waiting = false;
-    {
-        const std::lock_guard lock(pendingMutex_);
-        waiting = pending_.has_value();
-        pending_ = copyBytes();
     }
-    if (!waiting) {
-        onDisk([this] {
-            std::optional<std::vector<std::uint8_t>> bytes;
-            {
-                const std::lock_guard lock(pendingMutex_);
-                bytes.swap(pending_);
-            }
-            if (bytes)
-                folder_.writeCopy(*bytes);
-        });
+    askedRevision_ = canvas_.document().revision();
+    if (!folder_.takeLock()) {
+        writeDone(newestWrite_, false);
+        return;
     }
+    askWrite(copyBytes());
     if (!syncTimer_.isActive())
         syncTimer_.start();
+}
+
+void RecoveryKeeper::askWrite(std::vector<std::uint8_t> bytes)
+{
+    const std::uint64_t sequence = ++newestWrite_;
+    onDisk([this, sequence, bytes = std::move(bytes)] {
+        // A newer write is queued behind this one.
+        if (sequence != newestWrite_)
+            return;
+        const bool written = folder_.writeCopy(bytes);
+        // The copy a drawing was restored from goes once the drawing has
+        // its own.
+        if (written)
+            discardRestoredFrom();
+        QMetaObject::invokeMethod(this, [this, sequence, written] { writeDone(sequence, written); });
+    });
+}
+
+void RecoveryKeeper::discardRestoredFrom()
+{
+    if (restoredFrom_)
+        RecoveryFolder::discard(std::move(*restoredFrom_));
+    restoredFrom_.reset();
+}
+
+void RecoveryKeeper::writeDone(std::uint64_t sequence, bool written)
+{
+    if (written)
+        return;
+    tellNoCopies();
+    if (sequence == newestWrite_ && canvas_.document().ImageModified)
+        retryTimer_.start();
+}
+
+void RecoveryKeeper::tellNoCopies()
+{
+    if (toldNoCopies_)
+        return;
+    toldNoCopies_ = true;
+    emit cannotKeepCopies(QString::fromUtf8(kNoCopiesText) + QStringLiteral(" (")
+                          + QString::fromStdString(folder_.folder()) + QLatin1Char(')'));
 }
 
 void RecoveryKeeper::offerLeftCopies()
@@ -111,14 +192,14 @@ void RecoveryKeeper::offerLeftCopies()
         // The drawing's own copy first; the one it came from goes after it,
         // and stays when it could not be written.
         writeTimer_.stop();
-        if (!folder_.takeLock())
+        askedRevision_ = canvas_.document().revision();
+        if (!folder_.takeLock()) {
+            writeDone(newestWrite_, false);
             return;
-        auto bytes = std::make_shared<std::vector<std::uint8_t>>(copyBytes());
+        }
         auto restored = std::make_shared<LeftCopy>(std::move(copy));
-        onDisk([this, bytes, restored] {
-            if (folder_.writeCopy(*bytes))
-                RecoveryFolder::discard(std::move(*restored));
-        });
+        onDisk([this, restored] { restoredFrom_ = std::move(*restored); });
+        askWrite(copyBytes());
         syncTimer_.start();
         return;
     }

@@ -2,10 +2,14 @@
 
 #include "files/codec/file_error.h"
 #include "files/file_writer.h"
+#include "files/state_folder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+
+#include <cinttypes>
+#include <cstdio>
 
 #include <sys/stat.h>
 
@@ -31,6 +35,32 @@ std::optional<SavePreview::Identity> identityOf(const QString& path)
                                  std::int64_t(status.st_ctim.tv_nsec)};
 }
 
+// The state file naming the last preview: its identity on the first line,
+// its path on the second.
+const std::string kRecordName = "save-preview";
+
+std::string recordText(const QString& path, const SavePreview::Identity& file)
+{
+    char line[128];
+    std::snprintf(line, sizeof line, "%" PRIu64 " %" PRIu64 " %" PRId64 " %" PRId64 " %" PRId64 "\n", file.device,
+                  file.inode, file.size, file.changedSeconds, file.changedNanoseconds);
+    return line + path.toStdString() + '\n';
+}
+
+std::optional<std::pair<QString, SavePreview::Identity>> parseRecord(const std::string& text)
+{
+    SavePreview::Identity file;
+    int used = 0;
+    if (std::sscanf(text.c_str(), "%" SCNu64 " %" SCNu64 " %" SCNd64 " %" SCNd64 " %" SCNd64 "\n%n", &file.device,
+                    &file.inode, &file.size, &file.changedSeconds, &file.changedNanoseconds, &used) != 5
+        || !text.ends_with('\n'))
+        return std::nullopt;
+    const std::string path = text.substr(std::size_t(used), text.size() - std::size_t(used) - 1);
+    if (!path.starts_with('/') || path.find('\n') != std::string::npos)
+        return std::nullopt;
+    return std::pair{QString::fromStdString(path), file};
+}
+
 bool exists(const QString& path)
 {
     struct stat status {};
@@ -52,8 +82,22 @@ bool SavePreview::isPreview(const QString& path) const
     return written_ && identityOf(path) == written_;
 }
 
+void SavePreview::recallEarlierRun()
+{
+    if (recalled_)
+        return;
+    recalled_ = true;
+    const std::optional<std::string> text = readStateFile(stateFolder_, kRecordName);
+    const auto record = text ? parseRecord(*text) : std::nullopt;
+    if (record && identityOf(record->first) == record->second) {
+        fileName_ = record->first;
+        written_ = record->second;
+    }
+}
+
 QString SavePreview::write(std::span<const std::uint8_t> bitmap)
 {
+    recallEarlierRun();
     const QDir folder(SavePreview::folder());
     // A folder that cannot be made shows as no preview.
     QDir().mkpath(folder.path());
@@ -93,6 +137,7 @@ bool SavePreview::writeAs(const QString& path, std::span<const std::uint8_t> bit
     if (!written_)
         return false;
     fileName_ = path;
+    writeStateFile(stateFolder_, kRecordName, recordText(path, *written_));
     return true;
 }
 
@@ -100,6 +145,7 @@ void SavePreview::remove()
 {
     if (isPreview(fileName_))
         QFile::remove(fileName_);
+    removeStateFile(stateFolder_, kRecordName);
     fileName_.clear();
     written_.reset();
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "files/model/recovery_copy.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace pimoko {
 
@@ -13,8 +16,13 @@ namespace pimoko {
 // preview, recognised by what the file is (device, inode, size and change
 // time), never by its name: a drawing the user saved as "_.bmp" stays, and
 // the next preview takes the first free name of "_2.bmp", "_3.bmp", ...
+// The last preview is remembered in the state folder (see
+// files/state_folder.h), so that the next run recognises it the same way
+// and writes over it rather than adding another.
 class SavePreview {
 public:
+    explicit SavePreview(std::string stateFolder = recoveryFolder()) : stateFolder_(std::move(stateFolder)) {}
+
     // Writes the bitmap's bytes as the preview and returns its name; empty
     // when no preview could be written (the dialog then opens on no file).
     QString write(std::span<const std::uint8_t> bitmap);
@@ -42,7 +50,12 @@ public:
 
 private:
     bool writeAs(const QString& path, std::span<const std::uint8_t> bitmap, bool replaceOwn);
+    // Takes the preview an earlier run wrote as this one's, if it is still
+    // as written; once a run, before the first preview.
+    void recallEarlierRun();
 
+    std::string stateFolder_;
+    bool recalled_ = false;
     QString fileName_;
     std::optional<Identity> written_;
 };

@@ -63,9 +63,9 @@ std::string pathOpened(int fd, const std::string& given)
 // The path's links are followed by opening it, so that the system applies
 // its own rules to them (fs.protected_symlinks among them) for the window
 // and the command line alike.
-Target targetOf(const std::string& path)
+Target targetOf(const std::string& path, bool noFollow)
 {
-    FileDescriptor fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    FileDescriptor fd(::open(path.c_str(), O_PATH | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0)));
     int error = errno;
     bool made = false;
     struct stat status {};
@@ -84,7 +84,17 @@ Target targetOf(const std::string& path)
     }
     if (::fstat(fd.get(), &status) != 0)
         fail(errno);
+    // O_PATH opens a link itself rather than refusing it.
+    if (S_ISLNK(status.st_mode))
+        fail(ELOOP);
     Target target{pathOpened(fd.get(), path), status};
+    // The name found must still be the file opened: a file removed in the
+    // meantime resolves to "NAME (deleted)", which may name another file.
+    struct stat named {};
+    if (::stat(target.path.c_str(), &named) != 0)
+        fail(errno);
+    if (named.st_dev != status.st_dev || named.st_ino != status.st_ino)
+        fail(ENOENT);
     // Someone else's file, made between the two opens, is replaced as any other.
     if (made && S_ISREG(status.st_mode) && status.st_size == 0) {
         target.earlier.reset();
@@ -135,8 +145,16 @@ void placeWithoutReplacing(const std::string& temporary, const std::string& targ
         return;
     if (errno != EINVAL && errno != ENOSYS)
         fail(errno);
-    if (::link(temporary.c_str(), target.c_str()) != 0)
-        fail(errno);
+    if (::link(temporary.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        // A call retried over the network may report the name taken by
+        // its own first try: then the target is the temporary itself.
+        struct stat made {};
+        struct stat named {};
+        if (error != EEXIST || ::lstat(temporary.c_str(), &made) != 0 || made.st_nlink != 2
+            || ::lstat(target.c_str(), &named) != 0 || named.st_dev != made.st_dev || named.st_ino != made.st_ino)
+            fail(error);
+    }
     ::unlink(temporary.c_str());
 }
 
@@ -155,10 +173,11 @@ void writeTarget(const Target& target, std::span<const std::uint8_t> bytes, Writ
     // A replacement holds what the earlier file held: no one else may open
     // it before it has the earlier file's mode.
     std::string temporary;
-    FileDescriptor fd(createTemporary(folderOf(target.path), earlier ? 0600 : kNewFileMode, temporary));
+    FileDescriptor fd(
+        createTemporary(folderOf(target.path), earlier || options.ownerOnly ? 0600 : kNewFileMode, temporary));
     const bool synced = earlier || options.syncNewFile;
     try {
-        if (earlier) {
+        if (earlier && !options.ownerOnly) {
             // The owner can be given away by root alone; the group by anyone
             // in it. Where neither is allowed the file is the writer's own.
             if (::fchown(fd.get(), earlier->st_uid, earlier->st_gid) != 0)
@@ -197,7 +216,7 @@ void writeFileWhole(const std::string& path, std::span<const std::uint8_t> bytes
 {
     try {
         // A name that must not be replaced is not followed anywhere either.
-        const Target target = options.neverReplace ? Target{path, std::nullopt} : targetOf(path);
+        const Target target = options.neverReplace ? Target{path, std::nullopt} : targetOf(path, options.noFollow);
         try {
             writeTarget(target, bytes, options);
         } catch (...) {

@@ -15,6 +15,12 @@ struct WriteOptions {
     // A new file and its folder entry reach the disk before the write
     // returns, as a replaced file always does.
     bool syncNewFile = false;
+    // A link at the name itself is not followed but refused ("too many
+    // levels of links"); links in the folders above it still are.
+    bool noFollow = false;
+    // The file is the caller's alone (mode 0600), new or replacing another;
+    // the earlier file's mode, owner and group are not taken over.
+    bool ownerOnly = false;
 };
 
 // The one way every file of the program reaches the disk: the saved icon or

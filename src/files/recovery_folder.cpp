@@ -2,13 +2,15 @@
 
 #include "files/codec/file_error.h"
 #include "files/file_writer.h"
-#include "files/model/picture_reading.h"
+#include "files/state_folder.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <random>
+#include <set>
+
+#include <dirent.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -22,30 +24,21 @@ namespace {
 const std::string kCopySuffix = ".bmp";
 const std::string kLockSuffix = ".lock";
 
-// Makes the folder and any missing folder above it, each private to the
-// user. True when the folder is there.
-bool makeFolder(const std::string& path)
-{
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0)
-        return S_ISDIR(status.st_mode);
-    const std::size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !makeFolder(path.substr(0, slash)))
-        return false;
-    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-// Whether the open file is the regular file the path names now: a lock file
-// that another editor removed after it was opened locks nothing.
-bool isFileAt(int fd, const std::string& path)
+// Whether the open file is the user's regular file the name in the folder
+// names now: a lock file that another editor removed after it was opened
+// locks nothing.
+bool isFileAt(int fd, int folderFd, const std::string& name)
 {
     struct stat open {};
     struct stat named {};
-    return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && S_ISREG(open.st_mode)
-        && open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+    return ::fstat(fd, &open) == 0 && ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+        && S_ISREG(open.st_mode) && open.st_uid == ::geteuid() && open.st_dev == named.st_dev
+        && open.st_ino == named.st_ino;
 }
 
 bool lockWithoutWaiting(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
+
+std::string nameIn(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 // The process and a random number: unique among the editors running, and
 // unlikely to meet a name a gone editor left.
@@ -63,30 +56,36 @@ RecoveryFolder::~RecoveryFolder()
 {
     if (lock_.get() < 0)
         return;
-    ::unlink(copyPath_.c_str());
-    ::unlink(lockPath_.c_str());
+    ::unlinkat(folderFd_.get(), nameIn(copyPath_).c_str(), 0);
+    ::unlinkat(folderFd_.get(), nameIn(lockPath_).c_str(), 0);
 }
 
 bool RecoveryFolder::takeLock()
 {
     if (lock_.get() >= 0)
         return true;
-    if (folder_.empty() || !makeFolder(folder_))
+    if (folder_.empty() || !makePrivateFolder(folder_))
+        return false;
+    FileDescriptor folder = openOwnFolder(folder_);
+    if (folder.get() < 0)
         return false;
     // A name met by chance (another run of the same process number that
     // drew the same random number) costs this one write; the next takes
-    // another name.
-    const std::string stem = folder_ + '/' + editorId();
-    FileDescriptor lock(::open((stem + kLockSuffix).c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    // another name. So does a lock file that a starting editor took for a
+    // dead one's and removed before this one locked it.
+    const std::string stem = editorId();
+    FileDescriptor lock(::openat(folder.get(), (stem + kLockSuffix).c_str(),
+                                 O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (lock.get() < 0)
         return false;
-    if (!lockWithoutWaiting(lock.get())) {
-        ::unlink((stem + kLockSuffix).c_str());
+    if (!lockWithoutWaiting(lock.get()) || !isFileAt(lock.get(), folder.get(), stem + kLockSuffix)) {
+        ::unlinkat(folder.get(), (stem + kLockSuffix).c_str(), 0);
         return false;
     }
+    folderFd_ = std::move(folder);
     lock_ = std::move(lock);
-    lockPath_ = stem + kLockSuffix;
-    copyPath_ = stem + kCopySuffix;
+    lockPath_ = folder_ + '/' + stem + kLockSuffix;
+    copyPath_ = folder_ + '/' + stem + kCopySuffix;
     return true;
 }
 
@@ -95,7 +94,10 @@ bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes)
     if (!takeLock())
         return false;
     try {
-        writeFileWhole(copyPath_, bytes);
+        WriteOptions options;
+        options.noFollow = true;
+        options.ownerOnly = true;
+        writeFileWhole(copyPath_, bytes, options);
         return true;
     } catch (const FileError&) {
         return false;
@@ -106,17 +108,18 @@ void RecoveryFolder::syncCopy() const
 {
     if (copyPath_.empty())
         return;
-    for (const std::string& path : {copyPath_, folder_}) {
-        const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (fd.get() >= 0)
-            ::fsync(fd.get());
-    }
+    // Whatever took the copy's name is not followed nor waited on.
+    const FileDescriptor copy = openInFolder(folderFd_.get(), nameIn(copyPath_), O_RDONLY);
+    struct stat status {};
+    if (copy.get() >= 0 && ::fstat(copy.get(), &status) == 0 && S_ISREG(status.st_mode))
+        ::fsync(copy.get());
+    ::fsync(folderFd_.get());
 }
 
 void RecoveryFolder::removeCopy()
 {
     if (!copyPath_.empty())
-        ::unlink(copyPath_.c_str());
+        ::unlinkat(folderFd_.get(), nameIn(copyPath_).c_str(), 0);
 }
 
 std::vector<LeftCopy> RecoveryFolder::leftCopies() const
@@ -124,47 +127,66 @@ std::vector<LeftCopy> RecoveryFolder::leftCopies() const
     std::vector<LeftCopy> left;
     if (folder_.empty())
         return left;
-    std::vector<std::string> stems;
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(folder_, error), end; !error && entry != end;
-         entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        if (name.size() <= kCopySuffix.size() || !name.ends_with(kCopySuffix))
-            continue;
-        const std::string stem = folder_ + '/' + name.substr(0, name.size() - kCopySuffix.size());
-        if (stem + kCopySuffix != copyPath_)
-            stems.push_back(stem);
+    const FileDescriptor folder = openOwnFolder(folder_);
+    if (folder.get() < 0)
+        return left;
+    std::set<std::string> copies;
+    std::set<std::string> locks;
+    {
+        DIR* listing = ::fdopendir(::dup(folder.get()));
+        if (!listing)
+            return left;
+        while (const dirent* entry = ::readdir(listing)) {
+            const std::string name = entry->d_name;
+            for (auto [suffix, stems] : {std::pair{&kCopySuffix, &copies}, std::pair{&kLockSuffix, &locks}}) {
+                if (name.size() > suffix->size() && name.ends_with(*suffix))
+                    stems->insert(name.substr(0, name.size() - suffix->size()));
+            }
+        }
+        ::closedir(listing);
     }
-    for (const std::string& stem : stems) {
-        if (std::optional<LeftCopy> copy = takeLeftCopy(stem))
+    const std::string own = copyPath_.empty() ? std::string() : nameIn(copyPath_);
+    for (const std::string& stem : copies) {
+        if (stem + kCopySuffix == own)
+            continue;
+        if (std::optional<LeftCopy> copy = takeLeftCopy(folder.get(), stem))
             left.push_back(std::move(*copy));
+    }
+    // A lock whose editor died before it wrote a copy guards nothing.
+    for (const std::string& stem : locks) {
+        const std::string name = stem + kLockSuffix;
+        if (copies.contains(stem) || folder_ + '/' + name == lockPath_)
+            continue;
+        const FileDescriptor lock = openInFolder(folder.get(), name, O_RDONLY);
+        struct stat copy {};
+        if (lock.get() >= 0 && lockWithoutWaiting(lock.get()) && isFileAt(lock.get(), folder.get(), name)
+            && ::fstatat(folder.get(), (stem + kCopySuffix).c_str(), &copy, AT_SYMLINK_NOFOLLOW) != 0)
+            ::unlinkat(folder.get(), name.c_str(), 0);
     }
     std::stable_sort(left.begin(), left.end(),
                      [](const LeftCopy& a, const LeftCopy& b) { return a.copy.writtenAt > b.copy.writtenAt; });
     return left;
 }
 
-std::optional<LeftCopy> RecoveryFolder::takeLeftCopy(const std::string& stem) const
+std::optional<LeftCopy> RecoveryFolder::takeLeftCopy(int folderFd, const std::string& stem) const
 {
-    LeftCopy left{{}, stem + kCopySuffix, stem + kLockSuffix};
+    LeftCopy left{{}, folder_ + '/' + stem + kCopySuffix, folder_ + '/' + stem + kLockSuffix};
     // Links, folders, pipes and devices are not opened at all, nor is a
-    // file too large to be a copy.
+    // file too large to be a copy, nor another user's.
     struct stat status {};
-    if (::lstat(left.copyPath.c_str(), &status) != 0 || !S_ISREG(status.st_mode)
+    if (::fstatat(folderFd, (stem + kCopySuffix).c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0
+        || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()
         || std::uint64_t(status.st_size) > kMaxRecoveryCopySize)
         return std::nullopt;
-    left.lock = FileDescriptor(
-        ::open(left.lockPath.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
-    if (left.lock.get() < 0 || !lockWithoutWaiting(left.lock.get()) || !isFileAt(left.lock.get(), left.lockPath))
+    left.lock = openInFolder(folderFd, stem + kLockSuffix, O_RDONLY | O_CREAT);
+    if (left.lock.get() < 0 || !lockWithoutWaiting(left.lock.get())
+        || !isFileAt(left.lock.get(), folderFd, stem + kLockSuffix))
         return std::nullopt;
-    try {
-        std::optional<RecoveryCopy> copy = readRecoveryCopy(readWholeFile(left.copyPath, WholeFile::RecoveryCopy));
-        if (!copy)
-            return std::nullopt;
-        left.copy = std::move(*copy);
-    } catch (const FileError&) {
+    const std::optional<std::vector<std::uint8_t>> bytes = readOwnFile(folderFd, stem + kCopySuffix, kMaxRecoveryCopySize);
+    std::optional<RecoveryCopy> copy = bytes ? readRecoveryCopy(*bytes) : std::nullopt;
+    if (!copy)
         return std::nullopt;
-    }
+    left.copy = std::move(*copy);
     return left;
 }
 

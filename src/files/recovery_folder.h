@@ -27,9 +27,15 @@ struct LeftCopy {
 // the system drops the lock when the process ends, however it ends, so a
 // copy whose lock can be taken was left by an editor that is gone.
 //
-// Nothing is created or opened until the first copy is written; failures
-// cost the copy only, silently (the folder may be read-only, full or
-// missing).
+// The folder, the copies and the locks are the user's own: the folder is
+// made 0700 and used only while, as opened, it belongs to the effective
+// user and neither group nor others may write it; copies and locks are
+// made 0600, never through a link at their own names, and copies of
+// another user are neither offered nor touched.
+//
+// Nothing is created or opened until the first copy is written; a failure
+// costs the copy only (the folder may be read-only, full, missing or not
+// the user's), and is told by the result.
 class RecoveryFolder {
 public:
     explicit RecoveryFolder(std::string folder) : folder_(std::move(folder)) {}
@@ -43,7 +49,8 @@ public:
     const std::string& copyPath() const { return copyPath_; }
 
     // Takes this editor's lock, making the folder (private to the user)
-    // first; true when it is held.
+    // first; true when it is held, false also for a folder that is not the
+    // user's own.
     bool takeLock();
     // Writes this editor's copy through the one writer, taking the lock
     // first. False when no copy could be written; an earlier one stays as it
@@ -56,19 +63,21 @@ public:
 
     // The copies of editors no longer running, newest first: one listing
     // of the folder, then for each "*.bmp" its lock taken and the copy read.
-    // Copies held by a running editor, and files that are not copies
-    // (damaged, cut short, too large, links, folders, pipes or devices) are
-    // skipped and left as they are.
+    // Copies held by a running editor or owned by another user, and files
+    // that are not copies (damaged, cut short, too large, links, folders,
+    // pipes or devices) are skipped and left as they are. Lock files whose
+    // editor died before it wrote a copy are removed once their lock is free.
     std::vector<LeftCopy> leftCopies() const;
     // Removes a left copy and its lock file; the lock goes with it.
     static void discard(LeftCopy left);
 
 private:
-    std::optional<LeftCopy> takeLeftCopy(const std::string& stem) const;
+    std::optional<LeftCopy> takeLeftCopy(int folderFd, const std::string& stem) const;
 
     std::string folder_;
     std::string copyPath_;
     std::string lockPath_;
+    FileDescriptor folderFd_{-1};
     FileDescriptor lock_{-1};
 };
 

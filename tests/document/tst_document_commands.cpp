@@ -48,6 +48,8 @@ private slots:
     void previewLeavesOtherFilesAlone_data();
     void previewLeavesOtherFilesAlone();
     void drawingSavedAsThePreviewIsKept();
+    void previewOfAnEarlierRunIsRecognised_data();
+    void previewOfAnEarlierRunIsRecognised();
     void saveOverIconThatHoldsMore_data();
     void saveOverIconThatHoldsMore();
     void failedSaveAsKeepsEarlierName();
@@ -402,8 +404,41 @@ void DocumentCommandsTest::previewLeavesOtherFilesAlone()
         else
             QCOMPARE(readAll(folder.filePath(name)), "the user's " + name.toUtf8());
     }
-    // The preview itself stays after a cancel and goes after a save.
+    // The preview itself stays after a cancel and goes after a save, and
+    // so does what the next run knows of it.
     QCOMPARE(QFile::exists(folder.filePath(proposed)), cancel);
+    QCOMPARE(QFile::exists(home_->path() + "/.local/state/pimoko/save-preview"), cancel);
+}
+
+void DocumentCommandsTest::previewOfAnEarlierRunIsRecognised_data()
+{
+    QTest::addColumn<bool>("savedOverSince");  // by the user, between the runs
+    QTest::addColumn<QString>("proposed");
+    QTest::newRow("written over in its place") << false << "_.bmp";
+    QTest::newRow("saved over by the user since: left alone") << true << "_2.bmp";
+}
+
+// A save-as cancelled in one run, then in the next.
+void DocumentCommandsTest::previewOfAnEarlierRunIsRecognised()
+{
+    QFETCH(bool, savedOverSince);
+    QFETCH(QString, proposed);
+    modify();
+    dialogs_->saveChoices.push_back(std::nullopt);
+    form_->ActSaveAsExecute();
+    QVERIFY(QFile::exists(previewFile()));
+    form_.reset();
+    if (savedOverSince)
+        writeAll(previewFile(), "the user's drawing");
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    dialogs_ = dialogs.get();
+    form_ = std::make_unique<TPimoForm1>(std::move(dialogs));
+    modify();
+    dialogs_->saveChoices.push_back(std::nullopt);
+    form_->ActSaveAsExecute();
+    QCOMPARE(dialogs_->saveRequests[0].presetFileName, DocumentCommands::previewFolder() + '/' + proposed);
+    if (savedOverSince)
+        QCOMPARE(readAll(previewFile()), QByteArray("the user's drawing"));
 }
 
 void DocumentCommandsTest::drawingSavedAsThePreviewIsKept()
@@ -440,11 +475,7 @@ void DocumentCommandsTest::saveOverIconThatHoldsMore_data()
     QTest::addColumn<QString>("question");  // empty: none is asked
     QTest::addColumn<bool>("yes");
     const QString saved = QStringLiteral("上書きすると 32 × 32 の 16 色のイメージ 1 個だけになります。上書きしますか?");
-    const QString two = QStringLiteral("このファイルには 2 個のイメージがあります。") + saved;
-    QTest::newRow("two images, no") << "depth4_16_32.ico" << two << false;
-    QTest::newRow("two images, yes") << "depth4_16_32.ico" << two << true;
-    QTest::newRow("three 32-bit images")
-        << "imagemagick_sizes.ico" << QStringLiteral("このファイルには 3 個のイメージがあります。") + saved << false;
+    // Files of several images whose 32 x 32 image opens: tst_icon_images_kept.
     QTest::newRow("one 48 x 48 image")
         << "only48.ico" << QStringLiteral("このファイルのイメージは 48 × 48 の 256 色です。") + saved << false;
     QTest::newRow("one 16 x 16 image")

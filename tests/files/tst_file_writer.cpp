@@ -24,6 +24,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <grp.h>
@@ -46,6 +47,8 @@ struct Watch {
     bool on = false;
     bool closeFails = false;
     bool noReplaceRefused = false;
+    bool linkRetried = false;
+    std::string removeBeforeResolving;
     std::string calls;
 } watch;
 
@@ -107,6 +110,29 @@ extern "C" int renameat2(int oldFolder, const char* oldName, int newFolder, cons
         return -1;
     }
     return call(oldFolder, oldName, newFolder, newName, flags);
+}
+
+// A network file system's retried call: the link made, and reported taken.
+extern "C" int link(const char* from, const char* to) __THROW
+{
+    static const auto call = libraryCall<int (*)(const char*, const char*)>("link");
+    const int made = call(from, to);
+    if (made == 0 && watch.on && watch.linkRetried) {
+        errno = EEXIST;
+        return -1;
+    }
+    return made;
+}
+
+// The file removed between its open and the reading of its path.
+extern "C" ssize_t readlink(const char* path, char* into, size_t size) __THROW
+{
+    static const auto call = libraryCall<ssize_t (*)(const char*, char*, size_t)>("readlink");
+    if (watch.on && !watch.removeBeforeResolving.empty() && std::strncmp(path, "/proc/self/fd/", 14) == 0) {
+        ::unlink(watch.removeBeforeResolving.c_str());
+        watch.removeBeforeResolving.clear();
+    }
+    return call(path, into, size);
 }
 
 namespace {
@@ -173,7 +199,10 @@ Written writeInChild(const QString& path, bool asNobody, const QString& fault, W
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
         watch.closeFails = fault == u"close fails";
-        watch.noReplaceRefused = fault == u"no RENAME_NOREPLACE";
+        watch.noReplaceRefused = fault.startsWith(u"no RENAME_NOREPLACE");
+        watch.linkRetried = fault.endsWith(u"link retried");
+        if (fault == u"removed before resolved")
+            watch.removeBeforeResolving = QFile::encodeName(path).toStdString();
         watch.on = true;
         try {
             if (result.empty())
@@ -210,6 +239,7 @@ class FileWriterTest : public QObject {
 private slots:
     void writesOrLeavesAsItWas_data();
     void writesOrLeavesAsItWas();
+    void removedTargetIsNotMistakenForAnother();
 };
 
 void FileWriterTest::writesOrLeavesAsItWas_data()
@@ -266,6 +296,13 @@ void FileWriterTest::writesOrLeavesAsItWas_data()
         << "" << "no RENAME_NOREPLACE" << "never replace" << "new.ico" << "new.ico" << 0 << false << "";
     QTest::newRow("never replace, existing file where the rename cannot refuse")
         << "" << "no RENAME_NOREPLACE" << "never replace" << "old.ico" << "" << EEXIST << false << "";
+    QTest::newRow("never replace, new file where a retried link reports the name taken")
+        << "" << "no RENAME_NOREPLACE, link retried" << "never replace" << "new.ico" << "new.ico" << 0 << false << "";
+    QTest::newRow("no follow: a link at the name is refused")
+        << "link to sub/old.ico" << "" << "no follow" << "link.ico" << "" << ELOOP << false << "";
+    QTest::newRow("owner only, new file") << "" << "" << "owner only" << "new.ico" << "new.ico" << 0 << false << "";
+    QTest::newRow("owner only, replaced file")
+        << "mode 0604" << "" << "owner only" << "old.ico" << "old.ico" << 0 << false << synced;
 }
 
 void FileWriterTest::writesOrLeavesAsItWas()
@@ -345,6 +382,8 @@ void FileWriterTest::writesOrLeavesAsItWas()
     WriteOptions given;
     given.neverReplace = options == u"never replace";
     given.syncNewFile = options == u"synced";
+    given.noFollow = options == u"no follow";
+    given.ownerOnly = options == u"owner only";
     const Written written = writeInChild(path, asNobody, fault, given);
     if (written.error == u"cannot hide /proc")
         QSKIP("no mount namespace of the test's own here to hide /proc in");
@@ -370,7 +409,9 @@ void FileWriterTest::writesOrLeavesAsItWas()
         if (setUp.startsWith(u"link"))
             QVERIFY(S_ISLNK(statusOf(path).st_mode));
         const struct stat now = statusOf(writtenFile);
-        if (entries.contains(target)) {
+        if (options == u"owner only") {
+            QCOMPARE(now.st_mode & 07777, mode_t(0600));
+        } else if (entries.contains(target)) {
             // Only root gives a file away; anyone gives it a group they are in.
             QCOMPARE(now.st_mode & 07777, earlier.st_mode & 07777);
             QCOMPARE(now.st_uid, asNobody ? kNobody : earlier.st_uid);
@@ -385,6 +426,22 @@ void FileWriterTest::writesOrLeavesAsItWas()
     if (setUp.startsWith(u"link of nobody") && !refusedLink)
         QSKIP("fs.protected_symlinks is 0 here: the writer followed the link as the system does, "
               "but the system's refusal of it was not tried");
+}
+
+// A file removed after it was opened resolves to "NAME (deleted)": a file
+// of that name is not the target, and the write fails.
+void FileWriterTest::removedTargetIsNotMistakenForAnother()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("old.ico"));
+    writeAll(path, kEarlier);
+    writeAll(path + QStringLiteral(" (deleted)"), kEarlier);
+    const Written written = writeInChild(path, false, QStringLiteral("removed before resolved"), {});
+    QCOMPARE(written.error,
+             QString::fromStdString(cannotCreateText(path.toStdString(), systemReasonText(ENOENT))));
+    QCOMPARE(readAll(path + QStringLiteral(" (deleted)")), kEarlier);
+    QCOMPARE(entriesBelow(folder.path()), QStringList{QStringLiteral("old.ico (deleted)")});
 }
 
 QTEST_APPLESS_MAIN(FileWriterTest)

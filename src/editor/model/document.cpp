@@ -9,8 +9,9 @@ void Document::place(PixelBuffer image)
     image_ = std::move(image);
 }
 
-void Document::notify(Change change) const
+void Document::notify(Change change)
 {
+    ++revision_;
     if (listener_)
         listener_(change);
 }
@@ -51,6 +52,7 @@ void Document::startStroke()
 
 PixelBuffer& Document::strokePixels()
 {
+    ++revision_;
     ImageModified.set_ = true;
     return image_;
 }

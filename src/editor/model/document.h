@@ -5,6 +5,7 @@
 #include "raster/color.h"
 #include "raster/pixel_buffer.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -64,6 +65,9 @@ public:
     // for a new image.
     const std::string& CurrentFileName() const { return fileName_; }
     const RescueHistory& rescueHistory() const { return rescue_; }
+    // Counts the changes, those of the stroke pixels included, which send
+    // no notice: a different count is a different document.
+    std::uint64_t revision() const { return revision_; }
 
     // A blank image, unnamed, nothing to save, no history (a new image and
     // the start).
@@ -101,12 +105,13 @@ public:
 
 private:
     void place(PixelBuffer image);
-    void notify(Change change) const;
+    void notify(Change change);
 
     PixelBuffer image_;
     std::string fileName_;
     RescueHistory rescue_;
     Listener listener_;
+    std::uint64_t revision_ = 0;
 };
 
 } // namespace pimoko

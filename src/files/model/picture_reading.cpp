@@ -66,8 +66,8 @@ std::variant<OpenedPicture, OpenRefusal> readPicture(const ReadableFile& file, P
     else {
         const std::vector<std::uint8_t> bytes = file.readAll(WholeFile::IconLayout);
         opened.picture = readIconPicture(bytes);
-        if (kind == PictureKind::Icon)
-            opened.beyondSave = iconHoldingsBeyondSave(bytes);
+        if (kind == PictureKind::Icon && (opened.beyondSave = iconHoldingsBeyondSave(bytes)))
+            opened.beyondSave->stamp = file.stamp();
     }
     if (!fitsTheEditor(opened.picture.width(), opened.picture.height()))
         return OpenRefusal::Size;

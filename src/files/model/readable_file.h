@@ -47,6 +47,19 @@ constexpr std::uint64_t readingCap(WholeFile kind)
     return 0;
 }
 
+// Which file a path led to and how it stood when it was opened: its device
+// and inode, size and modification and change times. Two equal stamps are
+// the same file, not written to in between (as far as the file system's
+// clock tells).
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // nanoseconds
+    std::int64_t changed = 0;   // nanoseconds
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // A regular file open for reading, read whole or a part at a time. Opening
 // never waits: anything but a regular file (a folder, pipe, device or
 // socket) is refused before it is opened, and opened without blocking in
@@ -58,6 +71,8 @@ public:
 
     // The size the file had when it was opened.
     std::uint64_t size() const override { return size_; }
+    // The file as it stood when it was opened.
+    const FileStamp& stamp() const { return stamp_; }
     // The bytes at offset; a file that has since shrunk below them is
     // refused as changed while it was read. Small parts are served from a
     // block read ahead, so that the many small headers and directories of a
@@ -79,6 +94,7 @@ private:
     std::string path_;
     FileDescriptor fd_{-1};
     std::uint64_t size_ = 0;
+    FileStamp stamp_;
     mutable std::vector<std::uint8_t> block_;  // the file's bytes from blockStart_ on
     mutable std::uint64_t blockStart_ = 0;
 };

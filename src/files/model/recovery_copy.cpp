@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 #include <iomanip>
 #include <sstream>
 
@@ -52,13 +53,17 @@ RecoveryCopy parse(const CopyBytes& file)
     copy.fileName.assign(name.begin(), name.end());
     if (copy.fileName.find('\0') != std::string::npos)
         refuse();
+    if (!copy.fileName.starts_with('/'))
+        copy.fileName.clear();
     copy.writtenAt = std::int64_t(std::uint64_t(file.u32(trailer + 12)) | (std::uint64_t(file.u32(trailer + 16)) << 32));
-    copy.picture = readBitmapFile(file.slice(0, nameStart));
-    const int width = copy.picture.width();
-    const int height = copy.picture.height();
-    if (!fitsTheEditor(width, height) || file.u32(trailer + 4) != std::uint32_t(width)
-        || file.u32(trailer + 8) != std::uint32_t(height))
+    // The headers are judged before any pixel is allocated: a small file
+    // may claim a picture of many megabytes.
+    const std::span<const std::uint8_t> bitmap = file.slice(0, nameStart);
+    const BitmapInfo info = readBitmapInfo(bitmap);
+    if (!fitsTheEditor(info.width, info.height) || file.u32(trailer + 4) != std::uint32_t(info.width)
+        || file.u32(trailer + 8) != std::uint32_t(info.height))
         refuse();
+    copy.picture = readBitmapFile(bitmap);
     return copy;
 }
 
@@ -88,7 +93,21 @@ std::optional<RecoveryCopy> readRecoveryCopy(std::span<const std::uint8_t> bytes
         return std::nullopt;
     } catch (const FileError&) {
         return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
     }
+}
+
+std::string absoluteFileName(const std::string& fileName, const std::string& workingFolder)
+{
+    if (fileName.empty() || fileName.starts_with('/'))
+        return fileName;
+    if (!workingFolder.starts_with('/'))
+        return {};
+    std::string_view name = fileName;
+    while (name.starts_with("./"))
+        name.remove_prefix(2);
+    return workingFolder + (workingFolder.ends_with('/') ? "" : "/") + std::string(name);
 }
 
 std::string recoveryOfferText(const std::string& fileName, std::int64_t writtenAt)
@@ -98,7 +117,14 @@ std::string recoveryOfferText(const std::string& fileName, std::int64_t writtenA
     std::ostringstream when;
     if (::localtime_r(&time, &local))
         when << std::put_time(&local, "%Y/%m/%d %H:%M");
-    const std::string name = fileName.empty() ? "新規画像" : fileNamePart(fileName);
+    // Two copies may share a name: the folder tells them apart.
+    std::string name = "新規画像";
+    if (!fileName.empty()) {
+        const std::size_t slash = fileName.rfind('/');
+        name = fileNamePart(fileName);
+        if (slash != std::string::npos)
+            name += ", " + fileName.substr(0, std::max<std::size_t>(slash, 1));
+    }
     return "保存されていない画像が残っています (" + name + ", " + when.str() + ")。復元しますか?";
 }
 

@@ -20,7 +20,7 @@ namespace pimoko {
 // little-endian:
 //
 //   0      B   the bitmap file
-//   B      N   the file name, as the document holds it (empty for a new image)
+//   B      N   the absolute path of the document's file (empty for a new image)
 //   B+N    4   N
 //   B+N+4  4   width
 //   B+N+8  4   height
@@ -41,12 +41,20 @@ std::vector<std::uint8_t> recoveryCopyBytes(const PixelBuffer& picture, const st
                                             std::int64_t writtenAt);
 
 // The copy in `bytes`; nothing for anything else: another file, a copy
-// damaged or cut short, a picture the editor does not open.
+// damaged or cut short, a picture the editor does not open (judged by the
+// headers before any pixel is allocated). A name that is not an absolute
+// path cannot say which file it was: such a copy comes back as a new image.
 std::optional<RecoveryCopy> readRecoveryCopy(std::span<const std::uint8_t> bytes);
 
+// The file name a copy keeps: an absolute path as it is, a relative one
+// resolved against the working folder of the run that opened it; empty
+// for a new image, and when the folder is not known.
+std::string absoluteFileName(const std::string& fileName, const std::string& workingFolder);
+
 // The question offering a copy back, e.g. "保存されていない画像が残っています
-// (a.ico, 2024/05/01 09:30)。復元しますか?": the file-name part, or 新規画像 for
-// a new image, and the local date and time the copy was written.
+// (a.ico, /home/u/A, 2024/05/01 09:30)。復元しますか?": the file-name part and
+// its folder, or 新規画像 for a new image, and the local date and time the
+// copy was written.
 std::string recoveryOfferText(const std::string& fileName, std::int64_t writtenAt);
 
 // The folder the copies live in: $XDG_STATE_HOME/pimoko when that is an

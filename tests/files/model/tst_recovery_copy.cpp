@@ -9,6 +9,10 @@
 #include <ctime>
 #include <functional>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <zlib.h>
 
 using namespace pimoko;
@@ -47,10 +51,15 @@ private slots:
         QTest::addColumn<int>("bits");
         QTest::addColumn<QString>("name");
         QTest::addColumn<qint64>("time");
-        QTest::newRow("new drawing") << 32 << 32 << "" << qint64(1700000000);
-        QTest::newRow("8-bit bitmap keeps its table") << 20 << 8 << "/tmp/絵/a.bmp" << qint64(0x123456789A);
-        QTest::newRow("largest, before 1970") << 64 << 4 << "b.ico" << qint64(-86400);
-        QTest::newRow("one pixel, longest name") << 1 << 32 << QString(4096, u'n') << qint64(1);
+        QTest::addColumn<QString>("restoredName");
+        QTest::newRow("new drawing") << 32 << 32 << "" << qint64(1700000000) << "";
+        QTest::newRow("8-bit bitmap keeps its table") << 20 << 8 << "/tmp/絵/a.bmp" << qint64(0x123456789A)
+                                                      << "/tmp/絵/a.bmp";
+        QTest::newRow("largest, before 1970") << 64 << 4 << "/b.ico" << qint64(-86400) << "/b.ico";
+        QTest::newRow("one pixel, longest name") << 1 << 32 << "/" + QString(4095, u'n') << qint64(1)
+                                                 << "/" + QString(4095, u'n');
+        // Which folder it was relative to is not known: not another's file.
+        QTest::newRow("relative name comes back unnamed") << 16 << 32 << "b.ico" << qint64(1) << "";
     }
     void roundTrip()
     {
@@ -58,6 +67,7 @@ private slots:
         QFETCH(int, bits);
         QFETCH(QString, name);
         QFETCH(qint64, time);
+        QFETCH(QString, restoredName);
         const PixelFormat format = bits == 32 ? PixelFormat::trueColor32()
                                               : PixelFormat::indexed(bits, {kBlack, kWhite, 0xFF0000, 0x0000FF});
         const PixelBuffer picture = sample(side, side / 2 + 1, format);
@@ -66,7 +76,7 @@ private slots:
         QVERIFY(copy);
         QVERIFY(copy->picture == picture);
         QCOMPARE(copy->picture.format(), format);
-        QCOMPARE(QString::fromStdString(copy->fileName), name);
+        QCOMPARE(QString::fromStdString(copy->fileName), restoredName);
         QCOMPARE(copy->writtenAt, time);
     }
 
@@ -158,7 +168,9 @@ private slots:
         QTest::newRow("new image") << "" << qint64(0)
                                    << "保存されていない画像が残っています (新規画像, 1970/01/01 00:00)。復元しますか?";
         QTest::newRow("file name part") << "/home/u/絵/a.ico" << qint64(1700000000)
-                                        << "保存されていない画像が残っています (a.ico, 2023/11/14 22:13)。復元しますか?";
+                                        << "保存されていない画像が残っています (a.ico, /home/u/絵, 2023/11/14 22:13)。復元しますか?";
+        QTest::newRow("in the root folder") << "/a.ico" << qint64(0)
+                                            << "保存されていない画像が残っています (a.ico, /, 1970/01/01 00:00)。復元しますか?";
     }
     void offerText()
     {
@@ -166,6 +178,54 @@ private slots:
         QFETCH(qint64, time);
         QFETCH(QString, text);
         QCOMPARE(QString::fromStdString(recoveryOfferText(name.toStdString(), time)), text);
+    }
+
+    void absoluteName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("working");
+        QTest::addColumn<QString>("absolute");
+        QTest::newRow("relative") << "pic.bmp" << "/home/u/A" << "/home/u/A/pic.bmp";
+        QTest::newRow("dot first") << "./sub/pic.bmp" << "/home/u/A" << "/home/u/A/sub/pic.bmp";
+        QTest::newRow("working folder is the root") << "pic.bmp" << "/" << "/pic.bmp";
+        QTest::newRow("absolute") << "/x/pic.bmp" << "/home/u/A" << "/x/pic.bmp";
+        QTest::newRow("working folder unknown") << "pic.bmp" << "" << "";
+    }
+    void absoluteName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, working);
+        QFETCH(QString, absolute);
+        QCOMPARE(QString::fromStdString(absoluteFileName(name.toStdString(), working.toStdString())), absolute);
+    }
+
+    // A small copy whose header claims 4096 x 4096 pixels of RLE8 is judged
+    // by its header: refused with no more memory taken than a copy needs.
+    void hugeClaimRefusedBeforeItsPixels()
+    {
+        Bytes copy{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0};
+        const Bytes header{40, 0, 0, 0, 0, 16, 0, 0, 0, 16, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0, 2, 0, 0, 0,
+                           0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0};
+        copy.insert(copy.end(), header.begin(), header.end());
+        copy.insert(copy.end(), {0, 0, 0, 0, 255, 255, 255, 0, 0, 1});
+        set32(copy, 2, std::uint32_t(copy.size()));
+        copy.insert(copy.end(), {0, 0, 0, 0, 0, 16, 0, 0, 0, 16, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 'P', 'I', 'M', 'O', 'K', 'O', 'R', '1'});
+        reseal(copy);
+        // In a child, whose peak starts at what it holds now.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            rusage before {};
+            rusage after {};
+            ::getrusage(RUSAGE_SELF, &before);
+            const bool read = bool(readRecoveryCopy(copy));
+            ::getrusage(RUSAGE_SELF, &after);
+            ::_exit(read ? 1 : after.ru_maxrss - before.ru_maxrss > 8192 ? 2 : 0);
+        }
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     void folder_data()
