@@ -255,6 +255,8 @@ void CommandLineTest::badCommandLinesExitTwo_data()
                                     << "--hotspot is given twice";
     QTest::newRow("help with an unknown option") << QStringList{"--help", "--convert", path("a.ico"), "--bogus"}
                                                  << "unknown option '--bogus'";
+    QTest::newRow("help with a joined value, then an unknown option")
+        << QStringList{"--help", "--convert=" + path("a.ico"), "--bogus"} << "unknown option '--bogus'";
     QTest::newRow("empty input name") << QStringList{"--convert", path("a.ico"), ""} << "an empty file name";
     QTest::newRow("no input") << QStringList{"--convert", path("a.ico")} << "no input file";
     QTest::newRow("two inputs") << QStringList{"--convert", path("a.ico"), in, in} << "more than one input file";
