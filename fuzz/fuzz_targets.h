@@ -6,6 +6,7 @@
 // refused with FileError; a broken promise of a reader throws CheckFailed,
 // and memory faults are left to the sanitizers.
 #include "files/codec/bmp_reader.h"
+#include "files/codec/bmp_writer.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_decode.h"
@@ -53,6 +54,8 @@ inline void bmpFile(std::span<const std::uint8_t> file)
         const std::size_t checked = std::min<std::size_t>(std::size_t(info.width) * std::size_t(info.height), 256);
         for (std::size_t i = 0; i < checked; ++i)
             PIMOKO_FUZZ_CHECK(image.format().storable(image.data()[i]) == image.data()[i]);
+        // Saved again, it reads back the same, alpha included.
+        PIMOKO_FUZZ_CHECK(readBitmapFile(writeBitmapFile(image)) == image);
     } catch (const FileError&) {
     }
 }

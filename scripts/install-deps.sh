@@ -10,7 +10,7 @@ packages=(
   xvfb xauth x11-utils time bc poppler-utils desktop-file-utils groff-base
   icoutils
   appstream lintian
-  weston qt6-wayland
+  weston qt6-wayland xdotool
 )
 # Further packages a target asks for, e.g. the fuzzers' compiler.
 read -r -a extra <<<"${EXTRA_PACKAGES:-}"

@@ -32,6 +32,17 @@ QString firstDroppedFile(const QMimeData* data)
     return first.isLocalFile() ? first.toLocalFile() : QString();
 }
 
+// Takes a drag or drop as a copy: a source offered a move would delete the
+// user's file. A source that offers no copy is refused.
+bool acceptAsCopy(QDropEvent* event)
+{
+    if (!(event->possibleActions() & Qt::CopyAction))
+        return false;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
 } // namespace
 
 bool TPimoForm1::reportingFileErrors(const std::function<void()>& step)
@@ -83,21 +94,27 @@ void TPimoForm1::ActMakeCursorExecute()
     colorPanel_->setColors(PenColors{kBlack, kWhite});
     canvas_.settings.maskPanelVisible = true;
     canvas_.ResetCanvas(blank.width(), blank.height(), kBlack, blank.pixel(0, 0));
+    files_->forgetOpenedFile();
 }
 
 void TPimoForm1::dragEnterEvent(QDragEnterEvent* event)
 {
     if (!firstDroppedFile(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
+        acceptAsCopy(event);
+}
+
+void TPimoForm1::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!firstDroppedFile(event->mimeData()).isEmpty())
+        acceptAsCopy(event);
 }
 
 void TPimoForm1::dropEvent(QDropEvent* event)
 {
     // The first file only; the others are ignored without a word.
     const QString fileName = firstDroppedFile(event->mimeData());
-    if (fileName.isEmpty())
+    if (fileName.isEmpty() || !acceptAsCopy(event))
         return;
-    event->acceptProposedAction();
     raise();
     activateWindow();
     OpenImageFile(fileName);
@@ -113,6 +130,7 @@ void TPimoForm1::startNewImage()
 {
     canvas_.settings.maskPanelVisible = true;
     canvas_.document().startNew(PixelBuffer(StartValues::ImageSide, StartValues::ImageSide, StartValues::ImageColor));
+    files_->forgetOpenedFile();
 }
 
 void TPimoForm1::ActSaveExecute()

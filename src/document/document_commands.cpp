@@ -4,6 +4,7 @@
 #include "files/codec/file_error.h"
 #include "files/file_writer.h"
 #include "files/model/file_names.h"
+#include "files/model/icon_merge.h"
 #include "files/model/picture_reading.h"
 #include "files/model/readable_file.h"
 
@@ -13,6 +14,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QWidget>
+
+#include <optional>
+
+#include <unistd.h>
 
 namespace pimoko {
 
@@ -76,9 +81,10 @@ void DocumentCommands::ActSaveExecute()
         ActSaveAsExecute();
         return;
     }
-    if (*kind == SaveKind::Icon && !mayOverwriteOpenedIcon())
-        return;
-    reportingErrors([&] { writeDocument(fromUtf8(name), *kind); });
+    if (*kind == SaveKind::Icon)
+        saveIcon(fromUtf8(name));
+    else
+        reportingErrors([&] { writeDocument(fromUtf8(name), *kind); });
 }
 
 void DocumentCommands::noteOpenedFile(const QString& fileName, std::optional<IconHoldings> beyondSave)
@@ -90,26 +96,80 @@ void DocumentCommands::noteOpenedFile(const QString& fileName, std::optional<Ico
 void DocumentCommands::restoreDrawing(PixelBuffer picture, const std::string& fileName)
 {
     const PictureKind kind = pictureKindFor(fileName);
-    std::optional<IconHoldings> beyondSave;
-    if (kind == PictureKind::Icon) {
-        try {
-            beyondSave = iconHoldingsBeyondSave(readWholeFile(fileName, WholeFile::IconLayout));
-        } catch (const FileError&) {
-            // Gone or unreadable: there is nothing in it to lose.
-        }
-    }
+    // Gone or unreadable: there is nothing in it to lose.
+    std::optional<IconHoldings> beyondSave = kind == PictureKind::Icon ? readIconHoldings(fileName) : std::nullopt;
     canvas_.settings.maskPanelVisible = kind != PictureKind::Bitmap && picture.width() == 32 && picture.height() == 32;
     canvas_.document().restore(std::move(picture), fileName);
     noteOpenedFile(fromUtf8(fileName), std::move(beyondSave));
 }
 
-bool DocumentCommands::mayOverwriteOpenedIcon()
+bool DocumentCommands::isOpenedFile(const QString& fileName) const
 {
-    const Document& document = canvas_.document();
-    if (!openedBeyondSave_ || document.CurrentFileName() != openedFileName_)
-        return true;
-    return dialogs_.askYesNo(
-        window_, fromUtf8(overwriteLossQuestion(*openedBeyondSave_, document.ImageWidth(), document.ImageHeight())));
+    if (openedFileName_.empty())
+        return false;
+    const QFileInfo opened(fromUtf8(openedFileName_));
+    const QFileInfo named(fileName);
+    if (opened.exists() && named.exists())
+        return opened.canonicalFilePath() == named.canonicalFilePath();
+    return opened.absoluteFilePath() == named.absoluteFilePath();
+}
+
+DocumentCommands::IconSave DocumentCommands::askBeforeIconSave(const QString& fileName)
+{
+    if (!openedBeyondSave_ || !isOpenedFile(fileName))
+        return IconSave::OneImage;
+    const IconHoldings& holdings = *openedBeyondSave_;
+    const int width = canvas_.ImageWidth();
+    const int height = canvas_.ImageHeight();
+    KeepImages keep = keepImages(holdings, width, height);
+    std::string unreadable;
+    try {
+        if (keep == KeepImages::Possible && !stillAsOpened(openedFileName_, holdings.stamp))
+            keep = KeepImages::ChangedOnDisk;
+    } catch (const FileError& error) {
+        keep = KeepImages::ChangedOnDisk;
+        unreadable = error.what();
+    }
+    if (keep == KeepImages::Possible || keep == KeepImages::ChangedOnDisk) {
+        const QString question = fromUtf8(keepImagesQuestion(holdings, keep, canvas_.Im2(), unreadable));
+        switch (dialogs_.askKeepOtherImages(window_, question, keep == KeepImages::Possible)) {
+        case SaveAnswer::Yes:
+            return keep == KeepImages::Possible ? IconSave::KeepOthers : IconSave::Cancel;
+        case SaveAnswer::No:
+            return IconSave::OneImage;
+        case SaveAnswer::Cancel:
+            break;
+        }
+        return IconSave::Cancel;
+    }
+    const std::string question = keepImagesRefusal(holdings, keep) + overwriteLossQuestion(holdings, width, height);
+    return dialogs_.askYesNo(window_, fromUtf8(question)) ? IconSave::OneImage : IconSave::Cancel;
+}
+
+bool DocumentCommands::saveIcon(const QString& fileName)
+{
+    const IconSave how = askBeforeIconSave(fileName);
+    if (how == IconSave::Cancel)
+        return false;
+    return reportingErrors([&] {
+        if (how == IconSave::KeepOthers)
+            writeKeepingOtherImages(fileName);
+        else
+            writeDocument(fileName, SaveKind::Icon);
+    });
+}
+
+void DocumentCommands::writeKeepingOtherImages(const QString& fileName)
+{
+    // The other images are copied from the file as it is now, once it is
+    // known to be the file that was opened, as it was.
+    const std::vector<std::uint8_t> merged = readingWithinMemory(openedFileName_, [&] {
+        const std::optional<std::vector<std::uint8_t>> file = stillAsOpened(openedFileName_, openedBeyondSave_->stamp);
+        if (!file)
+            throw FileError("ファイル \"" + fileName.toStdString() + "\" は開いた後に変更されたため、保存しませんでした");
+        return iconFileWithDrawing(*file, *openedBeyondSave_, canvas_.Im2());
+    });
+    writeBytes(fileName, merged);
 }
 
 void DocumentCommands::ActSaveAsExecute()
@@ -133,11 +193,14 @@ void DocumentCommands::saveAsFromDialog(const SaveChoice& choice)
         dialogs_.showRefusal(window_, kIconSizeRefusal);
         return;
     }
-    if (!mayReplace(fileName))
-        return;
     // The document takes the name once the file is written: a write that
     // fails leaves it named as it was.
-    if (reportingErrors([&] { writeDocument(fileName, kind); }))
+    bool written = false;
+    if (kind == SaveKind::Icon && openedBeyondSave_ && isOpenedFile(fileName))
+        written = saveIcon(fileName);
+    else if (mayReplace(fileName))
+        written = reportingErrors([&] { writeDocument(fileName, kind); });
+    if (written)
         preview_.remove();
 }
 
@@ -151,10 +214,16 @@ bool DocumentCommands::mayReplace(const QString& fileName)
 
 void DocumentCommands::writeDocument(const QString& fileName, SaveKind kind)
 {
-    writeFileWhole(fileName.toStdString(), savedFileBytes(canvas_.Im2(), kind), {.syncNewFile = true});
-    // The file holds what was just written, and no more.
-    if (fileName.toStdString() == openedFileName_)
-        openedBeyondSave_.reset();
+    writeBytes(fileName, savedFileBytes(canvas_.Im2(), kind));
+}
+
+void DocumentCommands::writeBytes(const QString& fileName, const std::vector<std::uint8_t>& bytes)
+{
+    writeFileWhole(fileName.toStdString(), bytes, {.syncNewFile = true});
+    // The file holds what was just written: the images kept, if any, and
+    // nothing else beyond the drawing.
+    if (isOpenedFile(fileName))
+        openedBeyondSave_ = readIconHoldings(openedFileName_);
     canvas_.document().markSaved(fileName.toStdString());
     emit saved(fileName);
 }
@@ -183,24 +252,35 @@ QString DocumentCommands::programCursorFile() const
 QString DocumentCommands::saveProgramCursorFile(const PixelBuffer& picture, int hotSpotX, int hotSpotY)
 {
     const QString beside = programCursorFile();
-    try {
-        SaveCursorFile(beside, picture, hotSpotX, hotSpotY);
-        return beside;
-    } catch (const FileError& besideError) {
-        // An installed program's folder is not the user's to write. When the
-        // user's own folder fails too, the first failure is the one told.
-        const FileError told = besideError;
-        const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-        if (own.isEmpty() || !QDir().mkpath(own))
-            throw told;
-        const QString instead = QDir(own).filePath(QFileInfo(beside).fileName());
+    // An installed program's folder is not the user's to write, even where
+    // the system lets the user (root) write it: beside the program only
+    // where its folder is the user's own, or cannot be looked at.
+    const QFileInfo programFolder(QFileInfo(beside).absolutePath());
+    std::optional<FileError> told;
+    if (!programFolder.exists() || programFolder.ownerId() == ::geteuid()) {
         try {
-            SaveCursorFile(instead, picture, hotSpotX, hotSpotY);
-        } catch (const FileError&) {
-            throw told;
+            SaveCursorFile(beside, picture, hotSpotX, hotSpotY);
+            return beside;
+        } catch (const FileError& besideError) {
+            told = besideError;
         }
-        return instead;
     }
+    // When the user's own folder fails too, the first failure is the one told.
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (own.isEmpty() && told)
+        throw *told;
+    // With no folder of the user's at all, beside the program is all there is.
+    const QString instead = own.isEmpty() ? beside : QDir(own).filePath(QFileInfo(beside).fileName());
+    if (!own.isEmpty())
+        QDir().mkpath(own);  // a folder that cannot be made fails the write below
+    try {
+        SaveCursorFile(instead, picture, hotSpotX, hotSpotY);
+    } catch (const FileError&) {
+        if (told)
+            throw *told;
+        throw;
+    }
+    return instead;
 }
 
 QString DocumentCommands::previewFolder()

@@ -31,19 +31,25 @@ public:
     SaveAnswer AskToSaveChanges();
 
     // The save command: a ".bmp" or ".ico" name is written as that kind,
-    // without a question, unless it would lose images of the icon file the
-    // document was opened from (then it asks, No by default); anything
-    // else asks for a name.
+    // without a question, unless it would lose something of the icon file
+    // the document was opened from. Then, when the drawing can take the
+    // place of the image that was opened, it asks whether to keep the other
+    // images (Yes by default, see files/model/icon_merge.h); otherwise it
+    // says what would be lost and asks, No by default. Anything else asks
+    // for a name.
     void ActSaveExecute();
     // The document now comes from this file; beyondSave says what saving
     // over it would lose (nothing for the editor's own kind and bitmaps).
     void noteOpenedFile(const QString& fileName, std::optional<IconHoldings> beyondSave);
+    // The document comes from no file: a new image or a new cursor.
+    void forgetOpenedFile() { noteOpenedFile({}, std::nullopt); }
     // A drawing brought back from its recovery copy becomes the document,
     // named as it was, its changes still to save; the save command then asks
     // before it writes over an icon file holding more, as after an open.
     void restoreDrawing(PixelBuffer picture, const std::string& fileName);
     // Asks for a name and a filter; the name written and its kind follow
-    // saveAsFileName. Asks before it replaces a file other than the preview.
+    // saveAsFileName. Asks before it replaces a file other than the preview;
+    // onto the icon file the document was opened from, as the save command.
     // When the write fails the document keeps the name it had.
     void ActSaveAsExecute();
 
@@ -81,15 +87,21 @@ private:
     bool reportingErrors(Step step);
     void saveAsFromDialog(const SaveChoice& choice);
     bool mayReplace(const QString& fileName);
-    bool mayOverwriteOpenedIcon();
+    enum class IconSave { OneImage, KeepOthers, Cancel };
+    bool isOpenedFile(const QString& fileName) const;
+    IconSave askBeforeIconSave(const QString& fileName);
+    // Writes the icon as askBeforeIconSave answers; false when cancelled.
+    bool saveIcon(const QString& fileName);
+    void writeKeepingOtherImages(const QString& fileName);
     void writeDocument(const QString& fileName, SaveKind kind);
+    void writeBytes(const QString& fileName, const std::vector<std::uint8_t>& bytes);
 
     Canvas& canvas_;
     Dialogs& dialogs_;
     QWidget* window_;
     SavePreview preview_;
     // The file the document was opened from, and what saving over it
-    // would lose; reset once the file holds what the editor wrote.
+    // would lose; read again once the editor has written it.
     std::string openedFileName_;
     std::optional<IconHoldings> openedBeyondSave_;
     QString programFilePath_;

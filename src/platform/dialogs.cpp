@@ -82,6 +82,24 @@ SaveAnswer QtDialogs::askYesNoCancel(QWidget* parent, const QString& text)
     return SaveAnswer::Cancel;
 }
 
+SaveAnswer QtDialogs::askKeepOtherImages(QWidget* parent, const QString& text, bool keepOffered)
+{
+    QMessageBox box(QMessageBox::Question, kQuestionTitle, plainLines(text), QMessageBox::NoButton, parent);
+    setPlainText(box, "KeepOtherImages");
+    QPushButton* yes = keepOffered ? addAnswer(box, QStringLiteral("はい(&Y)"), "Yes") : nullptr;
+    QPushButton* no = addAnswer(box, QStringLiteral("いいえ(&N)"), "No");
+    QPushButton* cancel = addAnswer(box, QStringLiteral("キャンセル"), "Cancel");
+    // Enter never drops the other images: it keeps them, or saves nothing.
+    box.setDefaultButton(yes != nullptr ? yes : cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (yes != nullptr && box.clickedButton() == yes)
+        return SaveAnswer::Yes;
+    if (box.clickedButton() == no)
+        return SaveAnswer::No;
+    return SaveAnswer::Cancel;
+}
+
 void QtDialogs::showRefusal(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, kRefusalTitle, plainLines(text), QMessageBox::Ok, parent);

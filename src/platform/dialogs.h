@@ -42,6 +42,11 @@ public:
     // button answers it (Esc and the close box do nothing); nothing when it
     // went without an answer, as when the program is made to quit.
     virtual std::optional<bool> askYesNoDefaultYes(QWidget* parent, const QString& text) = 0;
+    // The question box titled "確認" before a save into an icon file of
+    // several images: Yes (keep the others, the default), No (this image
+    // only) and Cancel; without keepOffered only No and Cancel, Cancel the
+    // default. Esc and the close box answer Cancel.
+    virtual SaveAnswer askKeepOtherImages(QWidget* parent, const QString& text, bool keepOffered) = 0;
     // A refusal the program decides itself: title " ピモコ ", OK, no icon.
     virtual void showRefusal(QWidget* parent, const QString& text) = 0;
     // The one general error box: title "ピモコ", error icon, OK; `text` is
@@ -74,6 +79,7 @@ public:
     SaveAnswer askYesNoCancel(QWidget* parent, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& text) override;
     std::optional<bool> askYesNoDefaultYes(QWidget* parent, const QString& text) override;
+    SaveAnswer askKeepOtherImages(QWidget* parent, const QString& text, bool keepOffered) override;
     void showRefusal(QWidget* parent, const QString& text) override;
     void showError(QWidget* parent, const QString& text) override;
     std::optional<QString> askOpenFileName(QWidget* parent) override;

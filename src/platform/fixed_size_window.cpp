@@ -47,13 +47,15 @@ protected:
         // The state the window system has put the window in.
         if (watched == watching_ && event->type() == QEvent::WindowStateChange && event->spontaneous()) {
             answerWait_.stop();
-            keepNormal(watching_->windowStates());
+            const Qt::WindowStates before = shown_;
+            shown_ = watching_->windowStates();
+            keepNormal(shown_, before);
         }
         return false;
     }
 
 private:
-    void keepNormal(Qt::WindowStates states)
+    void keepNormal(Qt::WindowStates states, Qt::WindowStates before)
     {
         if (states & Qt::WindowMaximized) {
             hold(true);
@@ -67,6 +69,15 @@ private:
             watching_->setWindowStates(states & ~Qt::WindowFullScreen);
         } else {
             hold(false);
+            // Back from a larger state the window draws into a new buffer
+            // (on Wayland Qt's title bar returns with it), which holds none
+            // of what was painted before: all of it is painted again. An
+            // update of the window alone leaves out its opaque panels.
+            if (before & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+                window_->update();
+                for (QWidget* child : window_->findChildren<QWidget*>())
+                    child->update();
+            }
         }
     }
 
@@ -84,6 +95,7 @@ private:
     QWindow* watching_ = nullptr;
     bool holdsPainting_;
     bool holding_ = false;
+    Qt::WindowStates shown_;  // the state the window system put the window in last
     QTimer answerWait_;
 };
 

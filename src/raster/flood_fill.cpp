@@ -2,6 +2,7 @@
 
 #include "raster/point.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace pimoko {
@@ -12,8 +13,15 @@ void floodFill(PixelBuffer& buffer, int x, int y, Color k)
         return;
     const Color target = buffer.pixel(x, y);
     const Color fill = buffer.storable(k);
+    // The area is the pixels of the start's colour and alpha (every pixel
+    // of a buffer without alpha reads opaque). Filled pixels turn opaque: a
+    // fill of their own colour still makes transparent ones opaque.
+    const std::uint8_t targetAlpha = buffer.alpha(x, y);
+    const auto inArea = [&](const Color* row, int px, int py) {
+        return row[px] == target && buffer.alpha(px, py) == targetAlpha;
+    };
     // Filled pixels must stop matching the target, or the fill would never end.
-    if (fill == target)
+    if (fill == target && targetAlpha == 255)
         return;
 
     const int width = buffer.width();
@@ -26,16 +34,15 @@ void floodFill(PixelBuffer& buffer, int x, int y, Color k)
         const Point seed = seeds.back();
         seeds.pop_back();
         Color* row = buffer.row(seed.y);
-        if (row[seed.x] != target)
+        if (!inArea(row, seed.x, seed.y))
             continue;
         int left = seed.x;
-        while (left > 0 && row[left - 1] == target)
+        while (left > 0 && inArea(row, left - 1, seed.y))
             --left;
         int right = seed.x;
-        while (right + 1 < width && row[right + 1] == target)
+        while (right + 1 < width && inArea(row, right + 1, seed.y))
             ++right;
-        for (int i = left; i <= right; ++i)
-            row[i] = fill;
+        buffer.fillRect(left, seed.y, right + 1, seed.y + 1, fill);
 
         for (const int ny : {seed.y - 1, seed.y + 1}) {
             if (ny < 0 || ny >= height)
@@ -43,7 +50,7 @@ void floodFill(PixelBuffer& buffer, int x, int y, Color k)
             const Color* neighbour = buffer.row(ny);
             bool inRun = false;
             for (int i = left; i <= right; ++i) {
-                const bool matches = neighbour[i] == target;
+                const bool matches = inArea(neighbour, i, ny);
                 if (matches && !inRun)
                     seeds.push_back({i, ny});
                 inRun = matches;

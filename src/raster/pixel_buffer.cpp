@@ -10,6 +10,7 @@ PixelBuffer::PixelBuffer(int width, int height, Color fill, PixelFormat format)
     , format_(std::move(format))
     , exact_(format_.holdsEveryColor())
     , pixels_(std::size_t(width_) * std::size_t(height_), storable(fill))
+    , alpha_(format_.alphaMask != 0 ? pixels_.size() : 0, std::uint8_t(255))
 {
 }
 
@@ -17,6 +18,10 @@ void PixelBuffer::convertTo(PixelFormat format)
 {
     format_ = std::move(format);
     exact_ = format_.holdsEveryColor();
+    if (format_.alphaMask == 0)
+        alpha_.clear();
+    else if (alpha_.empty())
+        alpha_.assign(pixels_.size(), 255);
     if (exact_)
         return;
     for (Color& p : pixels_)
@@ -25,8 +30,22 @@ void PixelBuffer::convertTo(PixelFormat format)
 
 void PixelBuffer::setPixel(int x, int y, Color c)
 {
-    if (contains(x, y))
-        pixels_[index(x, y)] = storable(c);
+    if (!contains(x, y))
+        return;
+    pixels_[index(x, y)] = storable(c);
+    makeOpaque(index(x, y), index(x, y) + 1);
+}
+
+void PixelBuffer::setAlpha(int x, int y, std::uint8_t a)
+{
+    if (contains(x, y) && !alpha_.empty())
+        alpha_[index(x, y)] = a;
+}
+
+void PixelBuffer::makeOpaque(std::size_t from, std::size_t to)
+{
+    if (!alpha_.empty())
+        std::fill(alpha_.begin() + std::ptrdiff_t(from), alpha_.begin() + std::ptrdiff_t(to), std::uint8_t(255));
 }
 
 void PixelBuffer::applyPixel(int x, int y, Color pen, RasterOp op)
@@ -44,6 +63,8 @@ void PixelBuffer::applyPixel(int x, int y, Color pen, RasterOp op)
         return;
     }
     p = storable(combine(p, pen, op));
+    if (op == RasterOp::Copy)
+        makeOpaque(index(x, y), index(x, y) + 1);
 }
 
 void PixelBuffer::fillRect(int left, int top, int right, int bottom, Color c)
@@ -55,13 +76,16 @@ void PixelBuffer::fillRect(int left, int top, int right, int bottom, Color c)
     if (left >= right || top >= bottom)
         return;
     const Color value = storable(c);
-    for (int y = top; y < bottom; ++y)
+    for (int y = top; y < bottom; ++y) {
         std::fill(row(y) + left, row(y) + right, value);
+        makeOpaque(index(left, y), index(right, y));
+    }
 }
 
 void PixelBuffer::fill(Color c)
 {
     std::fill(pixels_.begin(), pixels_.end(), storable(c));
+    makeOpaque(0, pixels_.size());
 }
 
 } // namespace pimoko

@@ -3,6 +3,7 @@
 #include "raster/color.h"
 #include "raster/pixel_format.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace pimoko {
@@ -31,6 +32,9 @@ public:
     // The colour of pixel (x, y), or `outside` when it lies beyond the edges.
     Color pixelOr(int x, int y, Color outside) const { return contains(x, y) ? pixel(x, y) : outside; }
 
+    // Writing a colour (setPixel, a Copy by applyPixel, fillRect, fill) makes
+    // the pixel opaque; NOT-XOR keeps its alpha, so a figure drawn twice
+    // leaves the buffer as it was.
     void setPixel(int x, int y, Color c);
     // Combines the pen colour with pixel (x, y) by the raster operation;
     // NOT-XOR on an indexed buffer combines the colour-table indices.
@@ -39,6 +43,14 @@ public:
     // Fills the half-open rectangle [left, right) x [top, bottom), clipped.
     void fillRect(int left, int top, int right, int bottom, Color c);
     void fill(Color c);
+
+    // The alpha of each pixel, kept only for a format with an alpha mask:
+    // 255 (opaque) for a new buffer and for every pixel written, as read for
+    // a bitmap's pixels. Without an alpha mask every pixel reads 255 and
+    // setAlpha does nothing.
+    bool hasAlpha() const { return !alpha_.empty(); }
+    std::uint8_t alpha(int x, int y) const { return alpha_.empty() ? 255 : alpha_[index(x, y)]; }
+    void setAlpha(int x, int y, std::uint8_t a);
 
     // The colour the buffer stores when c is written.
     Color storable(Color c) const { return exact_ ? (c & 0xFFFFFF) : format_.storable(c); }
@@ -50,17 +62,20 @@ public:
 
     bool operator==(const PixelBuffer& other) const
     {
-        return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_;
+        return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_
+            && alpha_ == other.alpha_;
     }
 
 private:
     std::size_t index(int x, int y) const { return std::size_t(y) * std::size_t(width_) + std::size_t(x); }
+    void makeOpaque(std::size_t from, std::size_t to);
 
     int width_ = 0;
     int height_ = 0;
     PixelFormat format_;
     bool exact_ = true;
     std::vector<Color> pixels_;
+    std::vector<std::uint8_t> alpha_;
 };
 
 } // namespace pimoko

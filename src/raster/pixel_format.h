@@ -18,6 +18,14 @@ struct PixelFormat {
     std::uint32_t redMask = 0x00FF0000;    // 16 and 32 bits: where each channel lies
     std::uint32_t greenMask = 0x0000FF00;  // in the stored pixel value
     std::uint32_t blueMask = 0x000000FF;
+    std::uint32_t alphaMask = 0;           // 16 and 32 bits: 0 when the pixels hold no alpha
+    // A bitmap file's info header after its first 40 bytes (the masks, colour
+    // space, end points, gamma and rendering intent of the longer headers),
+    // and the colour profile a 124-byte header points to, kept as read so a
+    // save writes the same header again. Empty for the 40-byte header and
+    // for pictures the program makes.
+    std::vector<std::uint8_t> headerTail;
+    std::vector<std::uint8_t> colorProfile;
 
     static PixelFormat trueColor32();
     static PixelFormat trueColor24();

@@ -183,6 +183,8 @@ void CommandLineTest::helpAndVersionPrintAndExit_data()
                                          "window\\), 2 bad command line, 3 output cannot be written\\.\n$");
     QTest::newRow("--help") << QStringList{"--help"} << usage;
     QTest::newRow("-h with a file") << QStringList{"some.bmp", "-h"} << usage;
+    QTest::newRow("--help before a file and a known option") << QStringList{"--help", "some.bmp", "-style=fusion"}
+                                                             << usage;
     QTest::newRow("--version") << QStringList{"--version"} << QStringLiteral("^pimoko \\(ピモコ\\) \\d+\\.\\d+\n$");
 }
 
@@ -247,6 +249,15 @@ void CommandLineTest::badCommandLinesExitTwo_data()
                                        << "--rotate takes no value";
     QTest::newRow("no output") << QStringList{"--convert"} << "--convert needs OUTPUT";
     QTest::newRow("verb twice") << QStringList{"--list", in, "--list"} << "--list is given twice";
+    QTest::newRow("scale twice") << QStringList{"--convert", path("a.png"), "--scale", "2", "--scale=3", in}
+                                 << "--scale is given twice";
+    QTest::newRow("hot spot twice") << QStringList{"--pack", path("a.cur"), "--hotspot", "1,1", "--hotspot", "2,2", in}
+                                    << "--hotspot is given twice";
+    QTest::newRow("help with an unknown option") << QStringList{"--help", "--convert", path("a.ico"), "--bogus"}
+                                                 << "unknown option '--bogus'";
+    QTest::newRow("help with a joined value, then an unknown option")
+        << QStringList{"--help", "--convert=" + path("a.ico"), "--bogus"} << "unknown option '--bogus'";
+    QTest::newRow("empty input name") << QStringList{"--convert", path("a.ico"), ""} << "an empty file name";
     QTest::newRow("no input") << QStringList{"--convert", path("a.ico")} << "no input file";
     QTest::newRow("two inputs") << QStringList{"--convert", path("a.ico"), in, in} << "more than one input file";
     QTest::newRow("output of no kind") << QStringList{"--convert", path("a.gif"), in}

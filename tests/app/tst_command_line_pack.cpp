@@ -8,6 +8,7 @@
 #include "support/program_run.h"
 #include "support/file_bytes.h"
 #include "support/qt_ico_reader.h"
+#include "support/icotool.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,44 +20,13 @@
 #include <cerrno>
 #include <random>
 
+#include <zlib.h>
+
 using namespace pimoko;
 
 namespace {
 
 using Run = ProgramRun;
-
-// `tool` empty: the program.
-Run runTool(const QStringList& arguments, const QString& tool = {})
-{
-    return runProgram(arguments, {}, tool.isEmpty() ? program() : tool);
-}
-
-// Every PNG file a folder holds, by name.
-std::vector<RgbaImage> pngFilesIn(const QString& folder, QStringList* names = nullptr)
-{
-    std::vector<RgbaImage> images;
-    const QStringList found = QDir(folder).entryList({"*.png"}, QDir::Files, QDir::Name);
-    for (const QString& name : found)
-        images.push_back(rgbaImageOf(QImage(folder + '/' + name)));
-    if (names)
-        *names = found;
-    return images;
-}
-
-// icotool's pictures of every image of an icon or cursor file (or of a
-// program's icon group, taken out by wrestool), in directory order: it names
-// them <file>_<index>_<W>x<H>x<bits>.png, so with fewer than ten the names'
-// order is the directory's.
-std::vector<RgbaImage> icotoolImages(QString file, const QString& folder)
-{
-    QDir().mkpath(folder);
-    if (file.endsWith(u".exe")) {
-        runTool({"-x", "--type=14", "-o", folder + "/group.ico", file}, QStringLiteral("wrestool"));
-        file = folder + "/group.ico";
-    }
-    runTool({"-x", "-o", folder, file}, QStringLiteral("icotool"));
-    return pngFilesIn(folder);
-}
 
 } // namespace
 
@@ -68,6 +38,8 @@ private slots:
     void packedImagesReadTheSameEverywhere_data();
     void packedImagesReadTheSameEverywhere();
     void standardColoursPackAsTheEditorSaves();
+    void replaceKeepsTheOtherImages_data();
+    void replaceKeepsTheOtherImages();
     void unpackedImagesMatchIcotool_data();
     void unpackedImagesMatchIcotool();
     void refusalsWriteNothing_data();
@@ -124,6 +96,38 @@ void CommandLinePackTest::initTestCase()
     unsound.insert(unsound.begin() + 33, text.begin(), text.end());
     unsound.push_back(0);
     writeBytes(path("unsound256.png"), unsound);
+    // And with a byte of its compressed image data changed, its CRC made
+    // right again: only inflating the data finds it.
+    Bytes unzipped = readFileBytes(path("any256.png"));
+    const std::size_t idat = std::size_t(std::search(unzipped.begin(), unzipped.end(), "IDAT", "IDAT" + 4) - unzipped.begin());
+    const std::size_t length = std::size_t(unzipped[idat - 4]) << 24 | std::size_t(unzipped[idat - 3]) << 16
+        | std::size_t(unzipped[idat - 2]) << 8 | unzipped[idat - 1];
+    unzipped[idat + 4 + length / 2] ^= 0x55;
+    const uLong crc = crc32(0, unzipped.data() + idat, uInt(4 + length));
+    for (int k = 0; k < 4; ++k)
+        unzipped[idat + 4 + length + std::size_t(k)] = std::uint8_t(crc >> (24 - 8 * k));
+    writeBytes(path("unzipped256.png"), unzipped);
+    // And with bytes after the end of its compressed stream, in its last
+    // image data chunk: libpng reads its pixels all the same.
+    Bytes trailing = readFileBytes(path("any256.png"));
+    const std::size_t last = std::size_t(std::find_end(trailing.begin(), trailing.end(), "IDAT", "IDAT" + 4) - trailing.begin());
+    const std::size_t lastLength = std::size_t(trailing[last - 4]) << 24 | std::size_t(trailing[last - 3]) << 16
+        | std::size_t(trailing[last - 2]) << 8 | trailing[last - 1];
+    trailing.insert(trailing.begin() + std::ptrdiff_t(last + 4 + lastLength), {'j', 'u', 'n', 'k'});
+    const uLong lastCrc = crc32(0, trailing.data() + last, uInt(8 + lastLength));
+    for (int k = 0; k < 4; ++k) {
+        trailing[last - 4 + std::size_t(k)] = std::uint8_t((lastLength + 4) >> (24 - 8 * k));
+        trailing[last + 8 + lastLength + std::size_t(k)] = std::uint8_t(lastCrc >> (24 - 8 * k));
+    }
+    writeBytes(path("trailing256.png"), trailing);
+    // An icon of as many images as --pack puts in one.
+    QStringList many{"--pack", path("many.ico")};
+    for (int side = 1; side <= 64; ++side) {
+        many << path(QStringLiteral("line%1.png").arg(side));
+        QVERIFY(QImage(side, 1, QImage::Format_ARGB32).save(many.back()));
+    }
+    QCOMPARE(runTool(many).status, 0);
+    QVERIFY(QImage(path("soft32.png")).mirrored().save(path("other32.png")));
     QVERIFY(save("std32.bmp", 32, 32, QImage::Format_RGB32, standard));
     QVERIFY(save("odd.bmp", 20, 13, QImage::Format_RGB32, {0xFF102030, Qt::white, 0xFF00C000, 0xFF808000}));
     QVERIFY(QFile::copy(path("odd.bmp"), path("odd.png")));
@@ -209,6 +213,45 @@ void CommandLinePackTest::standardColoursPackAsTheEditorSaves()
     QCOMPARE(readFileBytes(path("packed32.ico")), readFileBytes(path("converted32.ico")));
 }
 
+void CommandLinePackTest::replaceKeepsTheOtherImages_data()
+{
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<int>("at");  // the image it becomes
+    QTest::newRow("same size and depth") << path("other32.png") << 1;
+    QTest::newRow("new size joins") << path("deep48.png") << 3;
+    QTest::newRow("same size, other depth joins") << path("std32.bmp") << 3;
+    QTest::newRow("PNG image of 256") << path("any256.png") << 2;
+    QTest::newRow("PNG of 256 with bytes after its data") << path("trailing256.png") << 2;
+}
+
+void CommandLinePackTest::replaceKeepsTheOtherImages()
+{
+    QFETCH(QString, picture);
+    QFETCH(int, at);
+    const QString icon = path("replaced.ico");
+    QFile::remove(icon);
+    QCOMPARE(runTool({"--pack", icon, path("std16.png"), path("soft32.png"), path("unsound256.png")}).status, 0);
+    const Bytes before = readFileBytes(icon);
+    const std::vector<RgbaImage> earlier = icotoolImages(icon, path("replaced-before"));
+    const Run run = runTool({"--replace", icon, picture});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.status, 0);
+
+    const std::vector<Bytes> kept = iconEntryData(before), now = iconEntryData(readFileBytes(icon));
+    const std::vector<RgbaImage> images =
+        icotoolImages(icon, path(QStringLiteral("replaced-%1").arg(QTest::currentDataTag())));
+    QCOMPARE(now.size(), std::max(kept.size(), std::size_t(at) + 1));
+    QCOMPARE(images.size(), now.size());
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        QVERIFY(i == std::size_t(at) ? images[i] == expectedPicture(picture) : images[i] == earlier[i]);
+        if (i != std::size_t(at))
+            QVERIFY(now[i] == kept[i]);
+        // A PNG of 256 pixels that shows as read goes in as it is, any other is encoded afresh.
+        else if (picture.endsWith(u"256.png"))
+            QCOMPARE(now[i] == readFileBytes(picture), picture.endsWith(u"any256.png"));
+    }
+}
+
 void CommandLinePackTest::unpackedImagesMatchIcotool_data()
 {
     QTest::addColumn<QString>("input");
@@ -272,6 +315,16 @@ void CommandLinePackTest::refusalsWriteNothing_data()
                               << 2 << "--scale takes a whole number from 1 to 16";
     QTest::newRow("damaged PNG image to unpack") << QStringList{"--unpack", path("out"), path("damaged.ico")} << 1
                                                  << "pimoko: " + path("damaged.ico") + ": アイコンイメージが不正です\n";
+    QTest::newRow("PNG of 256 whose data do not inflate") << QStringList{"--pack", out, path("unzipped256.png")} << 1
+                                                          << "PNGイメージが不正です";
+    QTest::newRow("replace in a damaged icon") << QStringList{"--replace", path("damaged.ico"), png16} << 1
+                                               << "pimoko: " + path("damaged.ico") + ": アイコンイメージが不正です\n";
+    QTest::newRow("replace in no icon") << QStringList{"--replace", path("out/none.ico"), png16} << 1
+                                        << "ファイルまたはフォルダが見つかりません";
+    QTest::newRow("replace adding one image too many") << QStringList{"--replace", path("many.ico"), png16} << 1
+                                                       << "一つのアイコンに入れられる画像は 64 枚までです（65 枚になります）";
+    QTest::newRow("replace in a PNG") << QStringList{"--replace", path("out/x.png"), png16} << 2
+                                      << "the icon file's name must end in .ico";
     QTest::newRow("list of no PNG") << QStringList{"--list", path("odd.png")} << 1
                                     << "pimoko: " + path("odd.png") + ": PNGイメージが不正です\n";
     QTest::newRow("unpack into no folder") << QStringList{"--unpack", "", path("std32.bmp")} << 2

@@ -128,7 +128,14 @@ void ThumbnailTest::initTestCase()
     file.insert(file.end(), wide.begin(), wide.end());
     writeBytes(path("wide.ico"), file);
     QVERIFY(QFile::copy(kData + "icons/depth8.ico", path("icon.exe")));
-    QVERIFY(QFile::copy(kData + "icons/depth8.ico", path("icon.png")));
+    // Files as file managers hand them over, named anything.
+    QVERIFY(QFile::copy(path("sizes.ico"), path("download")));
+    QVERIFY(QFile::copy(path("sizes.cur"), path("pointer.tmp")));
+    QVERIFY(QFile::copy(path("odd.bmp"), path("picture")));
+    QVERIFY(QFile::copy(kData + "png/rgba8.png", path("image.part")));
+    QVERIFY(QFile::copy(kData + "pe/pe32_icon.exe", path("setup")));
+    writeBytes(path("notes.txt"), Bytes{'M', 'Y', 0, 0, 1, 0});
+    writeBytes(path("two-bytes"), Bytes{'B', 'M'});
     // A pipe with no writer: opening it would wait for ever.
     QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.ico")).constData(), 0600), 0);
 }
@@ -160,6 +167,12 @@ void ThumbnailTest::thumbnailOfEachFile_data()
     rows("PE32+ with a PNG", kData + "pe/pe64_icon.exe", kData + "icons/mixed_png.ico", "0:16x16 2:32x32 2:128x128 2:128x128");
     rows("program of 1 TiB", path("huge.exe"), kData + "icons/depth4_16_32.ico", "0:16x16 1:32x32 1:128x128 1:128x128");
     rows("bitmap 20 x 13", path("odd.bmp"), path("odd.bmp"), "0:16x10 0:40x26 0:80x52 0:80x52");
+    rows("icon named without extension", path("download"), path("sizes.ico"), sizes);
+    rows("cursor named .tmp", path("pointer.tmp"), path("sizes.cur"), sizes);
+    rows("bitmap named without extension", path("picture"), path("odd.bmp"), "0:16x10 0:40x26 0:80x52 0:80x52");
+    rows("PNG named .part", path("image.part"), kData + "png/rgba8.png", "0:15x9 0:20x12 0:20x12 0:20x12");
+    rows("program named without extension", path("setup"), kData + "icons/depth4_16_32.ico",
+         "0:16x16 1:32x32 1:128x128 1:128x128");
 }
 
 void ThumbnailTest::thumbnailOfEachFile()
@@ -175,7 +188,7 @@ void ThumbnailTest::thumbnailOfEachFile()
     QVERIFY2(status == 0, qPrintable(err));
     const QImage thumb(output, "png");
     QCOMPARE(thumb.size(), written);
-    const std::vector<QImage> images = judge.endsWith(u".bmp") ? std::vector{QImage(judge)}
+    const std::vector<QImage> images = judge.endsWith(u".bmp") || judge.endsWith(u".png") ? std::vector{QImage(judge)}
                                                                 : readIconWithQt(readFileBytes(judge));
     const QString difference = differenceFromQt(fitThumbnail(rgbaImageOf(images.at(std::size_t(chosen))), size), thumb);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
@@ -200,7 +213,8 @@ void ThumbnailTest::refusalsWriteNothing_data()
     refused("icon above 4 MiB", path("huge.ico"), "ファイルが大きすぎます");
     refused("pipe", path("pipe.ico"), "pimoko: " + path("pipe.ico") + ": 通常のファイルではありません\n");
     refused("missing", path("missing.ico"), "pimoko: " + path("missing.ico") + ": ファイルまたはフォルダが見つかりません\n");
-    refused("kind not read", path("icon.png"), "--thumbnail reads");
+    refused("kind not read", path("notes.txt"), "--thumbnail reads");
+    refused("nothing but BM", path("two-bytes"), "ビットマップイメージが不正です");
     const QString icon = path("sizes.ico");
     for (const char* side : {"15", "1025", "+48", "48px"})
         QTest::addRow("SIZE %s", side) << QStringList{icon, path("refused.png"), side} << 2 << "SIZE";

@@ -477,11 +477,7 @@ void DocumentCommandsTest::saveOverIconThatHoldsMore_data()
     QTest::addColumn<QString>("question");  // empty: none is asked
     QTest::addColumn<bool>("yes");
     const QString saved = QStringLiteral("上書きすると 32 × 32 の 16 色のイメージ 1 個だけになります。上書きしますか?");
-    const QString two = QStringLiteral("このファイルには 2 個のイメージがあります。") + saved;
-    QTest::newRow("two images, no") << "depth4_16_32.ico" << two << false;
-    QTest::newRow("two images, yes") << "depth4_16_32.ico" << two << true;
-    QTest::newRow("three 32-bit images")
-        << "imagemagick_sizes.ico" << QStringLiteral("このファイルには 3 個のイメージがあります。") + saved << false;
+    // Files of several images whose 32 x 32 image opens: tst_icon_images_kept.
     QTest::newRow("one 48 x 48 image")
         << "only48.ico" << QStringLiteral("このファイルのイメージは 48 × 48 の 256 色です。") + saved << false;
     QTest::newRow("one 16 x 16 image")

@@ -364,9 +364,9 @@ void RecoveryTest::restoredIconAsksBeforeItsImagesAreLost()
     plant("left", PixelBuffer(32, 32, 0x0000FF), icon.toStdString(), 1);
     answers_ = {true};
     start();
-    dialogs_->yesNoAnswers = {false};
+    dialogs_->keepAnswers = {SaveAnswer::Cancel};
     form_->ActSaveExecute();
-    QCOMPARE(dialogs_->yesNoQuestions.value(0).left(23), QStringLiteral("このファイルには 2 個のイメージがあります。"));
+    QCOMPARE(dialogs_->keepQuestions.value(0).left(23), QStringLiteral("このファイルには 2 個のイメージがあります。"));
     QCOMPARE(readAll(icon), readAll(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico")));
 }
 
@@ -393,7 +393,7 @@ void RecoveryTest::badFilesAndRunningEditorsAreLeftAlone()
     damaged[100] ^= 1;
     writeBytes(folder() + "/damaged.bmp", damaged);
     writeBytes(folder() + "/cut.bmp", Bytes(damaged.begin(), damaged.end() - 1));
-    writeBytes(folder() + "/huge.bmp", Bytes(70000, 0));
+    writeBytes(folder() + "/huge.bmp", Bytes(1052705, 0));  // one byte over the cap
     QVERIFY(::mkfifo(QFile::encodeName(folder() + "/pipe.bmp").constData(), 0600) == 0);
     QVERIFY(QDir(folder()).mkdir("folder.bmp"));
     plant("linked", PixelBuffer(32, 32), "", 1);

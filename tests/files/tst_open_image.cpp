@@ -19,6 +19,8 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <unistd.h>
+
 using namespace pimoko;
 
 Q_DECLARE_METATYPE(pimoko::SaveAnswer)
@@ -68,6 +70,7 @@ private slots:
     void dropOpensTheFirstFileWhole();
     void openCommandUsesTheDialog();
     void cursorFileStartsCursorMode();
+    void cursorFileGoesToUserFolderWhenProgramFolderRefuses_data();
     void cursorFileGoesToUserFolderWhenProgramFolderRefuses();
     void cursorFileNowhereToWriteLeavesWindowAsItWas_data();
     void cursorFileNowhereToWriteLeavesWindowAsItWas();
@@ -289,11 +292,17 @@ void OpenImageTest::dropOpensTheFirstFileWhole()
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(path(QStringLiteral("second.bmp"))),
                   QUrl::fromLocalFile(path(QStringLiteral("third.png")))});
-    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+    // A source that proposes a move (Shift held) gets a copy back: a move
+    // would have it delete the user's file.
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(200, 200), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
     QApplication::sendEvent(form_.get(), &enter);
     QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+    QDropEvent drop(QPointF(200, 200), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(form_.get(), &drop);
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
     QCOMPARE(form_->canvas().document().CurrentFileName(), first.toStdString());
     QCOMPARE(form_->canvas().ImageWidth(), 6);
     QVERIFY(dialogs_->refusals.isEmpty() && dialogs_->errors.isEmpty());
@@ -336,16 +345,34 @@ void OpenImageTest::cursorFileStartsCursorMode()
     QCOMPARE(form_->canvas().Im2(), PixelBuffer(32, 32, kWhite));
 }
 
+void OpenImageTest::cursorFileGoesToUserFolderWhenProgramFolderRefuses_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::newRow("folder that cannot be written") << QStringLiteral("/proc/pimoko-test/pimoko");
+    // An installed program's folder: root may write it, but it is not root's.
+    QTest::newRow("folder of another user") << QString();
+}
+
 void OpenImageTest::cursorFileGoesToUserFolderWhenProgramFolderRefuses()
 {
-    form_->documentCommands()->setProgramFilePath(QStringLiteral("/proc/pimoko-test/pimoko"));
+    QFETCH(QString, program);
+    if (program.isEmpty()) {
+        QVERIFY(QDir().mkpath(path(QStringLiteral("others"))));
+        // Not root: a folder every user may write, that is root's.
+        program = ::geteuid() == 0 ? path(QStringLiteral("others/pimoko"))
+                                   : QStringLiteral("/tmp/pimoko-test-%1").arg(QCoreApplication::applicationPid());
+        if (::geteuid() == 0)
+            QCOMPARE(::chown(QFile::encodeName(path(QStringLiteral("others"))).constData(), 65534, 65534), 0);
+    }
+    form_->documentCommands()->setProgramFilePath(program);
     const QString cursor = path(QStringLiteral("arrow.cur"));
     writeBytes(cursor, bytesOf(kData + QStringLiteral("/icons/only16.ico")));
     form_->OpenImageFile(cursor);
     QVERIFY(dialogs_->errors.isEmpty());
     const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QVERIFY(own.startsWith(home_->path()));
-    QCOMPARE(QFileInfo(own + QStringLiteral("/pimoko.cur")).size(), 766);
+    QCOMPARE(QFileInfo(own + QStringLiteral("/") + QFileInfo(program).fileName() + QStringLiteral(".cur")).size(), 766);
+    QVERIFY(!QFile::exists(program + QStringLiteral(".cur")));
     QCOMPARE(form_->canvas().document().CurrentFileName(), cursor.toStdString());
 }
 

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -295,6 +296,13 @@ void InstallTreeTest::manualPageRendersCleanly()
     QVERIFY(source.open(QIODevice::ReadOnly));
     const QStringList page = installedLines(QStringLiteral("share/man/man1/pimoko.1.gz"));
     QCOMPARE(page, QString::fromUtf8(source.readAll()).split('\n'));
+    // Each installed file the page names is where the install puts it.
+    static const QRegularExpression named(QStringLiteral("^\\.I /usr/((?:bin|lib|share)/\\S+)$"));
+    for (const QString& line : page) {
+        const QRegularExpressionMatch match = named.match(line);
+        if (match.hasMatch())
+            QVERIFY2(QFileInfo::exists(installed(match.captured(1).remove('\\'))), qPrintable(line));
+    }
     const QString groff = tool("groff", "groff-base");
     for (const char* device : {"-Tutf8", "-Tascii"}) {
         const ProgramRun render = run(groff, {"-ww", "-z", "-man", device, source.fileName()}, elsewhere_.path());

@@ -130,6 +130,45 @@ private slots:
         QCOMPARE(buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")}));
     }
 
+    // The question before a save into an icon of several images: Enter
+    // keeps the other images, or, when that is not offered, saves nothing.
+    void keepImagesBox_data()
+    {
+        QTest::addColumn<bool>("offered");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<SaveAnswer>("answer");
+        QTest::newRow("Enter keeps them") << true << "enter" << SaveAnswer::Yes;
+        QTest::newRow("No button") << true << "No" << SaveAnswer::No;
+        QTest::newRow("not offered, Enter") << false << "enter" << SaveAnswer::Cancel;
+        QTest::newRow("not offered, No button") << false << "No" << SaveAnswer::No;
+        QTest::newRow("Esc") << true << "escape" << SaveAnswer::Cancel;
+    }
+    void keepImagesBox()
+    {
+        QFETCH(bool, offered);
+        QFETCH(QString, how);
+        QFETCH(SaveAnswer, answer);
+        QStringList buttons;
+        Qt::TextFormat format = Qt::AutoText;
+        whenModalShows([&](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            QVERIFY(box);
+            buttons = buttonsLeftToRight(box);
+            format = box->textFormat();
+            if (how == u"enter")
+                QTest::keyClick(box, Qt::Key_Return);
+            else if (how == u"escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->findChild<QPushButton*>(how)->click();
+        });
+        QtDialogs dialogs;
+        QCOMPARE(dialogs.askKeepOtherImages(nullptr, QStringLiteral("<b>4</b> 個"), offered), answer);
+        QCOMPARE(format, Qt::PlainText);
+        const QStringList others{QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")};
+        QCOMPARE(buttons, offered ? QStringList{QStringLiteral("はい(&Y)")} + others : others);
+    }
+
     // The offer of a recovery copy: Enter answers Yes; only a button
     // answers; a box that goes without one is no answer.
     void yesDefaultBox_data()

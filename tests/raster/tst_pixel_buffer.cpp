@@ -1,3 +1,5 @@
+#include "operations/model/transform.h"
+#include "raster/flood_fill.h"
 #include "raster/pixel_buffer.h"
 
 #include <QtTest>
@@ -20,6 +22,8 @@ private slots:
     void negativeSizeGivesEmptyBuffer();
     void indexedNotXorCombinesIndices_data();
     void indexedNotXorCombinesIndices();
+    void alphaOfDrawnPixels_data();
+    void alphaOfDrawnPixels();
 };
 
 void PixelBufferTest::storableColour_data()
@@ -180,6 +184,48 @@ void PixelBufferTest::negativeSizeGivesEmptyBuffer()
     buffer.fill(kBlack);
     buffer.fillRect(0, 0, 10, 10, kBlack);
     QVERIFY(!buffer.contains(0, 0));
+}
+
+void PixelBufferTest::alphaOfDrawnPixels_data()
+{
+    QTest::addColumn<QString>("drawing");
+    QTest::addColumn<QString>("alphas");  // of the three pixels afterwards
+    QTest::newRow("pixel written") << "set" << "0 255 20";
+    QTest::newRow("pen copied") << "copy" << "0 255 20";
+    QTest::newRow("NOT-XOR figure drawn twice") << "xor twice" << "0 10 20";
+    QTest::newRow("rectangle filled") << "rect" << "0 255 255";
+    // Transparent black is an area of its own, filled opaque also in black.
+    QTest::newRow("flood fill") << "flood" << "255 10 20";
+    QTest::newRow("flood fill in the same colour") << "flood black" << "255 10 20";
+    QTest::newRow("mirrored") << "mirror" << "20 10 0";
+}
+
+// A bitmap's alpha stays with its pixels; what is drawn is opaque.
+void PixelBufferTest::alphaOfDrawnPixels()
+{
+    QFETCH(QString, drawing);
+    QFETCH(QString, alphas);
+    PixelFormat format;
+    format.alphaMask = 0xFF000000;
+    PixelBuffer image(3, 1, kBlack, format);
+    for (int x = 0; x < 3; ++x)
+        image.setAlpha(x, 0, std::uint8_t(x * 10));
+    if (drawing == u"set")
+        image.setPixel(1, 0, kWhite);
+    if (drawing == u"copy")
+        image.applyPixel(1, 0, kWhite, RasterOp::Copy);
+    for (int i = 0; i < 2 && drawing == u"xor twice"; ++i)
+        image.applyPixel(1, 0, 0x123456, RasterOp::NotXor);
+    if (drawing == u"rect")
+        image.fillRect(1, 0, 3, 1, kWhite);
+    if (drawing.startsWith(u"flood"))
+        floodFill(image, 0, 0, drawing == u"flood" ? kWhite : kBlack);
+    if (drawing == u"mirror")
+        image = TransformImage(image, TransformMode::MirrorLeftRight);
+    QStringList got;
+    for (int x = 0; x < 3; ++x)
+        got << QString::number(image.alpha(x, 0));
+    QCOMPARE(got.join(' '), alphas);
 }
 
 QTEST_APPLESS_MAIN(PixelBufferTest)

@@ -11,6 +11,8 @@
 #include "document/document_commands.h"
 #include "editor/pixel_view.h"
 #include "files/codec/bmp_writer.h"
+#include "files/codec/file_error.h"
+#include "files/codec/icon_picture.h"
 #include "files/codec/icon_writer.h"
 #include "files/model/file_names.h"
 #include "platform/dialogs.h"
@@ -48,6 +50,9 @@ qulonglong envNumber(const char* name, qulonglong fallback)
 }
 
 // The Dialogs seam answering every question at random.
+// The last question asked before keeping an icon's other images.
+QString lastKeepQuestion;
+
 class RandomDialogs : public Dialogs {
 public:
     RandomDialogs(std::mt19937& random, QStringList openable, QString saveFolder, std::function<void(QString)> opening)
@@ -70,6 +75,12 @@ public:
     }
     bool askYesNo(QWidget*, const QString&) override { return pick(2) == 0; }
     std::optional<bool> askYesNoDefaultYes(QWidget*, const QString&) override { return pick(2) == 0; }
+    SaveAnswer askKeepOtherImages(QWidget*, const QString& question, bool offered) override
+    {
+        lastKeepQuestion = question;
+        const std::array answers{SaveAnswer::Yes, SaveAnswer::No, SaveAnswer::Cancel};
+        return offered ? answers[pick(3)] : answers[1 + pick(2)];
+    }
     void showRefusal(QWidget*, const QString&) override {}
     void showError(QWidget*, const QString&) override {}
     std::optional<QString> askOpenFileName(QWidget*) override
@@ -581,6 +592,25 @@ QString SoakTest::checkWindow() const
             return QStringLiteral("the saved document's file %1 cannot be read").arg(name);
         const QByteArray onDisk = file.readAll();
         std::vector<std::uint8_t> expected;
+        // Saved into an icon of several images, keeping the others: it opens
+        // as drawn, white where the transparent colour is; other colours
+        // may have become near ones only when the question said so.
+        if (lowerCaseExtension(fileName) == ".ico" && onDisk.size() > 6 && std::uint8_t(onDisk[4]) + 256 * std::uint8_t(onDisk[5]) > 1) {
+            const bool nearColours = lastKeepQuestion.contains(QStringLiteral("近い色"));
+            try {
+                const std::span bytes(reinterpret_cast<const std::uint8_t*>(onDisk.constData()), std::size_t(onDisk.size()));
+                const PixelBuffer opened = readIconPicture(bytes);
+                bool same = opened.width() == image.width() && opened.height() == image.height();
+                for (int y = 0; same && y < image.height(); ++y)
+                    for (int x = 0; same && x < image.width(); ++x)
+                        same = image.pixel(x, y) == transparentColorOf(image) ? opened.pixel(x, y) == kWhite
+                                                                            : nearColours || opened.pixel(x, y) == image.pixel(x, y);
+                if (same)
+                    return {};
+            } catch (const FileError&) {
+            }
+            return QStringLiteral("the icon saved with its other images, %1, does not open as drawn").arg(name);
+        }
         if (lowerCaseExtension(fileName) == ".bmp") {
             expected = writeBitmapFile(image);
         } else {

@@ -25,12 +25,15 @@ public:
     std::deque<pimoko::SaveAnswer> saveAnswers;
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<bool>> yesDefaultAnswers;
+    std::deque<pimoko::SaveAnswer> keepAnswers;
     std::deque<std::optional<pimoko::SaveChoice>> saveChoices;
     std::deque<std::optional<QString>> openChoices;
 
     QList<QString> questions;
     QList<QString> yesNoQuestions;
     QList<QString> yesDefaultQuestions;
+    QList<QString> keepQuestions;
+    QList<bool> keepOffered;
     QList<QString> refusals;
     QList<QString> errors;
     QList<SaveRequest> saveRequests;
@@ -71,6 +74,16 @@ public:
             qFatal("unscripted yes-default question: %s", qPrintable(text));
         const std::optional<bool> answer = yesDefaultAnswers.front();
         yesDefaultAnswers.pop_front();
+        return answer;
+    }
+    pimoko::SaveAnswer askKeepOtherImages(QWidget*, const QString& text, bool offered) override
+    {
+        keepQuestions.append(text);
+        keepOffered.append(offered);
+        if (keepAnswers.empty())
+            qFatal("unscripted keep-images question: %s", qPrintable(text));
+        const pimoko::SaveAnswer answer = keepAnswers.front();
+        keepAnswers.pop_front();
         return answer;
     }
     void showRefusal(QWidget*, const QString& text) override { refusals.append(text); }

@@ -82,6 +82,29 @@ std::string wrapped(std::string_view text, std::size_t width)
     return lines;
 }
 
+// The mistake of the first name among the arguments (up to "--") that is
+// neither a verb nor an option, if any; the values of options are skipped.
+std::string unknownOption(std::span<const std::string> arguments)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--")
+            break;
+        if (argument.size() < 2 || argument[0] != '-')
+            continue;
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        const Verb* verb = findVerb(name);
+        const Option* option = verb ? nullptr : findOption(name);
+        if (!verb && !option)
+            return "unknown option '" + name + "'";
+        const std::string_view value = verb ? verb->value : option->value;
+        if (!value.empty() && equals == std::string::npos)
+            ++i;
+    }
+    return {};
+}
+
 } // namespace
 
 const GivenOption* CommandLine::given(OptionId id) const
@@ -128,6 +151,8 @@ CommandLine parseCommandLine(std::span<const std::string> arguments)
         std::string wrong;
         if (const Verb* met = findVerb(name)) {
             if (met->immediate) {
+                if (std::string unknown = unknownOption(arguments.subspan(i + 1)); !unknown.empty())
+                    return mistake(std::move(unknown));
                 result = {};
                 result.verb = met->name;
                 return result;
@@ -140,6 +165,8 @@ CommandLine parseCommandLine(std::span<const std::string> arguments)
             if (wrong.empty() && met->accepts && !met->accepts(result.verbValue))
                 wrong = met->refusal;
         } else if (const Option* option = findOption(name)) {
+            if (option->once && std::find(given.begin(), given.end(), option) != given.end())
+                return mistake(name + " is given twice");
             given.push_back(option);
             GivenOption& read = result.options.emplace_back(GivenOption{option->name, {}, option->id, {}});
             wrong = readValue(option->value, read.value);
@@ -160,6 +187,8 @@ CommandLine parseCommandLine(std::span<const std::string> arguments)
     for (const Option* option : given)
         if (std::string wrong = misplaced(*option, verb->name); !wrong.empty())
             return mistake(std::move(wrong));
+    if (verb->run && std::find(result.operands.begin(), result.operands.end(), "") != result.operands.end())
+        return mistake("an empty file name");
     const std::size_t count = result.operands.size();
     if (count < verb->minOperands)
         return mistake(count == 0 ? "no input file" : std::string(verb->name) + " takes " + std::string(verb->operands));

@@ -6,6 +6,7 @@
 #include "app/cli/convert.h"
 #include "app/cli/list.h"
 #include "app/cli/pack.h"
+#include "app/cli/replace.h"
 #include "app/cli/thumbnail.h"
 #include "app/cli/unpack.h"
 #include "files/model/file_names.h"
@@ -32,6 +33,11 @@ bool savesAsPicture(std::string_view path)
 bool savesAsIcon(std::string_view path)
 {
     return endsIn(path, {".ico", ".cur"});
+}
+
+bool isIconFile(std::string_view path)
+{
+    return endsIn(path, {".ico"});
 }
 
 bool isNamed(std::string_view path)
@@ -123,6 +129,19 @@ constexpr Verb kVerbs[] = {
              "e.g. pimoko --pack app.ico app16.png app32.png app256.png",
      .run = runPack,
      .check = packMistake},
+    {.name = "--replace",
+     .value = "ICON",
+     .accepts = isIconFile,
+     .refusal = "the icon file's name must end in .ico",
+     .operands = "PICTURE",
+     .minOperands = 1,
+     .maxOperands = 1,
+     .help = "put PICTURE, read and stored as --pack does, into the icon\n"
+             "file ICON in place of its image of the same size and depth,\n"
+             "or beside its images when it has none; every other image\n"
+             "stays byte for byte\n"
+             "e.g. pimoko --replace app.ico app32.bmp",
+     .run = runReplace},
     {.name = "--unpack",
      .value = "FOLDER",
      .accepts = isNamed,
@@ -173,7 +192,8 @@ constexpr Option kOptions[] = {
      .read = readScale,
      .refusal = "--scale takes a whole number from 1 to 16",
      .verbs = "--convert",
-     .help = "a .png output only: each pixel as an N x N block"},
+     .help = "a .png output only: each pixel as an N x N block",
+     .once = true},
     {.name = "--hotspot",
      .id = OptionId::Hotspot,
      .value = "X,Y",
@@ -182,7 +202,8 @@ constexpr Option kOptions[] = {
      .verbs = "--pack",
      .help = "a .cur output only: a cursor with its hot spot at X,Y\n"
              "(from the top-left pixel); without it a .cur is written\n"
-             "in icon layout, as the editor writes cursors"},
+             "in icon layout, as the editor writes cursors",
+     .once = true},
     {.name = "--force",
      .id = OptionId::Force,
      .verbs = "--unpack",

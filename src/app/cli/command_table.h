@@ -44,6 +44,7 @@ struct Option {
     std::string_view refusal = {};          // the mistake when `read` refuses the value
     std::string_view verbs = {};            // the verbs taking it, separated by spaces; empty: the window
     std::string_view help = {};             // empty: not shown by --help
+    bool once = false;                      // a second one is a mistake, as a second verb is
 };
 
 // Every verb, the window's row (no name) first; every option, Qt's too.

@@ -4,6 +4,7 @@
 
 #include "files/codec/file_error.h"
 #include "files/codec/icon_packer.h"
+#include "files/codec/png_chunks.h"
 #include "files/codec/png_file.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
@@ -27,11 +28,32 @@ std::optional<Point> parseHotspot(std::string_view text)
     return Point{*x, *y};
 }
 
+namespace {
+
+std::optional<PngSize> sizeOfLargestSide(std::span<const std::uint8_t> png)
+{
+    const std::optional<PngSize> size = statedPngSize(png);
+    if (!size || (size->width != kMaxPackedSide && size->height != kMaxPackedSide)
+        || !inflatesToPixelsAsRead(png, kMaxPackedSide))
+        return std::nullopt;
+    return size;
+}
+
+} // namespace
+
 RgbaImage readPackInput(const std::string& path, std::vector<std::uint8_t>& pngBytes)
 {
     if (lowerCaseExtension(path) == ".png") {
         pngBytes = readWholeFile(path, WholeFile::Png);
-        return readPngFile(pngBytes, kMaxPackedSide);
+        // A picture of the largest side is stored as its own PNG file when
+        // that shows its pixels as read: then only its size counts, and its
+        // pixels need not be decoded.
+        if (const std::optional<PngSize> size = sizeOfLargestSide(pngBytes))
+            return RgbaImage(size->width, size->height);
+        // Otherwise its pixels are what goes in, encoded afresh.
+        RgbaImage picture = readPngFile(pngBytes, kMaxPackedSide);
+        pngBytes.clear();
+        return picture;
     }
     return rgbaImageWithTransparentCorner(
         openPicture(path, "--pack reads .bmp, .ico, .cur, .exe and .png files").picture);

@@ -20,8 +20,11 @@ std::optional<Point> parseHotspot(std::string_view text);
 // The picture --pack takes from a file: a .png with its own alpha, up to
 // kMaxPackedSide a side; a .bmp, .ico, .cur or .exe as the open command
 // places it, every pixel of the top-left pixel's colour transparent, as the
-// save command makes an icon; pngBytes gets a PNG file's bytes. Throws
-// FileError, its text naming the file.
+// save command makes an icon. A PNG file of kMaxPackedSide a side that can
+// stand in the icon as it is (see inflatesToPixelsAsRead) is not decoded:
+// pngBytes gets its bytes and its picture is transparent, as the icon takes
+// its own bytes; any other leaves pngBytes empty. Throws FileError, its text
+// naming the file.
 RgbaImage readPackInput(const std::string& path, std::vector<std::uint8_t>& pngBytes);
 
 // --pack OUTPUT INPUT...: one icon (a cursor with --hotspot) of the inputs'

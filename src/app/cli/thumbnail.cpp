@@ -6,11 +6,13 @@
 #include "files/codec/icon_file.h"
 #include "files/codec/icon_images.h"
 #include "files/codec/png_file.h"
+#include "files/codec/png_signature.h"
 #include "files/model/file_names.h"
 #include "files/model/picture_reading.h"
 #include "files/model/readable_file.h"
 #include "raster/rgba_scaling.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <optional>
@@ -34,16 +36,27 @@ RgbaImage chosenImage(std::vector<DecodedIconImage> images, int side)
     return std::move(chosen.image);
 }
 
+// File managers hand over files of any name: where the extension says
+// nothing, the first bytes decide.
 RgbaImage thumbnailSource(const std::string& path, int side)
 {
-    switch (pictureKindFor(path)) {
+    PictureKind kind = pictureKindFor(path);
+    if (kind == PictureKind::Unknown) {
+        const ReadableFile file(path);
+        std::vector<std::uint8_t> start(std::size_t(std::min<std::uint64_t>(file.size(), kPngSignature.size())));
+        file.readAt(0, start);
+        if (hasPngSignature(start))
+            return readPngFile(file.readAll(WholeFile::Png), kMaxThumbnailSide);
+        kind = pictureKindOfContent(start);
+    }
+    switch (kind) {
     case PictureKind::Icon:
     case PictureKind::Cursor:
         return chosenImage(decodeIconFileImages(readWholeFile(path, WholeFile::IconLayout), StoredPngs::Checked), side);
     case PictureKind::Program:
         return chosenImage(decodeProgramIconImages(ReadableFile(path), StoredPngs::Checked), side);
     case PictureKind::Bitmap:
-        return opaqueRgbaImage(openPicture(path).picture);
+        return opaqueRgbaImage(openPictureAs(path, PictureKind::Bitmap).picture);
     case PictureKind::Unknown:
         break;
     }

@@ -22,6 +22,9 @@ inline constexpr int kMaxThumbnailSide = 1024;
 //     icon is refused, so that the file manager keeps its own picture;
 //   .bmp: the bitmap as the editor opens it, every pixel opaque, within the
 //     editor's own limits.
+// A name with none of these extensions is read by its first bytes
+// (pictureKindOfContent), and a PNG file's signature gives the PNG picture
+// itself, up to kMaxThumbnailSide a side.
 //
 // --thumbnail INPUT OUTPUT.png SIZE (kMinThumbnailSide to
 // kMaxThumbnailSide): that picture fitted into SIZE x SIZE (fitThumbnail)

@@ -65,13 +65,26 @@ bool splitNamed(const std::string& text, std::string (*format)(const std::string
 
 } // namespace
 
-OpenedPicture openPicture(const std::string& path, std::string_view otherKind)
+namespace {
+
+OpenedPicture openedOrThrown(std::variant<OpenedPicture, OpenRefusal> read, std::string_view otherKind)
 {
-    std::variant<OpenedPicture, OpenRefusal> read = readPictureFile(path);
     if (const auto* refusal = std::get_if<OpenRefusal>(&read))
         throw FileError(*refusal == OpenRefusal::Format && !otherKind.empty() ? std::string(otherKind)
                                                                               : openRefusalText(*refusal));
     return std::get<OpenedPicture>(std::move(read));
+}
+
+} // namespace
+
+OpenedPicture openPicture(const std::string& path, std::string_view otherKind)
+{
+    return openedOrThrown(readPictureFile(path), otherKind);
+}
+
+OpenedPicture openPictureAs(const std::string& path, PictureKind kind)
+{
+    return openedOrThrown(readPictureFileAs(path, kind), {});
 }
 
 std::string errorLine(const std::string& path, const std::string& text)

@@ -21,6 +21,8 @@ namespace pimoko {
 // FileError with the refusal's text: a kind it does not open with
 // `otherKind` instead, when given.
 OpenedPicture openPicture(const std::string& path, std::string_view otherKind = {});
+// The same, read as `kind` whatever the name says.
+OpenedPicture openPictureAs(const std::string& path, PictureKind kind);
 
 // An error of a verb as the command line shows it: one line,
 // "pimoko: FILE: reason". A text that names its own file (the window's

@@ -174,6 +174,28 @@ HeaderFields readHeaderFields(const ByteReader& file)
     return fields;
 }
 
+// The header's bytes after the first 40, and the profile they point to.
+// A profile is kept only where it lies between the end of the pixels and
+// the end of the file: one over the headers or pixels would carry them
+// into the saved file. Any other is not kept, and not refused.
+void keepHeaderTail(const ByteReader& file, Layout& layout, std::uint64_t pixelEnd)
+{
+    const std::uint32_t headerSize = std::uint32_t(layout.info.headerSize);
+    if (headerSize != kHeaderWithMasks && headerSize != kHeaderWithAlphaMask && headerSize != 108
+        && headerSize != kProfileHeaderSize)
+        return;
+    const std::uint64_t at = kFileHeaderSize;
+    layout.headerTail = file.slice(at + kInfoHeaderSize, headerSize - kInfoHeaderSize);
+    if (headerSize != kProfileHeaderSize)
+        return;
+    const std::uint32_t space = file.u32(at + kColorSpaceField);
+    const std::uint64_t offset = file.u32(at + kProfileOffsetField);
+    const std::uint64_t size = file.u32(at + kProfileSizeField);
+    if ((space == kProfileEmbedded || space == kProfileLinked) && at + offset >= pixelEnd
+        && at + offset <= file.size() && size <= file.size() - (at + offset))
+        layout.colorProfile = file.slice(at + offset, size);
+}
+
 } // namespace
 
 Layout readBitmapLayout(std::span<const std::uint8_t> bytes)
@@ -212,11 +234,15 @@ Layout readBitmapLayout(std::span<const std::uint8_t> bytes)
         file.slice(layout.pixelOffset, fields.imageSize);
         layout.pixelBytes = fields.imageSize;
     }
+    std::uint64_t pixelEnd = layout.pixelOffset + layout.pixelBytes;
     if (!rle) {
         // Every row must be present; the last one may lack its padding.
         const std::uint64_t stride = bitmapRowStride(info.width, bits);
-        file.slice(layout.pixelOffset, stride * std::uint64_t(info.height - 1) + rowBytes(info.width, bits));
+        const std::uint64_t rows = stride * std::uint64_t(info.height - 1) + rowBytes(info.width, bits);
+        file.slice(layout.pixelOffset, rows);
+        pixelEnd = layout.pixelOffset + rows;
     }
+    keepHeaderTail(file, layout, pixelEnd);
     return layout;
 }
 

@@ -45,6 +45,14 @@ struct Channel {
     }
 };
 
+// The format with the header bytes a save writes again.
+PixelFormat withHeader(PixelFormat format, const Layout& layout)
+{
+    format.headerTail.assign(layout.headerTail.begin(), layout.headerTail.end());
+    format.colorProfile.assign(layout.colorProfile.begin(), layout.colorProfile.end());
+    return format;
+}
+
 // The colour table, as many entries as the depth can index (black beyond
 // the stated ones), and how many of them the file states.
 struct ColorTable {
@@ -162,7 +170,8 @@ PixelBuffer readIndexed(std::span<const std::uint8_t> bytes, const Layout& layou
     std::vector<Color> palette(table.colors.begin(),
                                table.colors.begin() + std::ptrdiff_t(std::max(table.stated, highest + 1)));
     const Color first = palette[0];
-    PixelBuffer image(info.width, info.height, first, PixelFormat::indexed(info.bitsPerPixel, std::move(palette)));
+    PixelBuffer image(info.width, info.height, first,
+                      withHeader(PixelFormat::indexed(info.bitsPerPixel, std::move(palette)), layout));
     Color* out = image.data();
     for (std::uint8_t index : indices)
         *out++ = table.colors[index];
@@ -179,13 +188,15 @@ PixelBuffer readDirect(std::span<const std::uint8_t> bytes, const Layout& layout
         format.redMask = layout.masks[0];
         format.greenMask = layout.masks[1];
         format.blueMask = layout.masks[2];
+        format.alphaMask = layout.masks[3];
     }
-    const Channel red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]);
-    PixelBuffer image(info.width, info.height, kBlack, std::move(format));
+    const Channel red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]), alpha(layout.masks[3]);
+    PixelBuffer image(info.width, info.height, kBlack, withHeader(std::move(format), layout));
     const std::uint64_t stride = bitmapRowStride(info.width, bits);
     for (int r = 0; r < info.height; ++r) {
         const std::uint8_t* in = bytes.data() + layout.pixelOffset + stride * std::uint64_t(r);
-        Color* out = image.row(info.topDown ? r : info.height - 1 - r);
+        const int y = info.topDown ? r : info.height - 1 - r;
+        Color* out = image.row(y);
         if (bits == 24) {
             for (int x = 0; x < info.width; ++x, in += 3)
                 out[x] = rgb(in[2], in[1], in[0]);
@@ -193,12 +204,14 @@ PixelBuffer readDirect(std::span<const std::uint8_t> bytes, const Layout& layout
             for (int x = 0; x < info.width; ++x, in += 2) {
                 const std::uint32_t v = std::uint32_t(in[0]) | (std::uint32_t(in[1]) << 8);
                 out[x] = rgb(red.read(v), green.read(v), blue.read(v));
+                image.setAlpha(x, y, std::uint8_t(alpha.read(v)));
             }
         } else {
             for (int x = 0; x < info.width; ++x, in += 4) {
                 const std::uint32_t v = std::uint32_t(in[0]) | (std::uint32_t(in[1]) << 8)
                     | (std::uint32_t(in[2]) << 16) | (std::uint32_t(in[3]) << 24);
                 out[x] = rgb(red.read(v), green.read(v), blue.read(v));
+                image.setAlpha(x, y, std::uint8_t(alpha.read(v)));
             }
         }
     }

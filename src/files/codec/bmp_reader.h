@@ -29,9 +29,12 @@ namespace pimoko {
 // - Masks with no bit for red, green or blue are refused (one bmpsuite file
 //   tries it), as the bitmap writer cannot write them.
 // - A 16- or 32-bit channel of n bits with value v reads as round(v * 255 /
-//   (2^n - 1)); wider channels are scaled down the same way. An alpha mask is
-//   checked like the others, its bits are not used: the colours read as stored,
-//   opaque.
+//   (2^n - 1)); wider channels are scaled down the same way, the alpha of an
+//   alpha mask too. The colours read as stored, whatever their alpha; the
+//   alpha is kept beside them (PixelBuffer::alpha) for a save.
+// - The info header after its first 40 bytes (52-, 56-, 108- and 124-byte
+//   headers) and a colour profile the 124-byte header places in the file are
+//   kept in the format, so a save writes them again.
 // - The top byte of 32-bit BI_RGB pixels and the top bit of 16-bit BI_RGB
 //   pixels are ignored.
 //

@@ -1,5 +1,6 @@
 #include "files/codec/icon_file_writer.h"
 
+#include "files/codec/file_error.h"
 #include "files/codec/little_endian_writer.h"
 #include "files/codec/row_stride.h"
 
@@ -20,8 +21,7 @@ std::vector<std::uint8_t> writeIconFile(int type, std::span<const IconFileImage>
     for (const IconFileImage& image : images) {
         put.u8(std::uint32_t(image.width));
         put.u8(std::uint32_t(image.height));
-        put.u8(std::uint32_t(image.colorCount));
-        put.u8(0);
+        put.u16(std::uint32_t(image.colorCount));
         put.u16(std::uint32_t(image.planes));
         put.u16(std::uint32_t(image.bitCount));
         put.u32(std::uint32_t(image.data.size()));
@@ -31,6 +31,20 @@ std::vector<std::uint8_t> writeIconFile(int type, std::span<const IconFileImage>
     for (const IconFileImage& image : images)
         out.insert(out.end(), image.data.begin(), image.data.end());
     return out;
+}
+
+std::vector<IconFileImage> storedIconImages(std::span<const std::uint8_t> file, const IconDirectory& directory)
+{
+    std::vector<IconFileImage> images;
+    images.reserve(directory.entries.size());
+    for (const IconDirEntry& entry : directory.entries) {
+        if (entry.dataOffset > file.size() || entry.dataSize > file.size() - entry.dataOffset)
+            throw FileError(kInvalidIconText);
+        const auto data = file.subspan(entry.dataOffset, entry.dataSize);
+        images.push_back({entry.width, entry.height, entry.colorCount, entry.planes, entry.bitCount,
+                          {data.begin(), data.end()}});
+    }
+    return images;
 }
 
 std::vector<std::uint8_t> iconBitmapData(int width, int height, int bits, std::span<const Color> table,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/codec/icon_file.h"
 #include "raster/color.h"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ inline constexpr std::uint32_t kIconInfoHeaderSize = 40;
 struct IconFileImage {
     int width = 0;       // written as a byte: 256 as 0
     int height = 0;
-    int colorCount = 0;  // the colour-count byte
+    int colorCount = 0;  // the colour-count byte, the reserved byte after it as its high byte
     int planes = 0;      // in a cursor file: hot spot x
     int bitCount = 0;    // in a cursor file: hot spot y
     std::vector<std::uint8_t> data;
@@ -31,6 +32,12 @@ struct IconFileImage {
 // the 6-byte header, one 16-byte directory entry per image, then the
 // images' data in the same order.
 std::vector<std::uint8_t> writeIconFile(int type, std::span<const IconFileImage> images);
+
+// The images of an icon file as it holds them: each entry's fields and its
+// data byte for byte, in the directory's order, for writing the file again
+// with writeIconFile (only the data offsets change). An entry whose data do
+// not lie within the file is refused with FileError(kInvalidIconText).
+std::vector<IconFileImage> storedIconImages(std::span<const std::uint8_t> file, const IconDirectory& directory);
 
 // The data of one bitmap image of an icon: the 40-byte bitmap info header
 // (height doubled for the mask, uncompressed, no resolution, the table's

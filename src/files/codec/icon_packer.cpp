@@ -3,10 +3,12 @@
 #include "files/codec/bounded_bytes.h"
 #include "files/codec/file_error.h"
 #include "files/codec/icon_file.h"
+#include "files/codec/icon_images.h"
 #include "files/codec/icon_writer.h"
 #include "files/codec/icon_file_writer.h"
 #include "files/codec/png_chunks.h"
 #include "files/codec/png_file.h"
+#include "raster/pixel_format.h"
 #include "raster/standard_colors.h"
 
 #include <algorithm>
@@ -25,19 +27,6 @@ Rgba storedPixel(Rgba p)
 bool isStandardColor(Color c)
 {
     return std::find(kStandardColors.begin(), kStandardColors.end(), c) != kStandardColors.end();
-}
-
-// Every colour stored for the pixels, ascending: transparent pixels count
-// as black.
-std::vector<Color> storedColors(const RgbaImage& image)
-{
-    std::vector<Color> colors;
-    colors.reserve(image.pixels().size());
-    for (Rgba p : image.pixels())
-        colors.push_back(colorOf(storedPixel(p)));
-    std::sort(colors.begin(), colors.end());
-    colors.erase(std::unique(colors.begin(), colors.end()), colors.end());
-    return colors;
 }
 
 bool alphaIsAllOrNothing(const RgbaImage& image)
@@ -79,14 +68,24 @@ void checkImages(std::span<const RgbaImage> images, std::optional<Point> hotspot
     }
 }
 
-// The bitmap of one image, in the storage's bits.
-std::vector<std::uint8_t> bitmapData(const RgbaImage& image, IconStorage storage)
+// The bitmap of one image, in the storage's bits; at 4 and 8 bits with the
+// table given, else with the standard colours or the image's own.
+std::vector<std::uint8_t> bitmapData(const RgbaImage& image, IconStorage storage, std::span<const Color> given)
 {
-    std::vector<Color> table;
+    std::vector<Color> table(given.begin(), given.end());
+    if (!table.empty() && storage != IconStorage::Bgra32) {
+        const PixelFormat format = PixelFormat::indexed(storageBits(storage), table);
+        return iconBitmapData(
+            image.width(), image.height(), storageBits(storage), table,
+            [&](int x, int y) { return std::uint32_t(format.nearestIndex(colorOf(storedPixel(image.pixel(x, y))))); },
+            [&](int x, int y) { return image.pixel(x, y).a == 0; });
+    }
     if (storage == IconStorage::Indexed4)
         table.assign(kStandardColors.begin(), kStandardColors.end());
     else if (storage == IconStorage::Indexed8)
         table = storedColors(image);
+    else
+        table.clear();
     const auto value = [&](int x, int y) -> std::uint32_t {
         const Rgba p = storedPixel(image.pixel(x, y));
         switch (storage) {
@@ -105,18 +104,70 @@ std::vector<std::uint8_t> bitmapData(const RgbaImage& image, IconStorage storage
 std::vector<std::uint8_t> imageData(const RgbaImage& image, IconStorage storage,
                                     std::span<const std::uint8_t> sourcePng)
 {
-    if (storage != IconStorage::Png)
-        return bitmapData(image, storage);
-    if (!sourcePng.empty() && showsPixelsAsRead(sourcePng, kMaxIconSide))
+    if (storage == IconStorage::Png && !sourcePng.empty() && showsPixelsAsRead(sourcePng, kMaxIconSide))
         return {sourcePng.begin(), sourcePng.end()};
+    return iconImageData(image, storage);
+}
+
+// The storage of the image counted `index` from 0, refused when it has no
+// pixels or a side above kMaxPackedSide.
+IconStorage checkedStorage(const RgbaImage& image, std::size_t index)
+{
+    if (image.isEmpty() || image.width() > kMaxPackedSide || image.height() > kMaxPackedSide)
+        refuse(number(long(index) + 1) + " 番目の画像（" + sizeText(image) + "）はアイコンに入りません（"
+               + number(kMaxPackedSide) + " x " + number(kMaxPackedSide) + " まで）");
+    return chooseIconStorage(image);
+}
+
+IconFileImage packedEntry(const RgbaImage& image, IconStorage storage, std::optional<Point> cursorHotspot,
+                          std::span<const std::uint8_t> sourcePng)
+{
+    IconFileImage entry;
+    entry.width = image.width();  // 256 as 0
+    entry.height = image.height();
+    // A 4-bit image's entry is the one the editor's icon writer makes.
+    const bool editorForm = storage == IconStorage::Indexed4;
+    entry.colorCount = editorForm ? 4 : 0;
+    entry.planes = cursorHotspot ? cursorHotspot->x : editorForm ? 0 : 1;
+    entry.bitCount = cursorHotspot ? cursorHotspot->y : editorForm ? 0 : storageBits(storage);
+    entry.data = imageData(image, storage, sourcePng);
+    return entry;
+}
+
+std::vector<std::uint8_t> writtenWithinCap(int type, std::span<const IconFileImage> images)
+{
+    std::uint64_t size = kIconFileHeaderSize + kIconDirEntrySize * std::uint64_t(images.size());
+    for (const IconFileImage& image : images)
+        size += image.data.size();
+    if (size > kMaxIconFileSize)
+        refuse("アイコンが大きすぎます（" + number(static_cast<long long>(size)) + " バイト、"
+               + number(static_cast<long long>(kMaxIconFileSize)) + " バイトまで）");
+    return writeIconFile(type, images);
+}
+
+} // namespace
+
+std::vector<Color> storedColors(const RgbaImage& image)
+{
+    std::vector<Color> colors;
+    colors.reserve(image.pixels().size());
+    for (Rgba p : image.pixels())
+        colors.push_back(colorOf(storedPixel(p)));
+    std::sort(colors.begin(), colors.end());
+    colors.erase(std::unique(colors.begin(), colors.end()), colors.end());
+    return colors;
+}
+
+std::vector<std::uint8_t> iconImageData(const RgbaImage& image, IconStorage storage, std::span<const Color> table)
+{
+    if (storage != IconStorage::Png)
+        return bitmapData(image, storage, table);
     RgbaImage stored(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             stored.setPixel(x, y, storedPixel(image.pixel(x, y)));
     return writePngFile(stored, PngChannels::Rgba);
 }
-
-} // namespace
 
 IconStorage chooseIconStorage(const RgbaImage& image)
 {
@@ -153,36 +204,39 @@ std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images, std::o
         refuse("一つのアイコンに入れられる画像は " + number(kMaxPackedImages) + " 枚までです（" + number(long(images.size()))
                + " 枚あります）");
     std::vector<IconStorage> storages;
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        const RgbaImage& image = images[i];
-        if (image.isEmpty() || image.width() > kMaxPackedSide || image.height() > kMaxPackedSide)
-            refuse(number(long(i) + 1) + " 番目の画像（" + sizeText(image) + "）はアイコンに入りません（"
-                   + number(kMaxPackedSide) + " x " + number(kMaxPackedSide) + " まで）");
-        storages.push_back(chooseIconStorage(image));
-    }
+    for (std::size_t i = 0; i < images.size(); ++i)
+        storages.push_back(checkedStorage(images[i], i));
     checkImages(images, cursorHotspot, storages);
 
     std::vector<IconFileImage> stored;
-    std::uint64_t size = kIconFileHeaderSize + kIconDirEntrySize * std::uint64_t(images.size());
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        IconFileImage entry;
-        entry.width = images[i].width();  // 256 as 0
-        entry.height = images[i].height();
-        // A 4-bit image's entry is the one the editor's icon writer makes.
-        const bool editorForm = storages[i] == IconStorage::Indexed4;
-        entry.colorCount = editorForm ? 4 : 0;
-        entry.planes = cursorHotspot ? cursorHotspot->x : editorForm ? 0 : 1;
-        entry.bitCount = cursorHotspot ? cursorHotspot->y : editorForm ? 0 : storageBits(storages[i]);
-        entry.data = imageData(images[i], storages[i],
-                               i < sourcePngs.size() ? std::span<const std::uint8_t>(sourcePngs[i])
-                                                     : std::span<const std::uint8_t>());
-        size += entry.data.size();
+    for (std::size_t i = 0; i < images.size(); ++i)
+        stored.push_back(packedEntry(images[i], storages[i], cursorHotspot,
+                                     i < sourcePngs.size() ? std::span<const std::uint8_t>(sourcePngs[i])
+                                                           : std::span<const std::uint8_t>()));
+    return writtenWithinCap(cursorHotspot ? kCursorFileType : kIconFileType, stored);
+}
+
+std::vector<std::uint8_t> iconFileWithImage(std::span<const std::uint8_t> file, const RgbaImage& image,
+                                            std::span<const std::uint8_t> sourcePng)
+{
+    const IconDirectory directory = readIconDirectory(file);
+    if (directory.type != kIconFileType)
+        refuse(kInvalidIconText);
+    const std::vector<DecodedIconImage> held = decodeIconFileImages(file, StoredPngs::Checked);
+    std::vector<IconFileImage> stored = storedIconImages(file, directory);
+    const IconStorage storage = checkedStorage(image, 0);
+    IconFileImage entry = packedEntry(image, storage, std::nullopt, sourcePng);
+    const auto same = std::find_if(held.begin(), held.end(), [&](const DecodedIconImage& h) {
+        return h.width == image.width() && h.height == image.height() && h.bits == storageBits(storage);
+    });
+    if (same == held.end() && stored.size() >= std::size_t(kMaxPackedImages))
+        refuse("一つのアイコンに入れられる画像は " + number(kMaxPackedImages) + " 枚までです（" + number(long(stored.size()) + 1)
+               + " 枚になります）");
+    if (same == held.end())
         stored.push_back(std::move(entry));
-    }
-    if (size > kMaxIconFileSize)
-        refuse("アイコンが大きすぎます（" + number(static_cast<long long>(size)) + " バイト、"
-               + number(static_cast<long long>(kMaxIconFileSize)) + " バイトまで）");
-    return writeIconFile(cursorHotspot ? kCursorFileType : kIconFileType, stored);
+    else
+        stored[std::size_t(same - held.begin())] = std::move(entry);
+    return writtenWithinCap(kIconFileType, stored);
 }
 
 } // namespace pimoko

@@ -35,6 +35,15 @@ IconStorage chooseIconStorage(const RgbaImage& image);
 // The bit depth the storage writes: 4, 8, 32 and 32.
 int storageBits(IconStorage storage);
 
+// Every colour the image stores, ascending: a fully transparent pixel
+// counts as black.
+std::vector<Color> storedColors(const RgbaImage& image);
+
+// The data of one image in the storage: as packIconFile stores it, or at 4
+// and 8 bits with `table` for its colour table (each pixel the index of its
+// nearest colour there) when one is given. A PNG image is encoded afresh.
+std::vector<std::uint8_t> iconImageData(const RgbaImage& image, IconStorage storage, std::span<const Color> table = {});
+
 // The bytes of an icon file (type 1) holding the images in the order given,
 // or of a cursor file (type 2) when a hot spot is given: then every entry
 // carries it in its planes and bit-count words. Directory entries: width
@@ -59,5 +68,16 @@ int storageBits(IconStorage storage);
 std::vector<std::uint8_t> packIconFile(std::span<const RgbaImage> images,
                                        std::optional<Point> cursorHotspot = std::nullopt,
                                        std::span<const std::vector<std::uint8_t>> sourcePngs = {});
+
+// The icon file (type 1) with one more image, stored as packIconFile
+// stores it: in place of the first image of the same stored width, height
+// and bits (a PNG image counts 32), else after the others. Every other
+// image keeps its directory entry and its data byte for byte; the data
+// follow the directory in its order. Refused with FileError: a file that is
+// not an icon or holds an image that cannot be read (kInvalidIconText or
+// the icon readers' own refusals), an image packIconFile refuses, one more
+// image than kMaxPackedImages, and a result larger than kMaxIconFileSize.
+std::vector<std::uint8_t> iconFileWithImage(std::span<const std::uint8_t> file, const RgbaImage& image,
+                                            std::span<const std::uint8_t> sourcePng = {});
 
 } // namespace pimoko

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string_view>
 
+#include <zlib.h>
+
 namespace pimoko {
 
 namespace {
@@ -172,6 +174,14 @@ bool leavesPixelsAsRead(std::string_view name, std::span<const std::uint8_t> dat
 
 } // namespace
 
+std::optional<PngSize> statedPngSize(std::span<const std::uint8_t> file)
+{
+    if (!startsWithHeader(file))
+        return std::nullopt;
+    return PngSize{int(std::min(u32At(file, kHeaderData), kLargestLength)),
+                   int(std::min(u32At(file, kHeaderData + 4), kLargestLength))};
+}
+
 PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide)
 {
     return walkPngChunks(file, maxSide, [](std::string_view, std::span<const std::uint8_t>) {}).size;
@@ -193,6 +203,48 @@ bool showsPixelsAsRead(std::span<const std::uint8_t> file, int maxSide)
     } catch (const FileError&) {
         return false;
     }
+}
+
+bool inflatesToPixelsAsRead(std::span<const std::uint8_t> file, int maxSide)
+{
+    if (!showsPixelsAsRead(file, maxSide))
+        return false;
+    const std::uint64_t rowSize = 1 + 4 * std::uint64_t(u32At(file, kHeaderData));
+    const std::uint64_t expected = rowSize * u32At(file, kHeaderData + 4);
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return false;
+    std::array<std::uint8_t, 32 << 10> buffer;
+    std::uint64_t inflated = 0;
+    int status = Z_OK;
+    bool filtersKnown = true;
+    // The walk above found every chunk within the file.
+    for (std::size_t at = kPngSignature.size(); filtersKnown && at + 12 <= file.size();) {
+        const std::uint32_t length = u32At(file, at);
+        if (nameAt(file, at + 4) == "IDAT") {
+            stream.next_in = const_cast<Bytef*>(file.data() + at + 8);
+            stream.avail_in = length;
+            while (status == Z_OK && filtersKnown && (stream.avail_in > 0 || stream.avail_out == 0)) {
+                stream.next_out = buffer.data();
+                stream.avail_out = buffer.size();
+                status = inflate(&stream, Z_NO_FLUSH);
+                const std::size_t got = buffer.size() - stream.avail_out;
+                // The filter byte of each row that begins in this piece.
+                for (std::uint64_t row = (inflated + rowSize - 1) / rowSize * rowSize; row < inflated + got;
+                     row += rowSize)
+                    filtersKnown = filtersKnown && row < expected && buffer[std::size_t(row - inflated)] <= 4;
+                inflated += got;
+                if (status == Z_BUF_ERROR && stream.avail_in == 0)
+                    status = Z_OK;  // this chunk is used up; the stream goes on in the next
+            }
+            // Data after the stream's end.
+            if (stream.avail_in > 0)
+                filtersKnown = false;
+        }
+        at += 12 + std::size_t(length);
+    }
+    inflateEnd(&stream);
+    return status == Z_STREAM_END && filtersKnown && inflated == expected;
 }
 
 } // namespace pimoko

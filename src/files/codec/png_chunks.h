@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace pimoko {
@@ -12,6 +13,10 @@ struct PngSize {
     int width = 0;
     int height = 0;
 };
+
+// The size its header states, from the signature and IHDR's first bytes
+// alone, nothing checked beyond them; nothing when they are not there.
+std::optional<PngSize> statedPngSize(std::span<const std::uint8_t> file);
 
 // The size of a PNG file checked whole: the signature; an IHDR first, with
 // sides up to maxSide, a bit depth its colour type allows, compression and
@@ -35,5 +40,13 @@ PngSize checkPngChunks(std::span<const std::uint8_t> file, int maxSide);
 // colour space, a colour profile and anything unknown say no, and so does
 // anything checkPngChunks refuses, a wrong CRC in any chunk included.
 bool showsPixelsAsRead(std::span<const std::uint8_t> file, int maxSide);
+
+// Whether showsPixelsAsRead(file, maxSide) holds and the image data inflate
+// to the picture exactly: one zlib stream, its checksum right, of one
+// filter byte (0 to 4) and width x 4 bytes for each row, nothing more. That
+// is all a reader needs to show the file, found without a pixel unfiltered
+// and without libpng: the stream is inflated through a small buffer, never
+// held whole.
+bool inflatesToPixelsAsRead(std::span<const std::uint8_t> file, int maxSide);
 
 } // namespace pimoko

@@ -8,6 +8,9 @@
 #include "files/model/readable_file.h"
 #include "files/codec/system_reason.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace pimoko {
 
 std::string openRefusalText(OpenRefusal refusal)
@@ -63,8 +66,8 @@ std::variant<OpenedPicture, OpenRefusal> readPicture(const ReadableFile& file, P
     else {
         const std::vector<std::uint8_t> bytes = file.readAll(WholeFile::IconLayout);
         opened.picture = readIconPicture(bytes);
-        if (kind == PictureKind::Icon)
-            opened.beyondSave = iconHoldingsBeyondSave(bytes);
+        if (kind == PictureKind::Icon && (opened.beyondSave = iconHoldingsBeyondSave(bytes)))
+            opened.beyondSave->stamp = file.stamp();
     }
     if (!fitsTheEditor(opened.picture.width(), opened.picture.height()))
         return OpenRefusal::Size;
@@ -75,7 +78,27 @@ std::variant<OpenedPicture, OpenRefusal> readPicture(const ReadableFile& file, P
 
 std::variant<OpenedPicture, OpenRefusal> readPictureFile(const std::string& path)
 {
-    const PictureKind kind = pictureKindFor(path);
+    return readPictureFileAs(path, pictureKindFor(path));
+}
+
+PictureKind pictureKindOfContent(std::span<const std::uint8_t> fileStart)
+{
+    const auto starts = [&](std::initializer_list<std::uint8_t> bytes) {
+        return fileStart.size() >= bytes.size() && std::equal(bytes.begin(), bytes.end(), fileStart.begin());
+    };
+    if (starts({0, 0, 1, 0}))
+        return PictureKind::Icon;
+    if (starts({0, 0, 2, 0}))
+        return PictureKind::Cursor;
+    if (starts({'M', 'Z'}))
+        return PictureKind::Program;
+    if (starts({'B', 'M'}))
+        return PictureKind::Bitmap;
+    return PictureKind::Unknown;
+}
+
+std::variant<OpenedPicture, OpenRefusal> readPictureFileAs(const std::string& path, PictureKind kind)
+{
     if (kind == PictureKind::Unknown)
         return OpenRefusal::Format;
     return readingWithinMemory(path, [&] { return readPicture(ReadableFile(path), kind); });

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -45,5 +46,13 @@ struct OpenedPicture {
 // program by its headers, resource directories and chosen image alone,
 // whatever its size.
 std::variant<OpenedPicture, OpenRefusal> readPictureFile(const std::string& path);
+// The same for a file read as `kind` whatever its name says (Unknown is
+// the format refusal).
+std::variant<OpenedPicture, OpenRefusal> readPictureFileAs(const std::string& path, PictureKind kind);
+
+// What a file's first bytes say it is, for a name whose extension says
+// nothing: an icon directory (reserved 0, type 1) an icon, type 2 a cursor,
+// "MZ" a program, "BM" a bitmap; anything else, a PNG file included, Unknown.
+PictureKind pictureKindOfContent(std::span<const std::uint8_t> fileStart);
 
 } // namespace pimoko

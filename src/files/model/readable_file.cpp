@@ -28,6 +28,9 @@ ReadableFile::ReadableFile(const std::string& path) : path_(path)
         fail(fileProblemText(FileProblem::NotRegularFile));
     fd_ = std::move(fd);
     size_ = std::uint64_t(status.st_size);
+    const auto nanoseconds = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+    stamp_ = {std::uint64_t(status.st_dev), std::uint64_t(status.st_ino), size_, nanoseconds(status.st_mtim),
+              nanoseconds(status.st_ctim)};
 }
 
 void ReadableFile::readAt(std::uint64_t offset, std::span<std::uint8_t> into) const

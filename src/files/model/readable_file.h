@@ -38,12 +38,27 @@ constexpr std::uint64_t readingCap(WholeFile kind)
         // file leaves room for both and is still read in a moment.
         return kMaxIconFileSize;
     case WholeFile::RecoveryCopy:
-        // A 64 x 64 bitmap at 32 bits takes 16 KiB and a file name at most
-        // 4 KiB: anything larger is not a copy.
-        return std::uint64_t(64) << 10;
+        // The picture as the bitmap save writes it, which keeps a colour
+        // profile read with the bitmap: up to a bitmap's cap, then a file
+        // name of at most 4 KiB and the 32-byte trailer (recovery_copy.h).
+        // Anything larger is not a copy.
+        return readingCap(WholeFile::Bitmap) + 4096 + 32;
     }
     return 0;
 }
+
+// Which file a path led to and how it stood when it was opened: its device
+// and inode, size and modification and change times. Two equal stamps are
+// the same file, not written to in between (as far as the file system's
+// clock tells).
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // nanoseconds
+    std::int64_t changed = 0;   // nanoseconds
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
 
 // A regular file open for reading, read whole or a part at a time. Opening
 // never waits: anything but a regular file (a folder, pipe, device or
@@ -56,6 +71,8 @@ public:
 
     // The size the file had when it was opened.
     std::uint64_t size() const override { return size_; }
+    // The file as it stood when it was opened.
+    const FileStamp& stamp() const { return stamp_; }
     // The bytes at offset; a file that has since shrunk below them is
     // refused as changed while it was read. Small parts are served from a
     // block read ahead, so that the many small headers and directories of a
@@ -77,6 +94,7 @@ private:
     std::string path_;
     FileDescriptor fd_{-1};
     std::uint64_t size_ = 0;
+    FileStamp stamp_;
     mutable std::vector<std::uint8_t> block_;  // the file's bytes from blockStart_ on
     mutable std::uint64_t blockStart_ = 0;
 };

@@ -16,11 +16,14 @@ PixelBuffer TransformImage(const PixelBuffer& image, TransformMode mode)
     for (int y = 0; y < h; ++y) {
         const Color* source = image.row(y);
         for (int x = 0; x < w; ++x) {
-            switch (mode) {
-            case TransformMode::RotateRight: result.row(x)[h - 1 - y] = source[x]; break;
-            case TransformMode::MirrorLeftRight: result.row(y)[w - 1 - x] = source[x]; break;
-            case TransformMode::MirrorTopBottom: result.row(h - 1 - y)[x] = source[x]; break;
-            }
+            const int tx = mode == TransformMode::RotateRight ? h - 1 - y
+                : mode == TransformMode::MirrorLeftRight                 ? w - 1 - x
+                                                                          : x;
+            const int ty = mode == TransformMode::RotateRight ? x
+                : mode == TransformMode::MirrorTopBottom     ? h - 1 - y
+                                                              : y;
+            result.row(ty)[tx] = source[x];
+            result.setAlpha(tx, ty, image.alpha(x, y));
         }
     }
     return result;

@@ -145,6 +145,8 @@ private slots:
     void refusesMalformedFiles_data();
     void refusesMalformedFiles();
     void sizeCapsAreCheckedBeforeDecoding();
+    void profileKeptOnlyAfterThePixels_data();
+    void profileKeptOnlyAfterThePixels();
 };
 
 void BmpReaderTest::readsEachLayout_data()
@@ -412,6 +414,42 @@ void BmpReaderTest::sizeCapsAreCheckedBeforeDecoding()
     QVERIFY_THROWS_EXCEPTION(FileError, readBitmapInfo(info(kMaxBitmapSide + 1, 1)));
     QVERIFY_THROWS_EXCEPTION(FileError, readBitmapInfo(info(1, kMaxBitmapSide + 1)));
     QVERIFY_THROWS_EXCEPTION(FileError, readBitmapInfo(info(kMaxBitmapSide, int(kMaxBitmapPixels / kMaxBitmapSide) + 1)));
+}
+
+void BmpReaderTest::profileKeptOnlyAfterThePixels_data()
+{
+    // The profile's place counted from the info header: the pixel at 124,
+    // four bytes after it at 128.
+    QTest::addColumn<std::uint32_t>("offset");
+    QTest::addColumn<std::uint32_t>("size");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("over the headers and pixels") << 0u << 132u << 0;
+    QTest::newRow("over the pixel") << 124u << 8u << 0;
+    QTest::newRow("after the pixel") << 128u << 4u << 4;
+}
+
+// A profile kept goes after the pixels of the saved file: one over the
+// headers or pixels would carry them there, and is read as none.
+void BmpReaderTest::profileKeptOnlyAfterThePixels()
+{
+    QFETCH(std::uint32_t, offset);
+    QFETCH(std::uint32_t, size);
+    QFETCH(int, kept);
+    BmpFile f;
+    f.headerSize = 124;
+    f.width = 1;
+    f.height = 1;
+    f.bits = 32;
+    f.compression = 3;
+    f.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    f.pixels = {0x11, 0x22, 0x33, 0x44, 'p', 'r', 'o', 'f'};
+    Bytes file = f.build();
+    set32(file, 14 + 56, 0x4D424544);  // 'MBED'
+    set32(file, 14 + 112, offset);
+    set32(file, 14 + 116, size);
+    const PixelBuffer image = readBitmapFile(file);
+    QCOMPARE(image.pixel(0, 0), rgb(0x33, 0x22, 0x11));
+    QCOMPARE(int(image.format().colorProfile.size()), kept);
 }
 
 QTEST_APPLESS_MAIN(BmpReaderTest)

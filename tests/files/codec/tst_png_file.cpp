@@ -116,6 +116,50 @@ QString outcome(Read read)
 class TestPngFile : public QObject {
     Q_OBJECT
 private slots:
+    // A 5 x 3 RGBA picture's image data, made by zlib and damaged in one way.
+    void imageDataInflateToThePicture_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("inflates");
+        QTest::newRow("whole") << "" << true;
+        QTest::newRow("split in three chunks") << "split" << true;
+        QTest::newRow("a row short") << "short" << false;
+        QTest::newRow("a row more") << "more" << false;
+        QTest::newRow("filter 5") << "filter" << false;
+        QTest::newRow("data after its end") << "after" << false;
+        QTest::newRow("a compressed byte changed") << "flip" << false;
+    }
+    void imageDataInflateToThePicture()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, inflates);
+        const int rows = change == "short" ? 2 : change == "more" ? 4 : 3;
+        Bytes raw;
+        for (int y = 0; y < rows; ++y) {
+            raw.push_back(change == "filter" && y == 1 ? 5 : std::uint8_t(y));
+            for (int i = 0; i < 20; ++i)
+                raw.push_back(std::uint8_t(i * 13 + y));
+        }
+        uLongf size = compressBound(uLong(raw.size()));
+        Bytes stream(size);
+        QCOMPARE(compress2(stream.data(), &size, raw.data(), uLong(raw.size()), 6), Z_OK);
+        stream.resize(size);
+        if (change == "flip")
+            stream[size / 2] ^= 0x10;
+        Chunks chunks{{"IHDR", {0, 0, 0, 5, 0, 0, 0, 3, 8, 6, 0, 0, 0}}};
+        const std::size_t third = change == "split" ? size / 3 : size;
+        for (std::size_t at = 0; at < size; at += third)
+            chunks.emplace_back("IDAT", Bytes(stream.begin() + long(at), stream.begin() + long(std::min(size, at + third))));
+        if (change == "after")
+            chunks.emplace_back("IDAT", Bytes{1, 2, 3});
+        chunks.emplace_back("IEND", Bytes{});
+        const Bytes file = fileOf(chunks);
+        QCOMPARE(inflatesToPixelsAsRead(file, 256), inflates);
+        // What passes, libpng reads.
+        if (inflates)
+            QCOMPARE(readPngFile(file, 256).width(), 5);
+    }
+
     void readsEveryColourTypeAndDepth_data()
     {
         QTest::addColumn<QString>("name");

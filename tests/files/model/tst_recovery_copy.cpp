@@ -123,7 +123,7 @@ private slots:
         QTest::newRow("other height") << changed([&](Bytes& b) { set32(b, end - 24, 3); }, true);
         QTest::newRow("not a bitmap") << changed([](Bytes& b) { b[0] = 'X'; }, true);
         QTest::newRow("65 pixels wide") << recoveryCopyBytes(sample(65, 1), "", 5);
-        QTest::newRow("over 64 KiB") << changed([&](Bytes& b) { b.insert(b.end() - 34, 65536 - end + 1, 0); }, true);
+        QTest::newRow("over the cap") << changed([&](Bytes& b) { b.insert(b.end() - 34, 1052705 - end, 0); }, true);
     }
     void damaged()
     {
@@ -131,12 +131,33 @@ private slots:
         QVERIFY(!readRecoveryCopy(bytes));
     }
 
-    void largestFileIsRead()
+    // A bitmap keeps the colour profile it was read with: its copy holds it,
+    // up to the largest bitmap read (1 MiB) with the longest name.
+    void pictureWithItsProfileIsRead_data()
     {
-        Bytes bytes = recoveryCopyBytes(sample(4, 4), "ab", 5);
-        bytes.insert(bytes.end() - 34, 65536 - bytes.size(), 0);
-        reseal(bytes);
-        QVERIFY(readRecoveryCopy(bytes));
+        QTest::addColumn<int>("profileSize");
+        QTest::addColumn<int>("copySize");
+        QTest::newRow("50,000-byte profile") << 50000 << 70650;
+        QTest::newRow("bitmap of 1 MiB") << 1032054 << 1052704;
+    }
+    void pictureWithItsProfileIsRead()
+    {
+        QFETCH(int, profileSize);
+        QFETCH(int, copySize);
+        PixelFormat format = PixelFormat::trueColor32();
+        format.alphaMask = 0xFF000000;
+        format.headerTail.resize(124 - 40, 0);
+        set32(format.headerTail, 16, 0x4D424544);  // 'MBED': the profile is in the file
+        format.colorProfile.assign(std::size_t(profileSize), 0x5A);
+        PixelBuffer picture = sample(64, 64, format);
+        picture.setAlpha(1, 0, 0);
+        const QString name = "/" + QString(4095, u'n');
+        const Bytes bytes = recoveryCopyBytes(picture, name.toStdString(), 1);
+        QCOMPARE(bytes.size(), std::size_t(copySize));
+        const std::optional<RecoveryCopy> copy = readRecoveryCopy(bytes);
+        QVERIFY(copy);
+        QVERIFY(copy->picture == picture);
+        QCOMPARE(copy->picture.format().colorProfile, format.colorProfile);
     }
 
     void offerText_data()

@@ -1,0 +1,47 @@
+// zlib loaded the first time a PNG file's image data are inflated without
+// libpng (a PNG picture passed into an icon as it is), not at every start.
+// Linked into the program alone, as the libpng entry points beside it are
+// (png_on_demand.cpp); the window module and the tests link zlib as usual.
+// When libpng is loaded already, so is zlib, and the same library is found.
+#include <zlib.h>
+
+#include <dlfcn.h>
+
+namespace {
+
+void* library()
+{
+    static void* const handle = ::dlopen("libz.so.1", RTLD_NOW | RTLD_LOCAL);
+    return handle;
+}
+
+template <typename Function>
+Function* real(Function*, const char* name)
+{
+    return library() == nullptr ? nullptr : reinterpret_cast<Function*>(::dlsym(library(), name));
+}
+
+} // namespace
+
+extern "C" {
+
+int inflateInit_(z_streamp stream, const char* version, int streamSize)
+{
+    static auto* const function = real(&inflateInit_, "inflateInit_");
+    // Without the library the stream is never made, and nothing is inflated.
+    return function == nullptr ? Z_VERSION_ERROR : function(stream, version, streamSize);
+}
+
+int inflate(z_streamp stream, int flush)
+{
+    static auto* const function = real(&inflate, "inflate");
+    return function(stream, flush);
+}
+
+int inflateEnd(z_streamp stream)
+{
+    static auto* const function = real(&inflateEnd, "inflateEnd");
+    return function(stream);
+}
+
+} // extern "C"
