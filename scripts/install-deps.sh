@@ -11,6 +11,7 @@ packages=(
   icoutils
   appstream lintian
   weston qt6-wayland xdotool
+  python3-pil
 )
 # Further packages a target asks for, e.g. the fuzzers' compiler.
 read -r -a extra <<<"${EXTRA_PACKAGES:-}"

@@ -1,5 +1,5 @@
 // Saving a drawing into an icon file of several images, through the window
-// with scripted dialogs; what is written is judged by icotool and Qt's ico
+// with scripted dialogs; what is written is judged by icotool, Pillow and Qt's ico
 // reader, and the kept images by their bytes.
 #include "app/pimo_form.h"
 #include "document/document_commands.h"
@@ -159,6 +159,12 @@ void IconImagesKeptTest::drawingReplacesItsImageOnly()
     QVERIFY(now[0] == pictures[0] && now[2] == pictures[2] && now[3] == pictures[3]);
     QVERIFY(now[1] == expected);
     QCOMPARE(readIconWithQt(after).at(1).pixel(3, 4), kDrawn);
+    // Pillow, a third reader, picks the 32 x 32 image out of the directory itself.
+    const QString pillowPng = path("pillow.png");
+    QCOMPARE(runProgram({"-c", "import sys; from PIL import Image; im = Image.open(sys.argv[1]); im.size = (32, 32); "
+                               "im.convert('RGBA').save(sys.argv[2])",
+                         file, pillowPng}, {}, "/usr/bin/python3").status, 0);
+    QVERIFY(rgbaImageOf(QImage(pillowPng)) == expected);
     // Saved again, it asks again: the file still holds the others.
     dialogs_->keepAnswers.push_back(SaveAnswer::Cancel);
     form_->canvas().document().strokePixels().setPixel(5, 5, 0x0000FF);
