@@ -35,9 +35,8 @@ private slots:
     void otherAnswers();
     void noKeepingWhenItWouldLosePixels_data();
     void noKeepingWhenItWouldLosePixels();
-    void fileChangedSinceOpened_data();
-    void fileChangedSinceOpened();
-    void colourWithoutPlaceInTable();
+    void keepQuestionSaysWhy_data();
+    void keepQuestionSaysWhy();
     void tooLargeToKeep();
     void newDrawingIsNotMerged_data();
     void newDrawingIsNotMerged();
@@ -231,42 +230,40 @@ void IconImagesKeptTest::noKeepingWhenItWouldLosePixels()
     QVERIFY(readFileBytes(file) == before);
 }
 
-void IconImagesKeptTest::fileChangedSinceOpened_data()
+void IconImagesKeptTest::keepQuestionSaysWhy_data()
 {
-    QTest::addColumn<bool>("removed");
-    QTest::addColumn<QString>("why");  // the question's start; %1 the file
-    QTest::newRow("written again") << false << QStringLiteral("このファイルは開いた後に変更されたため");
-    QTest::newRow("removed") << true << QStringLiteral("ファイル \"%1\". ファイルまたはフォルダが見つかりません は開けません");
+    QTest::addColumn<QString>("change"); // what happens after the drawing: touched, removed or nothing
+    QTest::addColumn<QString>("thirtyTwo"); // the 32 x 32 picture of the file
+    QTest::addColumn<bool>("offered");
+    QTest::addColumn<QString>("why");    // a part of the question; %1 the file
+    QTest::newRow("written again") << "touched" << "p32.png" << false << QStringLiteral("このファイルは開いた後に変更されたため");
+    QTest::newRow("removed") << "removed" << "p32.png" << false
+                             << QStringLiteral("ファイル \"%1\". ファイルまたはフォルダが見つかりません は開けません");
+    QTest::newRow("colour without a place in its table")
+        << "" << "pastel16.png" << true << QStringLiteral("残しますか?（このイメージの色表に入らない色は近い色になります）");
 }
 
-void IconImagesKeptTest::fileChangedSinceOpened()
+void IconImagesKeptTest::keepQuestionSaysWhy()
 {
-    QFETCH(bool, removed);
+    QFETCH(QString, change);
+    QFETCH(QString, thirtyTwo);
+    QFETCH(bool, offered);
     QFETCH(QString, why);
-    const QString p = pictures_.path() + QLatin1Char('/');
-    const QString file = icon("moved.ico", {"-b", "4", p + "p16.png", "-b", "4", p + "p32.png"});
+    const QString file = icon("why.ico", {"-b", "4", pictures_.filePath("p16.png"), "-b", "4", pictures_.filePath(thirtyTwo)});
     openAndDraw(file);
     // Its bytes the same, its times not: another program wrote it.
     const utimbuf times{1000000000, 1000000000};
-    QCOMPARE(::utime(QFile::encodeName(file).constData(), &times), 0);
-    if (removed)
+    if (!change.isEmpty())
+        QCOMPARE(::utime(QFile::encodeName(file).constData(), &times), 0);
+    if (change == u"removed")
         QVERIFY(QFile::remove(file));
     const Bytes before = readFileBytes(file);
     dialogs_->keepAnswers.push_back(SaveAnswer::Cancel);
     form_->ActSaveExecute();
-    QCOMPARE(dialogs_->keepOffered, QList<bool>{false});
-    QVERIFY2(dialogs_->keepQuestions.at(0).startsWith(QString(why).replace(QStringLiteral("%1"), file)), qPrintable(dialogs_->keepQuestions.at(0)));
-    QVERIFY(readFileBytes(file) == before);
-}
-
-void IconImagesKeptTest::colourWithoutPlaceInTable()
-{
-    const QString file = icon("full.ico", {"-b", "4", pictures_.filePath("p16.png"), "-b", "4", pictures_.filePath("pastel16.png")});
-    openAndDraw(file);
-    dialogs_->keepAnswers.push_back(SaveAnswer::Cancel);
-    form_->ActSaveExecute();
-    QVERIFY2(dialogs_->keepQuestions.at(0).contains(QStringLiteral("残しますか?（このイメージの色表に入らない色は近い色になります）")),
+    QCOMPARE(dialogs_->keepOffered, QList<bool>{offered});
+    QVERIFY2(dialogs_->keepQuestions.at(0).contains(QString(why).replace(QStringLiteral("%1"), file)),
              qPrintable(dialogs_->keepQuestions.at(0)));
+    QVERIFY(readFileBytes(file) == before);
 }
 
 void IconImagesKeptTest::tooLargeToKeep()
