@@ -160,8 +160,15 @@ void RecoveryKeeper::discardRestoredFrom()
 
 void RecoveryKeeper::writeDone(std::uint64_t sequence, const std::string& failure)
 {
-    if (failure.empty())
+    if (failure.empty()) {
+        // Copies are kept again (a disk freed, a folder made writable): the
+        // line goes, and a later failure is told anew.
+        if (toldNoCopies_) {
+            toldNoCopies_ = false;
+            emit cannotKeepCopies(QString());
+        }
         return;
+    }
     tellNoCopies(failure);
     if (sequence == newestWrite_ && canvas_.document().ImageModified)
         retryTimer_.start();

@@ -66,8 +66,8 @@ public:
 
 signals:
     // The one line for the status area when no copy can be kept, with the
-    // folder and the reason, first time of the run only; it is meant to
-    // stay there.
+    // folder and the reason, the first time copies fail; it is meant to
+    // stay there. An empty text once a copy is written again.
     void cannotKeepCopies(const QString& text);
 
 protected:

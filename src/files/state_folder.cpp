@@ -23,8 +23,9 @@ bool makePrivateFolder(const std::string& path)
     // Walked down from the start through the opened folders; a missing one
     // is made only inside a folder of the effective user's own, so that a
     // run as another user (root with the user's HOME) never takes over the
-    // folders above the state folder.
-    FileDescriptor folder(::open(path.starts_with('/') ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // folders above the state folder. O_PATH: a folder that may be passed
+    // through but not listed (a home folder's parent of mode 0711) does.
+    FileDescriptor folder(::open(path.starts_with('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
     std::size_t start = 0;
     while (folder.get() >= 0 && start < path.size()) {
         std::size_t end = path.find('/', start);
@@ -34,7 +35,7 @@ bool makePrivateFolder(const std::string& path)
         start = end + 1;
         if (name.empty() || name == ".")
             continue;
-        FileDescriptor next(::openat(folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        FileDescriptor next(::openat(folder.get(), name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (next.get() < 0 && errno == ENOENT) {
             struct stat status {};
             if (::fstat(folder.get(), &status) != 0)
@@ -45,7 +46,7 @@ bool makePrivateFolder(const std::string& path)
             }
             if (::mkdirat(folder.get(), name.c_str(), 0700) != 0 && errno != EEXIST)
                 return false;
-            next = FileDescriptor(::openat(folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            next = FileDescriptor(::openat(folder.get(), name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         }
         folder = std::move(next);
     }

@@ -559,6 +559,7 @@ void RecoveryTest::failedWriteTriedAgainAndToldOnce()
     QVERIFY(!QFileInfo(ownCopyPath()).isFile());
     QTRY_VERIFY_WITH_TIMEOUT(ownCopy() && ownCopy()->picture == form_->canvas().Im2(),
                              2 * RecoveryKeeper::kRetryDelayMs);
+    QTRY_COMPARE(form_->statusText(0), QString());  // kept again: the line goes
     QVERIFY(dialogs_->errors.isEmpty());
 }
 

@@ -13,6 +13,7 @@
 // cannot rename without replacing.
 #include "support/file_bytes.h"
 #include "files/file_writer.h"
+#include "files/state_folder.h"
 #include "files/codec/file_error.h"
 #include "files/model/picture_reading.h"
 #include "files/codec/system_reason.h"
@@ -240,6 +241,7 @@ private slots:
     void writesOrLeavesAsItWas_data();
     void writesOrLeavesAsItWas();
     void removedTargetIsNotMistakenForAnother();
+    void stateFolderMadeThroughAFolderNotListed();
 };
 
 void FileWriterTest::writesOrLeavesAsItWas_data()
@@ -449,6 +451,29 @@ void FileWriterTest::removedTargetIsNotMistakenForAnother()
              QString::fromStdString(cannotCreateText(path.toStdString(), systemReasonText(ENOENT))));
     QCOMPARE(readAll(path + QStringLiteral(" (deleted)")), kEarlier);
     QCOMPARE(entriesBelow(folder.path()), QStringList{QStringLiteral("old.ico (deleted)")});
+}
+
+// A home whose parent may be passed through but not listed (mode 0711):
+// the user's state folder is made all the same.
+void FileWriterTest::stateFolderMadeThroughAFolderNotListed()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can make a folder of another user's");
+    QTemporaryDir top;
+    const QString home = top.path() + "/homes/u";
+    QVERIFY(QDir().mkpath(home));
+    for (const QString& passed : {top.path(), top.path() + "/homes"})
+        QCOMPARE(::chmod(QFile::encodeName(passed).constData(), 0711), 0);
+    QCOMPARE(::chown(QFile::encodeName(home).constData(), kNobody, kNobody), 0);
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0
+                        && pimoko::makePrivateFolder((home + "/.local/state/pimoko").toStdString())
+                    ? 0 : 1);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(QFileInfo(home + "/.local/state/pimoko").isDir());
 }
 
 QTEST_APPLESS_MAIN(FileWriterTest)
