@@ -77,7 +77,19 @@ RecoveryFolder::~RecoveryFolder()
     ::unlinkat(folderFd_.get(), nameIn(lockPath_).c_str(), 0);
 }
 
+std::string RecoveryFolder::copyPath() const
+{
+    const std::lock_guard guard(mutex_);
+    return copyPath_;
+}
+
 bool RecoveryFolder::takeLock(std::string* reason)
+{
+    const std::lock_guard guard(mutex_);
+    return takeLockHeld(reason);
+}
+
+bool RecoveryFolder::takeLockHeld(std::string* reason)
 {
     if (lock_.get() >= 0)
         return true;
@@ -109,22 +121,41 @@ bool RecoveryFolder::takeLock(std::string* reason)
     return true;
 }
 
-bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes, std::string* reason)
+// Whether the folder's name still leads to the folder held.
+bool RecoveryFolder::heldFolderIsNamed() const
 {
-    if (!takeLock(reason))
-        return false;
-    // The writer goes by name: the name must still lead to the folder held.
     const FileDescriptor named = openOwnFolder(folder_);
     struct stat now {};
     struct stat held {};
-    if (named.get() < 0 || ::fstat(named.get(), &now) != 0 || ::fstat(folderFd_.get(), &held) != 0
-        || now.st_dev != held.st_dev || now.st_ino != held.st_ino)
-        return failWith(reason, folderReason(named.get() < 0 ? errno : EPERM));
+    return named.get() >= 0 && ::fstat(named.get(), &now) == 0 && ::fstat(folderFd_.get(), &held) == 0
+        && now.st_dev == held.st_dev && now.st_ino == held.st_ino;
+}
+
+bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes, std::string* reason)
+{
+    std::string copyPath;
+    {
+        const std::lock_guard guard(mutex_);
+        if (!takeLockHeld(reason))
+            return false;
+        // The writer goes by name. A folder removed (or moved away and
+        // another put in its place) took this editor's lock with it: the
+        // lock is taken again where the name leads now, which is made again
+        // when it is gone and refused when it is not the user's own.
+        if (!heldFolderIsNamed()) {
+            ::unlinkat(folderFd_.get(), nameIn(copyPath_).c_str(), 0);
+            ::unlinkat(folderFd_.get(), nameIn(lockPath_).c_str(), 0);
+            lock_ = FileDescriptor(-1);
+            if (!takeLockHeld(reason))
+                return false;
+        }
+        copyPath = copyPath_;
+    }
     try {
         WriteOptions options;
         options.noFollow = true;
         options.ownerOnly = true;
-        writeFileWhole(copyPath_, bytes, options);
+        writeFileWhole(copyPath, bytes, options);
         return true;
     } catch (const FileError& error) {
         return failWith(reason, error.what());
@@ -133,18 +164,25 @@ bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes, std::string*
 
 void RecoveryFolder::syncCopy() const
 {
-    if (copyPath_.empty())
-        return;
-    // Whatever took the copy's name is not followed nor waited on.
-    const FileDescriptor copy = openInFolder(folderFd_.get(), nameIn(copyPath_), O_RDONLY);
+    FileDescriptor folder{-1};
+    FileDescriptor copy{-1};
+    {
+        const std::lock_guard guard(mutex_);
+        if (copyPath_.empty())
+            return;
+        folder = FileDescriptor(::fcntl(folderFd_.get(), F_DUPFD_CLOEXEC, 0));
+        // Whatever took the copy's name is not followed nor waited on.
+        copy = openInFolder(folderFd_.get(), nameIn(copyPath_), O_RDONLY);
+    }
     struct stat status {};
     if (copy.get() >= 0 && ::fstat(copy.get(), &status) == 0 && S_ISREG(status.st_mode))
         ::fsync(copy.get());
-    ::fsync(folderFd_.get());
+    ::fsync(folder.get());
 }
 
 void RecoveryFolder::removeCopy()
 {
+    const std::lock_guard guard(mutex_);
     if (!copyPath_.empty())
         ::unlinkat(folderFd_.get(), nameIn(copyPath_).c_str(), 0);
 }
@@ -175,7 +213,12 @@ std::vector<LeftCopy> RecoveryFolder::leftCopies(std::time_t now) const
         }
         ::closedir(listing);
     }
-    const std::string own = copyPath_.empty() ? std::string() : nameIn(copyPath_);
+    const std::string ownCopy = copyPath();
+    const std::string own = ownCopy.empty() ? std::string() : nameIn(ownCopy);
+    const std::string ownLock = [this] {
+        const std::lock_guard guard(mutex_);
+        return lockPath_;
+    }();
     for (const std::string& stem : copies) {
         if (stem + kCopySuffix == own)
             continue;
@@ -185,7 +228,7 @@ std::vector<LeftCopy> RecoveryFolder::leftCopies(std::time_t now) const
     // A lock whose editor died before it wrote a copy guards nothing.
     for (const std::string& stem : locks) {
         const std::string name = stem + kLockSuffix;
-        if (copies.contains(stem) || folder_ + '/' + name == lockPath_)
+        if (copies.contains(stem) || folder_ + '/' + name == ownLock)
             continue;
         const FileDescriptor lock = openInFolder(folder.get(), name, O_RDONLY);
         struct stat copy {};

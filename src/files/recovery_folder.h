@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -47,14 +48,16 @@ public:
 
     const std::string& folder() const { return folder_; }
     // This editor's copy; empty until its lock is taken.
-    const std::string& copyPath() const { return copyPath_; }
+    std::string copyPath() const;
 
     // Takes this editor's lock, making the folder (private to the user)
     // first; true when it is held, false also for a folder that is not the
     // user's own, with the reason in the user's words given to `reason`.
     bool takeLock(std::string* reason = nullptr);
     // Writes this editor's copy through the one writer, taking the lock
-    // first. False when no copy could be written; an earlier one stays as it
+    // first. A folder removed or replaced since the lock was taken is made
+    // and locked again, so copies go on where the next start looks for
+    // them. False when no copy could be written; an earlier one stays as it
     // was, and `reason` is given why.
     bool writeCopy(std::span<const std::uint8_t> bytes, std::string* reason = nullptr);
     // Puts the copy's bytes and its name on the disk.
@@ -74,6 +77,8 @@ public:
     static void discard(LeftCopy left);
 
 private:
+    bool takeLockHeld(std::string* reason);
+    bool heldFolderIsNamed() const;
     std::optional<LeftCopy> takeLeftCopy(int folderFd, const std::string& stem) const;
 
     std::string folder_;
@@ -81,6 +86,10 @@ private:
     std::string lockPath_;
     FileDescriptor folderFd_{-1};
     FileDescriptor lock_{-1};
+    // The window's thread takes the lock; the disk's thread writes and may
+    // take it again. Held for the names and descriptors, never across a
+    // write or a sync.
+    mutable std::mutex mutex_;
 };
 
 } // namespace pimoko

@@ -100,8 +100,8 @@ int drawUntilKilled(const QStringList& files)
     QWidget* im1 = form.findChild<QWidget*>(QStringLiteral("Im1"));
     QTest::mouseClick(im1, Qt::LeftButton, {}, cellPoint(3, 4));
     QTest::mouseClick(im1, Qt::RightButton, {}, cellPoint(5, 6));
-    const std::string& copy = form.findChild<RecoveryKeeper*>()->folder().copyPath();
-    if (!QTest::qWaitFor([&] { return QFileInfo::exists(QString::fromStdString(copy)); }, 30000))
+    const RecoveryFolder& folder = form.findChild<RecoveryKeeper*>()->folder();
+    if (!QTest::qWaitFor([&] { return QFileInfo::exists(QString::fromStdString(folder.copyPath())); }, 30000))
         return 3;
     std::puts("drawn");
     std::fflush(stdout);
@@ -129,6 +129,8 @@ private slots:
     void changesWithoutNoticeAreWrittenAtRelease_data();
     void changesWithoutNoticeAreWrittenAtRelease();
     void failedWriteTriedAgainAndToldOnce();
+    void folderGoneWhileRunningIsMadeAgain_data();
+    void folderGoneWhileRunningIsMadeAgain();
     void folderNotTheUsersOwnHoldsNoCopies_data();
     void folderNotTheUsersOwnHoldsNoCopies();
     void plantedNamesAreNotFollowed();
@@ -561,6 +563,31 @@ void RecoveryTest::failedWriteTriedAgainAndToldOnce()
                              2 * RecoveryKeeper::kRetryDelayMs);
     QTRY_COMPARE(form_->statusText(0), QString());  // kept again: the line goes
     QVERIFY(dialogs_->errors.isEmpty());
+}
+
+void RecoveryTest::folderGoneWhileRunningIsMadeAgain_data()
+{
+    QTest::addColumn<bool>("movedAway");
+    QTest::newRow("removed") << false;
+    QTest::newRow("moved away") << true;
+}
+
+// The next change's copy is where the next start looks, and nothing of
+// this editor stays in a folder moved away.
+void RecoveryTest::folderGoneWhileRunningIsMadeAgain()
+{
+    QFETCH(bool, movedAway);
+    start();
+    stroke(1, 1);
+    QTRY_VERIFY(ownCopy());
+    const QString aside = folder() + ".aside";
+    QVERIFY(movedAway ? QDir().rename(folder(), aside) : QDir(folder()).removeRecursively());
+    stroke(2, 2);
+    QTRY_VERIFY(ownCopy() && ownCopy()->picture == form_->canvas().Im2());
+    QCOMPARE(filesIn("*").size(), 2);
+    QCOMPARE(form_->statusText(0), QString());
+    QCOMPARE(QDir(aside).entryList(QDir::Files | QDir::System), QStringList());
+    QDir(aside).removeRecursively();
 }
 
 void RecoveryTest::folderNotTheUsersOwnHoldsNoCopies_data()
