@@ -9,6 +9,8 @@
 // The library is looked for by the loader's own rules; without it, no read
 // or write structure is made, and the reader and writer give up as they do
 // when memory runs out.
+#include "app/cli/library_on_demand.h"
+
 #include <png.h>
 
 #include <dlfcn.h>
@@ -25,20 +27,14 @@ void* library()
     return handle;
 }
 
-// The library's own function of that name, found once. Only reached with a
-// structure the library made, so the library is there.
-template <typename Function>
-Function* real(Function*, const char* name)
-{
-    return reinterpret_cast<Function*>(::dlsym(library(), name));
-}
-
 } // namespace
 
-#define PIMOKO_FORWARD(name, arguments)                     \
-    {                                                       \
-        static auto* const function = real(&name, #name);   \
-        return function arguments;                          \
+// The library's own function of that name, found once. Only reached with a
+// structure the library made, so the library is there.
+#define PIMOKO_FORWARD(name, arguments)                                                \
+    {                                                                                  \
+        static auto* const function = pimoko::libraryFunction(library(), &name, #name); \
+        return function arguments;                                                     \
     }
 
 extern "C" {
@@ -84,14 +80,14 @@ PIMOKO_FORWARD(png_set_longjmp_fn, (png, jump, size))
 
 void png_longjmp(png_const_structrp png, int value)
 {
-    static auto* const function = real(&png_longjmp, "png_longjmp");
+    static auto* const function = pimoko::libraryFunction(library(), &png_longjmp, "png_longjmp");
     function(png, value);
     std::abort();
 }
 
 void png_error(png_const_structrp png, png_const_charp message)
 {
-    static auto* const function = real(&png_error, "png_error");
+    static auto* const function = pimoko::libraryFunction(library(), &png_error, "png_error");
     function(png, message);
     std::abort();
 }

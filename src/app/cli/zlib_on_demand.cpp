@@ -3,6 +3,8 @@
 // Linked into the program alone, as the libpng entry points beside it are
 // (png_on_demand.cpp); the window module and the tests link zlib as usual.
 // When libpng is loaded already, so is zlib, and the same library is found.
+#include "app/cli/library_on_demand.h"
+
 #include <zlib.h>
 
 #include <dlfcn.h>
@@ -15,32 +17,26 @@ void* library()
     return handle;
 }
 
-template <typename Function>
-Function* real(Function*, const char* name)
-{
-    return library() == nullptr ? nullptr : reinterpret_cast<Function*>(::dlsym(library(), name));
-}
-
 } // namespace
 
 extern "C" {
 
 int inflateInit_(z_streamp stream, const char* version, int streamSize)
 {
-    static auto* const function = real(&inflateInit_, "inflateInit_");
+    static auto* const function = pimoko::libraryFunction(library(), &inflateInit_, "inflateInit_");
     // Without the library the stream is never made, and nothing is inflated.
     return function == nullptr ? Z_VERSION_ERROR : function(stream, version, streamSize);
 }
 
 int inflate(z_streamp stream, int flush)
 {
-    static auto* const function = real(&inflate, "inflate");
+    static auto* const function = pimoko::libraryFunction(library(), &inflate, "inflate");
     return function(stream, flush);
 }
 
 int inflateEnd(z_streamp stream)
 {
-    static auto* const function = real(&inflateEnd, "inflateEnd");
+    static auto* const function = pimoko::libraryFunction(library(), &inflateEnd, "inflateEnd");
     return function(stream);
 }
 
