@@ -175,10 +175,11 @@ HeaderFields readHeaderFields(const ByteReader& file)
 }
 
 // The header's bytes after the first 40, and the profile they point to.
-// A profile is kept only where it lies between the end of the pixels and
-// the end of the file: one over the headers or pixels would carry them
-// into the saved file. Any other is not kept, and not refused.
-void keepHeaderTail(const ByteReader& file, Layout& layout, std::uint64_t pixelEnd)
+// A profile is kept only where it lies wholly after the pixels, or wholly
+// between the colour table and the pixels (`gapStart` to the pixels): one
+// over the headers or pixels would carry them into the saved file, which
+// puts the profile after the pixels. Any other is not kept, and not refused.
+void keepHeaderTail(const ByteReader& file, Layout& layout, std::uint64_t gapStart, std::uint64_t pixelEnd)
 {
     const std::uint32_t headerSize = std::uint32_t(layout.info.headerSize);
     if (headerSize != kHeaderWithMasks && headerSize != kHeaderWithAlphaMask && headerSize != 108
@@ -191,8 +192,11 @@ void keepHeaderTail(const ByteReader& file, Layout& layout, std::uint64_t pixelE
     const std::uint32_t space = file.u32(at + kColorSpaceField);
     const std::uint64_t offset = file.u32(at + kProfileOffsetField);
     const std::uint64_t size = file.u32(at + kProfileSizeField);
-    if ((space == kProfileEmbedded || space == kProfileLinked) && at + offset >= pixelEnd
-        && at + offset <= file.size() && size <= file.size() - (at + offset))
+    const auto within = [&](std::uint64_t from, std::uint64_t to) {
+        return at + offset >= from && at + offset <= to && size <= to - (at + offset);
+    };
+    if ((space == kProfileEmbedded || space == kProfileLinked)
+        && (within(pixelEnd, file.size()) || within(gapStart, layout.pixelOffset)))
         layout.colorProfile = file.slice(at + offset, size);
 }
 
@@ -242,7 +246,8 @@ Layout readBitmapLayout(std::span<const std::uint8_t> bytes)
         file.slice(layout.pixelOffset, rows);
         pixelEnd = layout.pixelOffset + rows;
     }
-    keepHeaderTail(file, layout, pixelEnd);
+    keepHeaderTail(file, layout, layout.paletteOffset + layout.paletteEntries * std::uint64_t(layout.paletteEntrySize),
+                   pixelEnd);
     return layout;
 }
 

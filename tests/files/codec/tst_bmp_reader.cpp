@@ -418,20 +418,26 @@ void BmpReaderTest::sizeCapsAreCheckedBeforeDecoding()
 
 void BmpReaderTest::profileKeptOnlyAfterThePixels_data()
 {
-    // The profile's place counted from the info header: the pixel at 124,
-    // four bytes after it at 128.
+    // The profile's place counted from the info header: four bytes either
+    // after the pixel (at 124, the profile's bytes at 128) or before it (the
+    // profile's bytes at 124, between the headers and the pixel at 128).
+    QTest::addColumn<bool>("beforeThePixel");
     QTest::addColumn<std::uint32_t>("offset");
     QTest::addColumn<std::uint32_t>("size");
     QTest::addColumn<int>("kept");
-    QTest::newRow("over the headers and pixels") << 0u << 132u << 0;
-    QTest::newRow("over the pixel") << 124u << 8u << 0;
-    QTest::newRow("after the pixel") << 128u << 4u << 4;
+    QTest::newRow("over the headers and pixels") << false << 0u << 132u << 0;
+    QTest::newRow("over the pixel") << false << 124u << 8u << 0;
+    QTest::newRow("after the pixel") << false << 128u << 4u << 4;
+    QTest::newRow("between the headers and the pixel") << true << 124u << 4u << 4;
+    QTest::newRow("from there into the pixel") << true << 124u << 5u << 0;
+    QTest::newRow("from the header into the gap") << true << 123u << 4u << 0;
 }
 
 // A profile kept goes after the pixels of the saved file: one over the
 // headers or pixels would carry them there, and is read as none.
 void BmpReaderTest::profileKeptOnlyAfterThePixels()
 {
+    QFETCH(bool, beforeThePixel);
     QFETCH(std::uint32_t, offset);
     QFETCH(std::uint32_t, size);
     QFETCH(int, kept);
@@ -442,14 +448,17 @@ void BmpReaderTest::profileKeptOnlyAfterThePixels()
     f.bits = 32;
     f.compression = 3;
     f.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
-    f.pixels = {0x11, 0x22, 0x33, 0x44, 'p', 'r', 'o', 'f'};
+    const Bytes pixel{0x11, 0x22, 0x33, 0x44};
+    const Bytes profile{'p', 'r', 'o', 'f'};
+    f.gap = beforeThePixel ? profile : Bytes{};
+    f.pixels = beforeThePixel ? pixel : Bytes{0x11, 0x22, 0x33, 0x44, 'p', 'r', 'o', 'f'};
     Bytes file = f.build();
     set32(file, 14 + 56, 0x4D424544);  // 'MBED'
     set32(file, 14 + 112, offset);
     set32(file, 14 + 116, size);
     const PixelBuffer image = readBitmapFile(file);
     QCOMPARE(image.pixel(0, 0), rgb(0x33, 0x22, 0x11));
-    QCOMPARE(int(image.format().colorProfile.size()), kept);
+    QCOMPARE(image.format().colorProfile, kept ? profile : Bytes{});
 }
 
 QTEST_APPLESS_MAIN(BmpReaderTest)
