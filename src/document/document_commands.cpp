@@ -131,7 +131,7 @@ DocumentCommands::IconSave DocumentCommands::askBeforeIconSave(const QString& fi
         unreadable = error.what();
     }
     if (keep == KeepImages::Possible || keep == KeepImages::ChangedOnDisk) {
-        const QString question = fromUtf8(keepImagesQuestion(holdings, keep, canvas_.Im2(), unreadable));
+        const QString question = fromUtf8(keepImagesQuestion(holdings, keep, canvas_.actualSize(), unreadable));
         switch (dialogs_.askKeepOtherImages(window_, question, keep == KeepImages::Possible)) {
         case SaveAnswer::Yes:
             return keep == KeepImages::Possible ? IconSave::KeepOthers : IconSave::Cancel;
@@ -167,7 +167,7 @@ void DocumentCommands::writeKeepingOtherImages(const QString& fileName)
         const std::optional<std::vector<std::uint8_t>> file = stillAsOpened(openedFileName_, openedBeyondSave_->stamp);
         if (!file)
             throw FileError("ファイル \"" + fileName.toStdString() + "\" は開いた後に変更されたため、保存しませんでした");
-        return iconFileWithDrawing(*file, *openedBeyondSave_, canvas_.Im2());
+        return iconFileWithDrawing(*file, *openedBeyondSave_, canvas_.actualSize());
     });
     writeBytes(fileName, merged);
 }
@@ -214,7 +214,7 @@ bool DocumentCommands::mayReplace(const QString& fileName)
 
 void DocumentCommands::writeDocument(const QString& fileName, SaveKind kind)
 {
-    writeBytes(fileName, savedFileBytes(canvas_.Im2(), kind));
+    writeBytes(fileName, savedFileBytes(canvas_.actualSize(), kind));
 }
 
 void DocumentCommands::writeBytes(const QString& fileName, const std::vector<std::uint8_t>& bytes)
@@ -290,7 +290,7 @@ QString DocumentCommands::previewFolder()
 
 void DocumentCommands::PrepareSavePreview()
 {
-    preview_.write(savedFileBytes(canvas_.Im2(), SaveKind::Bitmap));
+    preview_.write(savedFileBytes(canvas_.actualSize(), SaveKind::Bitmap));
 }
 
 } // namespace pimoko

@@ -75,8 +75,8 @@ void OperationCommandsTest::rotatingANonSquareImageTurnsTheViews()
     QCOMPARE(form_->canvas().ImageWidth(), 3);
     QCOMPARE(form_->canvas().ImageHeight(), 5);
     // The top-right pixel went to the bottom right, in the view too.
-    QCOMPARE(form_->canvas().Im2().pixel(2, 4), Color(0x0000FF));
-    QCOMPARE(form_->canvas().Im1.pixel(6 * 2 + 3, 6 * 4 + 3), Color(0x0000FF));
+    QCOMPARE(form_->canvas().actualSize().pixel(2, 4), Color(0x0000FF));
+    QCOMPARE(form_->canvas().magnifiedView.pixel(6 * 2 + 3, 6 * 4 + 3), Color(0x0000FF));
     QCOMPARE(child("Im1")->size(), QSize(18, 30));
     QCOMPARE(child("Im2")->size(), QSize(3, 5));
     QCOMPARE(child<QLineEdit>("size")->text(), QStringLiteral(" 3 x 5"));
@@ -91,13 +91,13 @@ void OperationCommandsTest::transformsMarkModifiedAndStoreNoRescue()
         QVERIFY(form_->canvas().document().ImageModified);
     }
     // Mirrored to the right, flipped to the bottom, turned to the bottom left.
-    QCOMPARE(form_->canvas().Im2().pixel(0, 31), Color(0xFF0000));
+    QCOMPARE(form_->canvas().actualSize().pixel(0, 31), Color(0xFF0000));
     QCOMPARE(form_->rescueHistory().FRescueCount, 1);
     // The previews follow: the pixel is opaque, the white corner transparent.
-    QCOMPARE(form_->canvas().Im3.pixel(0, 31), kBlack);
-    QCOMPARE(form_->canvas().Im3.pixel(0, 0), kWhite);
+    QCOMPARE(form_->canvas().andPreview.pixel(0, 31), kBlack);
+    QCOMPARE(form_->canvas().andPreview.pixel(0, 0), kWhite);
     form_->actions()->ActUndo->trigger();
-    QVERIFY(form_->canvas().Im2() == PixelBuffer(32, 32, kWhite));
+    QVERIFY(form_->canvas().actualSize() == PixelBuffer(32, 32, kWhite));
 }
 
 void OperationCommandsTest::sizeDialogScalesTheImageOnOk_data()
@@ -138,7 +138,7 @@ void OperationCommandsTest::sizeDialogScalesTheImageOnOk()
     QCOMPARE(child("MaskPanel")->isVisible(), masks);
     QVERIFY(form_->canvas().document().ImageModified);
     QCOMPARE(form_->rescueHistory().FRescueCount, rescueSteps + 1);
-    const PixelBuffer& result = form_->canvas().Im2();
+    const PixelBuffer& result = form_->canvas().actualSize();
     if (side == 64) {
         for (auto [x, y] : {std::pair{4, 4}, {5, 4}, {4, 5}, {5, 5}})
             QCOMPARE(result.pixel(x, y), Color(0x0000FF));
@@ -166,13 +166,13 @@ void OperationCommandsTest::sizeDialogOkOnSavedDocumentMarksItModified()
 void OperationCommandsTest::sizeDialogCancelChangesNothing()
 {
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, cellPoint(1, 1));
-    const PixelBuffer before = form_->canvas().Im2();
+    const PixelBuffer before = form_->canvas().actualSize();
     form_->actions()->ActSize->trigger();
     TOKBottomDlg* dialog = form_->sizeDialog();
     QTest::mouseClick(dialog->findChild<QRadioButton*>(QStringLiteral("RadioGroup1Item3")), Qt::LeftButton);
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("CancelBtn")), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
-    QVERIFY(form_->canvas().Im2() == before);
+    QVERIFY(form_->canvas().actualSize() == before);
     QVERIFY(form_->canvas().document().ImageModified);
 }
 
@@ -189,7 +189,7 @@ void OperationCommandsTest::printCommand()
     QFETCH(PrintAnswer, answer);
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, cellPoint(1, 1));
     child("Im1")->setFocus();
-    const PixelBuffer before = form_->canvas().Im2();
+    const PixelBuffer before = form_->canvas().actualSize();
     dialogs_->printAnswers.push_back(answer);
     dialogs_->printFile = home_->path() + QStringLiteral("/page.pdf");
     form_->actions()->ActPrint->trigger();
@@ -201,7 +201,7 @@ void OperationCommandsTest::printCommand()
         QVERIFY(dialogs_->errors.isEmpty());
         QVERIFY(child("Button1")->hasFocus());
     }
-    QVERIFY(form_->canvas().Im2() == before);
+    QVERIFY(form_->canvas().actualSize() == before);
     QVERIFY(form_->canvas().document().ImageModified);
 }
 

@@ -54,13 +54,19 @@ public:
     const Document& document() const { return document_; }
     int ImageWidth() const { return document_.ImageWidth(); }
     int ImageHeight() const { return document_.ImageHeight(); }
-    // The document itself, at actual size.
-    const PixelBuffer& Im2() const { return document_.image(); }
+    // The document itself, at actual size (the window's Im2).
+    const PixelBuffer& actualSize() const { return document_.image(); }
 
-    PixelBuffer Im1;  // magnified editing view, CellSize times the document
-    PixelBuffer Im3;  // AND preview: white where transparent, black elsewhere
-    PixelBuffer Im4;  // OR preview: the colours, black where transparent
-    PixelBuffer Im5;  // result preview: transparent pixels in BackPanelColor
+    // The magnified editing view (the window's Im1), CellSize times the
+    // document, with its grid.
+    PixelBuffer magnifiedView;
+    // The icon's previews (the window's Im3, Im4 and Im5): the AND part,
+    // white where transparent and black elsewhere; the colour (OR) part,
+    // black where transparent; and the result, transparent pixels in
+    // BackPanelColor.
+    PixelBuffer andPreview;
+    PixelBuffer colorPreview;
+    PixelBuffer resultPreview;
 
     // A blank canvas of width x height (the document's own size unless
     // given) in BackColor, the grid drawn in GridColor: the document's
