@@ -39,7 +39,6 @@ void TPimoForm1::applyChosenSize(int side)
 {
     // The size command's canvas, holding the stretched image instead of a
     // blank one.
-    canvas_.settings.maskPanelVisible = side == 32;
     canvas_.document().stretch(stretchImage(canvas_.actualSize(), side, side));
 }
 
@@ -57,8 +56,6 @@ void TPimoForm1::ActPrintExecute()
 
 void TPimoForm1::setSize(int side)
 {
-    // The previews are shown at 32 x 32 only.
-    canvas_.settings.maskPanelVisible = side == 32;
     canvas_.document().resizeBlank(PixelBuffer(side, side, StartValues::ImageColor));
 }
 

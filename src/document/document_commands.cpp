@@ -28,6 +28,11 @@ const QString kReplaceQuestion = QStringLiteral("ファイル \"%1\" は既に�
 
 QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
+DocumentKind documentKindOf(PictureKind kind)
+{
+    return kind == PictureKind::Bitmap ? DocumentKind::Bitmap : DocumentKind::Drawing;
+}
+
 } // namespace
 
 DocumentCommands::DocumentCommands(Canvas& canvas, Dialogs& dialogs, QWidget* window)
@@ -93,13 +98,18 @@ void DocumentCommands::noteOpenedFile(const QString& fileName, std::optional<Ico
     openedBeyondSave_ = std::move(beyondSave);
 }
 
+void DocumentCommands::openPicture(OpenedPicture opened, const QString& fileName)
+{
+    canvas_.document().open(std::move(opened.picture), fileName.toStdString(), documentKindOf(opened.kind));
+    noteOpenedFile(fileName, std::move(opened.beyondSave));
+}
+
 void DocumentCommands::restoreDrawing(PixelBuffer picture, const std::string& fileName)
 {
     const PictureKind kind = pictureKindFor(fileName);
     // Gone or unreadable: there is nothing in it to lose.
     std::optional<IconHoldings> beyondSave = kind == PictureKind::Icon ? readIconHoldings(fileName) : std::nullopt;
-    canvas_.settings.maskPanelVisible = kind != PictureKind::Bitmap && picture.width() == 32 && picture.height() == 32;
-    canvas_.document().restore(std::move(picture), fileName);
+    canvas_.document().restore(std::move(picture), fileName, documentKindOf(kind));
     noteOpenedFile(fromUtf8(fileName), std::move(beyondSave));
 }
 

@@ -1,5 +1,6 @@
 #include "app/action_list.h"
 #include "app/pimo_form.h"
+#include "document/document_commands.h"
 #include "files/codec/bmp_writer.h"
 #include "operations/ok_bottom_dlg.h"
 #include "support/editor_fixture.h"
@@ -34,6 +35,8 @@ private slots:
     void sizeDialogOkOnSavedDocumentMarksItModified();
     void printCommand_data();
     void printCommand();
+    void maskPanelFollowsTheDocument_data();
+    void maskPanelFollowsTheDocument();
 
 private:
     template <typename T = QWidget>
@@ -203,6 +206,51 @@ void OperationCommandsTest::printCommand()
     }
     QVERIFY(form_->canvas().actualSize() == before);
     QVERIFY(form_->canvas().document().ImageModified);
+}
+
+void OperationCommandsTest::maskPanelFollowsTheDocument_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("start") << "" << true;
+    QTest::newRow("bitmap of 32 x 32 opened") << "bmp" << false;
+    QTest::newRow("icon opened") << "ico" << true;
+    QTest::newRow("new image after a bitmap") << "bmp new" << true;
+    QTest::newRow("16 x 16") << "16" << false;
+    QTest::newRow("32 x 32 after a bitmap") << "bmp 32" << true;
+    QTest::newRow("rescue back across 16 x 16") << "press 16 rescue" << true;
+    QTest::newRow("rescue back to the bitmap") << "bmp press 32 rescue" << false;
+    QTest::newRow("rescue back to the icon") << "ico press 64 rescue" << true;
+    QTest::newRow("bitmap copy restored") << "restore.bmp" << false;
+    QTest::newRow("icon copy restored") << "16 restore.ico" << true;
+}
+
+void OperationCommandsTest::maskPanelFollowsTheDocument()
+{
+    QFETCH(QString, steps);
+    QFETCH(bool, shown);
+    const QString bitmap = home_->path() + QStringLiteral("/square.bmp");
+    QFile out(bitmap);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    const auto bytes = writeBitmapFile(PixelBuffer(32, 32, kWhite));
+    out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    out.close();
+    const QMap<QString, std::function<void()>> run{
+        {"bmp", [&] { form_->OpenImageFile(bitmap); }},
+        {"ico", [&] { form_->OpenImageFile(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth8.ico")); }},
+        {"new", [&] { form_->ActNewExecute(); }},
+        {"press", [&] { QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, cellPoint(1, 1)); }},
+        {"rescue", [&] { form_->ActUndoExecute(); }},
+        {"16", [&] { form_->ActSize1Execute(); }},
+        {"32", [&] { form_->ActSize3Execute(); }},
+        {"64", [&] { form_->ActSize4Execute(); }},
+        {"restore.bmp", [&] { form_->documentCommands()->restoreDrawing(PixelBuffer(32, 32, kWhite), "/r.bmp"); }},
+        {"restore.ico", [&] { form_->documentCommands()->restoreDrawing(PixelBuffer(32, 32, kWhite), "/r.ico"); }},
+    };
+    for (const QString& step : steps.split(u' ', Qt::SkipEmptyParts))
+        run.value(step)();
+    QCOMPARE(child("MaskPanel")->isVisible(), shown);
+    QCOMPARE(child("Label1")->isVisible(), shown);
 }
 
 QTEST_MAIN(OperationCommandsTest)

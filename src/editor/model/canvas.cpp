@@ -53,9 +53,13 @@ Canvas& Canvas::operator=(const Canvas& other)
     return *this;
 }
 
+// Every notice of the document arrives here first: the previews' visibility
+// and the buffers follow it, and then the notice passes on to whoever shows
+// them (the window's documentChanged).
 void Canvas::listenToDocument()
 {
     document_.setListener([this](Document::Change change) {
+        settings.maskPanelVisible = showsMaskPreviews(document_);
         if (changesViews(change))
             rebuildViews(std::exchange(resetGridColor_, kBlack));
         if (documentChanged)
@@ -67,6 +71,11 @@ bool Canvas::changesViews(Document::Change change)
 {
     using Change = Document::Change;
     return change != Change::StrokeStarted && change != Change::Saved && change != Change::Renamed;
+}
+
+bool Canvas::showsMaskPreviews(const Document& document)
+{
+    return document.kind() == DocumentKind::Drawing && document.ImageWidth() == 32 && document.ImageHeight() == 32;
 }
 
 void Canvas::ResetCanvas(Color GridColor, Color BackColor)

@@ -41,7 +41,8 @@ public:
     // What the views show around the document; not part of it.
     struct Settings {
         Color BackPanelColor = StartValues::BackPanelColor;
-        // Whether the AND, OR and result previews are shown.
+        // Whether the AND, OR and result previews are shown: follows the
+        // document, set on each of its notices by showsMaskPreviews.
         bool maskPanelVisible = true;
     };
     Settings settings;
@@ -92,6 +93,11 @@ public:
 
     // Whether a change of the document changes what the views show.
     static bool changesViews(Document::Change change);
+    // Whether the AND, OR and result previews are shown for the document:
+    // for a drawing of 32 x 32, the size of the icon it becomes, and never
+    // for a bitmap. The one rule, whatever made the document what it is
+    // (the start, a new image, a size command, an open, a rescue, a restore).
+    static bool showsMaskPreviews(const Document& document);
 
 private:
     // The views rebuilt around the document, the grid in GridColor.

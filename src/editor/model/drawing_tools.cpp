@@ -123,6 +123,7 @@ void DrawingTools::mouseUp(Canvas& canvas, ToolCode tool, MouseState state, Poin
     // other button is still held.
     if (const std::optional<Color> k = penFor(state, colors))
         DrawShape(canvas, tool, FStartPoint, pixel, *k, RasterOp::Copy);
+    // Its notice rebuilds every buffer, the previews included (Canvas).
     canvas.document().finishStroke();
 }
 
