@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
                form.repaint();
            }));
 
-    const PixelBuffer& picture = form.canvas().Im2();
+    const PixelBuffer& picture = form.canvas().actualSize();
     const std::string name = QDir::home().filePath(QStringLiteral("drawing.bmp")).toStdString();
     report("recovery copy's bytes, 64 x 64 (window thread)", medianMicroseconds(2000, [&] { recoveryCopyBytes(picture, name, 1); }));
     RecoveryFolder folder(state.filePath(QStringLiteral("pimoko")).toStdString());

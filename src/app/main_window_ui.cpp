@@ -166,7 +166,7 @@ void MainWindowUi::buildSidePanel(QWidget* parent, const ActionList& a, Canvas& 
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setGeometry(2, 2, 72, 72);
     Panel3->setContextMenuPolicy(Qt::PreventContextMenu);
-    Im2 = new PixelView(&canvas.Im2(), Panel3);
+    Im2 = new PixelView(&canvas.actualSize(), Panel3);
     Im2->setObjectName(QStringLiteral("Im2"));
     applyHint(Im2, QStringLiteral("実寸大|実際の寸法で描画しています。"), true);
 
@@ -201,7 +201,7 @@ void MainWindowUi::buildSidePanel(QWidget* parent, const ActionList& a, Canvas& 
 
 void MainWindowUi::buildEditingArea(QWidget* parent, Canvas& canvas)
 {
-    Im1 = new PixelView(&canvas.Im1, parent);
+    Im1 = new PixelView(&canvas.magnifiedView, parent);
     Im1->setObjectName(QStringLiteral("Im1"));
 
     Label1 = new QLabel(QStringLiteral("透明色→"), parent);
@@ -222,13 +222,13 @@ void MainWindowUi::buildEditingArea(QWidget* parent, Canvas& canvas)
     ANDPanel = frame("ANDPanel", 0);
     ORPanel = frame("ORPanel", 70);
     IMPanel = frame("IMPanel", 140);
-    Im3 = new PixelView(&canvas.Im3, ANDPanel);
+    Im3 = new PixelView(&canvas.andPreview, ANDPanel);
     Im3->setObjectName(QStringLiteral("Im3"));
     applyHint(Im3, QStringLiteral("AND|AND Mask を表示しています。"), true);
-    Im4 = new PixelView(&canvas.Im4, ORPanel);
+    Im4 = new PixelView(&canvas.colorPreview, ORPanel);
     Im4->setObjectName(QStringLiteral("Im4"));
     applyHint(Im4, QStringLiteral("OR|OR Mask を表示しています。"), true);
-    Im5 = new PixelView(&canvas.Im5, IMPanel);
+    Im5 = new PixelView(&canvas.resultPreview, IMPanel);
     Im5->setObjectName(QStringLiteral("Im5"));
     applyHint(Im5, QStringLiteral("Image|実際の表示状態です。（ Icon として保存した場合 ）"), true);
     ANDLabel = makeCaptionLabel(MaskPanel, "ANDLabel", QStringLiteral("AND"), 8, 44, uiFont(12, true));

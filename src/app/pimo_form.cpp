@@ -7,7 +7,6 @@
 #include "document/document_commands.h"
 #include "document/recovery_keeper.h"
 #include "editor/color_panel.h"
-#include "editor/edit_view.h"
 #include "files/model/file_names.h"
 #include "platform/cursor_loader.h"
 #include "platform/dialogs.h"
@@ -51,15 +50,11 @@ TPimoForm1::TPimoForm1(std::unique_ptr<Dialogs> dialogs, QStringList filesToOpen
     ActionList1 = new ActionList(this);
     ui_.setupUi(this, *ActionList1, canvas_);
     colorPanel_ = new ColorPanel(ui_.LColor, ui_.RColor, ui_.ColorGrid1, this);
-    editInput_ = new EditViewInput(ui_.Im1, {
-        [this](Qt::MouseButton button, MouseState state, QPoint p) { Im1MouseDown(button, state, p); },
-        [this](MouseState state, QPoint p) { Im1MouseMove(state, p); },
-        [this](Qt::MouseButton button, MouseState state, QPoint p) { Im1MouseUp(button, state, p); },
-    });
+    connectEditingView();
     files_ = new DocumentCommands(canvas_, *dialogs_, this);
     recovery_ = new RecoveryKeeper(canvas_, *files_, *dialogs_, this);
     connect(recovery_, &RecoveryKeeper::cannotKeepCopies, this, [this](const QString& text) { ui_.StatusBar1->setLastingText(0, text); });
-    canvas_.documentChanged = [this](Document::Change change) { documentChanged(change); };
+    canvas_.documentChanged = std::bind_front(&TPimoForm1::documentChanged, this);
     for (QAbstractButton* button : ui_.toolGroup->buttons())
         connect(button, &QAbstractButton::clicked, this, &TPimoForm1::Ellipse1Click);
     // A click on the size box changes the back-panel colour.
@@ -180,19 +175,6 @@ void TPimoForm1::closeEvent(QCloseEvent* event)
 void TPimoForm1::showCaptionFor(const std::string& fileName)
 {
     setWindowTitle(QString::fromStdString(captionFor(fileName)));
-}
-
-void TPimoForm1::documentChanged(Document::Change change)
-{
-    using Change = Document::Change;
-    if (Canvas::changesViews(change))
-        canvasRebuilt();
-    // The caption names the file last opened or saved; a name that changes
-    // without a file written or read (a refused save-as) is not shown.
-    if (change == Change::New || change == Change::Opened || change == Change::Saved)
-        showCaptionFor(canvas_.document().CurrentFileName());
-    ActionList1->ActUndo->setEnabled(canvas_.document().rescueHistory().canRescue());
-    recovery_->documentChanged(change);
 }
 
 void TPimoForm1::ActAboutExecute()

@@ -139,10 +139,10 @@ private:
     void applyChosenSize(int side);
     // Runs `step`; a file error goes to the error box. False after one.
     bool reportingFileErrors(const std::function<void()>& step);
-    // Moves and sizes the view widgets after the canvas changed size.
-    void placeViews();
-    void refreshViews();
-    // Brings the widgets along after the canvas model was rebuilt.
+    // Hands the editing view's mouse events to the Im1Mouse handlers.
+    void connectEditingView();
+    // Brings the widgets along after the canvas model was rebuilt: moves
+    // and sizes the views, shows or hides the previews, repaints them all.
     void canvasRebuilt();
     // Called first by every press on the editing view, before the tool acts:
     // the document's startStroke keeps a rescue copy of the image.

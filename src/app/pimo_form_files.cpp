@@ -80,9 +80,7 @@ void TPimoForm1::OpenImageFile(const QString& fileName)
     // leaves everything as it was.
     if (opened.kind == PictureKind::Cursor && !reportingFileErrors([this] { ActMakeCursorExecute(); }))
         return;
-    canvas_.settings.maskPanelVisible = opened.kind != PictureKind::Bitmap;
-    canvas_.document().open(std::move(opened.picture), fileName.toStdString());
-    files_->noteOpenedFile(fileName, std::move(opened.beyondSave));
+    files_->openPicture(std::move(opened), fileName);
     ui_.Button1->setFocus();
 }
 
@@ -92,7 +90,6 @@ void TPimoForm1::ActMakeCursorExecute()
     const PixelBuffer blank(32, 32, 0xFF0000);
     files_->saveProgramCursorFile(blank, FHotSpotX, FHotSpotY);
     colorPanel_->setColors(PenColors{kBlack, kWhite});
-    canvas_.settings.maskPanelVisible = true;
     canvas_.ResetCanvas(blank.width(), blank.height(), kBlack, blank.pixel(0, 0));
     files_->forgetOpenedFile();
 }
@@ -128,7 +125,6 @@ void TPimoForm1::ActNewExecute()
 
 void TPimoForm1::startNewImage()
 {
-    canvas_.settings.maskPanelVisible = true;
     canvas_.document().startNew(PixelBuffer(StartValues::ImageSide, StartValues::ImageSide, StartValues::ImageColor));
     files_->forgetOpenedFile();
 }

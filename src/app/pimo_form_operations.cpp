@@ -17,7 +17,7 @@ namespace pimoko {
 
 void TPimoForm1::transformDocument(TransformMode mode)
 {
-    canvas_.document().transform(TransformImage(canvas_.Im2(), mode));
+    canvas_.document().transform(TransformImage(canvas_.actualSize(), mode));
 }
 
 void TPimoForm1::Act90Execute() { transformDocument(TransformMode::RotateRight); }
@@ -39,14 +39,13 @@ void TPimoForm1::applyChosenSize(int side)
 {
     // The size command's canvas, holding the stretched image instead of a
     // blank one.
-    canvas_.settings.maskPanelVisible = side == 32;
-    canvas_.document().stretch(stretchImage(canvas_.Im2(), side, side));
+    canvas_.document().stretch(stretchImage(canvas_.actualSize(), side, side));
 }
 
 void TPimoForm1::ActPrintExecute()
 {
     PrintAnswer answer = PrintAnswer::Cancel;
-    if (!reportingFileErrors([&] { answer = printing().print(*dialogs_, this, canvas_.Im2(), screenDpiY_); }))
+    if (!reportingFileErrors([&] { answer = printing().print(*dialogs_, this, canvas_.actualSize(), screenDpiY_); }))
         return;
     if (answer == PrintAnswer::NoPrinter) {
         dialogs_->showError(this, QStringLiteral("デフォルト プリンタが存在しません"));
@@ -57,8 +56,6 @@ void TPimoForm1::ActPrintExecute()
 
 void TPimoForm1::setSize(int side)
 {
-    // The previews are shown at 32 x 32 only.
-    canvas_.settings.maskPanelVisible = side == 32;
     canvas_.document().resizeBlank(PixelBuffer(side, side, StartValues::ImageColor));
 }
 

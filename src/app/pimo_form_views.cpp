@@ -1,10 +1,13 @@
-// The main window's views and editing handlers: the canvas routines that
-// bring the widgets along after the model changed, tool selection, the back
-// panel's colour, the editing view's mouse handlers, and the rescue command.
+// The main window's views and editing handlers: the way from a press on the
+// editing view to the repainted views (the mouse handlers, and the one
+// answer to the document's notice), tool selection, the back panel's colour
+// and the rescue command.
 #include "app/pimo_form.h"
 
 #include "app/action_list.h"
+#include "document/recovery_keeper.h"
 #include "editor/color_panel.h"
+#include "editor/edit_view.h"
 #include "editor/pixel_view.h"
 #include "platform/bevel_panel.h"
 #include "platform/dialogs.h"
@@ -83,7 +86,28 @@ void TPimoForm1::ApplyBackPanelColor()
         setTextColor(widget, text);
 }
 
-void TPimoForm1::placeViews()
+void TPimoForm1::connectEditingView()
+{
+    editInput_ = new EditViewInput(ui_.Im1, {std::bind_front(&TPimoForm1::Im1MouseDown, this),
+                                             std::bind_front(&TPimoForm1::Im1MouseMove, this),
+                                             std::bind_front(&TPimoForm1::Im1MouseUp, this)});
+}
+
+void TPimoForm1::documentChanged(Document::Change change)
+{
+    using Change = Document::Change;
+    // The canvas has rebuilt its buffers already (Canvas::listenToDocument).
+    if (Canvas::changesViews(change))
+        canvasRebuilt();
+    // The caption names the file last opened or saved; a name that changes
+    // without a file written or read (a refused save-as) is not shown.
+    if (change == Change::New || change == Change::Opened || change == Change::Saved)
+        showCaptionFor(canvas_.document().CurrentFileName());
+    ActionList1->ActUndo->setEnabled(canvas_.document().rescueHistory().canRescue());
+    recovery_->documentChanged(change);
+}
+
+void TPimoForm1::canvasRebuilt()
 {
     ui_.Im1->syncSize();
     centreInParent(ui_.Im1);
@@ -99,21 +123,11 @@ void TPimoForm1::placeViews()
         ui_.Label1->move(ui_.Im1->x() - 65, ui_.Im1->y() - 5);
     }
     ui_.Label1->setVisible(masks);
-}
-
-void TPimoForm1::refreshViews()
-{
-    for (PixelView* view : {ui_.Im1, ui_.Im2, ui_.Im3, ui_.Im4, ui_.Im5})
-        view->update();
-}
-
-void TPimoForm1::canvasRebuilt()
-{
-    placeViews();
     ui_.Im2->show();
     ui_.sizeBox->setText(QString::fromStdString(canvas_.sizeText()));
     SelectTool();
-    refreshViews();
+    for (PixelView* view : {ui_.Im1, ui_.Im2, ui_.Im3, ui_.Im4, ui_.Im5})
+        view->update();
 }
 
 void TPimoForm1::ResetCanvas(Color GridColor, Color BackColor)
@@ -139,6 +153,11 @@ void TPimoForm1::showPixelPosition(Point pixel)
     ui_.StatusBar1->setText(1, QString::fromStdString(DrawingTools::statusText(pixel)));
 }
 
+// A press and each move of a stroke repaint only Im1 and Im2, which the tool
+// drew into. The AND, OR and result previews (Im3, Im4, Im5) wait for the
+// release: the tool's mouseUp ends the stroke with the document's
+// finishStroke, whose notice rebuilds every buffer (Canvas) and reaches
+// documentChanged above, which repaints all five views.
 void TPimoForm1::Im1MouseDown(Qt::MouseButton, MouseState state, QPoint point)
 {
     PushRescue();

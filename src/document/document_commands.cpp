@@ -28,6 +28,11 @@ const QString kReplaceQuestion = QStringLiteral("ファイル \"%1\" は既に�
 
 QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
+DocumentKind documentKindOf(PictureKind kind)
+{
+    return kind == PictureKind::Bitmap ? DocumentKind::Bitmap : DocumentKind::Drawing;
+}
+
 } // namespace
 
 DocumentCommands::DocumentCommands(Canvas& canvas, Dialogs& dialogs, QWidget* window)
@@ -93,13 +98,18 @@ void DocumentCommands::noteOpenedFile(const QString& fileName, std::optional<Ico
     openedBeyondSave_ = std::move(beyondSave);
 }
 
+void DocumentCommands::openPicture(OpenedPicture opened, const QString& fileName)
+{
+    canvas_.document().open(std::move(opened.picture), fileName.toStdString(), documentKindOf(opened.kind));
+    noteOpenedFile(fileName, std::move(opened.beyondSave));
+}
+
 void DocumentCommands::restoreDrawing(PixelBuffer picture, const std::string& fileName)
 {
     const PictureKind kind = pictureKindFor(fileName);
     // Gone or unreadable: there is nothing in it to lose.
     std::optional<IconHoldings> beyondSave = kind == PictureKind::Icon ? readIconHoldings(fileName) : std::nullopt;
-    canvas_.settings.maskPanelVisible = kind != PictureKind::Bitmap && picture.width() == 32 && picture.height() == 32;
-    canvas_.document().restore(std::move(picture), fileName);
+    canvas_.document().restore(std::move(picture), fileName, documentKindOf(kind));
     noteOpenedFile(fromUtf8(fileName), std::move(beyondSave));
 }
 
@@ -131,7 +141,7 @@ DocumentCommands::IconSave DocumentCommands::askBeforeIconSave(const QString& fi
         unreadable = error.what();
     }
     if (keep == KeepImages::Possible || keep == KeepImages::ChangedOnDisk) {
-        const QString question = fromUtf8(keepImagesQuestion(holdings, keep, canvas_.Im2(), unreadable));
+        const QString question = fromUtf8(keepImagesQuestion(holdings, keep, canvas_.actualSize(), unreadable));
         switch (dialogs_.askKeepOtherImages(window_, question, keep == KeepImages::Possible)) {
         case SaveAnswer::Yes:
             return keep == KeepImages::Possible ? IconSave::KeepOthers : IconSave::Cancel;
@@ -167,7 +177,7 @@ void DocumentCommands::writeKeepingOtherImages(const QString& fileName)
         const std::optional<std::vector<std::uint8_t>> file = stillAsOpened(openedFileName_, openedBeyondSave_->stamp);
         if (!file)
             throw FileError("ファイル \"" + fileName.toStdString() + "\" は開いた後に変更されたため、保存しませんでした");
-        return iconFileWithDrawing(*file, *openedBeyondSave_, canvas_.Im2());
+        return iconFileWithDrawing(*file, *openedBeyondSave_, canvas_.actualSize());
     });
     writeBytes(fileName, merged);
 }
@@ -214,7 +224,7 @@ bool DocumentCommands::mayReplace(const QString& fileName)
 
 void DocumentCommands::writeDocument(const QString& fileName, SaveKind kind)
 {
-    writeBytes(fileName, savedFileBytes(canvas_.Im2(), kind));
+    writeBytes(fileName, savedFileBytes(canvas_.actualSize(), kind));
 }
 
 void DocumentCommands::writeBytes(const QString& fileName, const std::vector<std::uint8_t>& bytes)
@@ -290,7 +300,7 @@ QString DocumentCommands::previewFolder()
 
 void DocumentCommands::PrepareSavePreview()
 {
-    preview_.write(savedFileBytes(canvas_.Im2(), SaveKind::Bitmap));
+    preview_.write(savedFileBytes(canvas_.actualSize(), SaveKind::Bitmap));
 }
 
 } // namespace pimoko

@@ -13,6 +13,7 @@ class QWidget;
 namespace pimoko {
 
 class Canvas;
+struct OpenedPicture;
 
 // The document's file commands: save, save as, the icon, cursor and bitmap
 // writers' commands, the save-as preview bitmap and the unsaved-changes
@@ -43,6 +44,9 @@ public:
     void noteOpenedFile(const QString& fileName, std::optional<IconHoldings> beyondSave);
     // The document comes from no file: a new image or a new cursor.
     void forgetOpenedFile() { noteOpenedFile({}, std::nullopt); }
+    // A picture read from fileName becomes the document, named as given;
+    // a bitmap stays one, any other picture becomes a drawing.
+    void openPicture(OpenedPicture opened, const QString& fileName);
     // A drawing brought back from its recovery copy becomes the document,
     // named as it was, its changes still to save; the save command then asks
     // before it writes over an icon file holding more, as after an open.

@@ -15,25 +15,8 @@ EditViewInput::EditViewInput(PixelView* view, Handlers handlers)
     , handlers_(std::move(handlers))
 {
     view_->setMouseTracking(true);
-    connect(view_, &PixelView::mousePressed, this, [this](QMouseEvent* event, bool secondOfDoubleClick) {
-        if (!seenByView(event))
-            return;
-        if (event->button() == Qt::LeftButton)
-            leftButtonCaptured_ = true;
-        handlers_.mouseDown(event->button(), stateOf(event, secondOfDoubleClick), pointOf(event));
-    });
-    connect(view_, &PixelView::mouseMoved, this, [this](QMouseEvent* event) {
-        if (seenByView(event))
-            handlers_.mouseMove(stateOf(event), pointOf(event));
-    });
-    connect(view_, &PixelView::mouseReleased, this, [this](QMouseEvent* event) {
-        const bool seen = seenByView(event);
-        if (event->button() == Qt::LeftButton)
-            leftButtonCaptured_ = false;
-        if (seen)
-            handlers_.mouseUp(event->button(), stateOf(event), pointOf(event));
-    });
-    // Moves and releases grabbed by other widgets pass through here first.
+    // The view's own mouse events, and the moves and releases grabbed by
+    // other widgets, pass through here first.
     qApp->installEventFilter(this);
 }
 
@@ -78,10 +61,42 @@ bool EditViewInput::seenByView(const QMouseEvent* event) const
 bool EditViewInput::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type == QEvent::MouseMove || type == QEvent::MouseButtonRelease) && watched != view_
-        && watched->isWidgetType())
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    if (watched == view_ && (press || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)) {
+        fromView(static_cast<QMouseEvent*>(event));
+        return true;
+    }
+    if ((type == QEvent::MouseMove || type == QEvent::MouseButtonRelease) && watched->isWidgetType())
         forwardFromElsewhere(watched, static_cast<QMouseEvent*>(event));
     return QObject::eventFilter(watched, event);
+}
+
+void EditViewInput::fromView(QMouseEvent* event)
+{
+    const bool seen = seenByView(event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (!seen)
+            return;
+        if (event->button() == Qt::LeftButton)
+            leftButtonCaptured_ = true;
+        // Qt delivers the second press of a double-click as a double-click
+        // event in place of a press.
+        handlers_.mouseDown(event->button(), stateOf(event, event->type() == QEvent::MouseButtonDblClick),
+                            pointOf(event));
+        break;
+    case QEvent::MouseMove:
+        if (seen)
+            handlers_.mouseMove(stateOf(event), pointOf(event));
+        break;
+    default:
+        if (event->button() == Qt::LeftButton)
+            leftButtonCaptured_ = false;
+        if (seen)
+            handlers_.mouseUp(event->button(), stateOf(event), pointOf(event));
+        break;
+    }
 }
 
 void EditViewInput::forwardFromElsewhere(QObject* receiver, QMouseEvent* event)

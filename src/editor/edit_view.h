@@ -14,8 +14,9 @@ namespace pimoko {
 class PixelView;
 
 // The mouse plumbing of the magnified editing view: turns Qt's events into
-// the editor's press, move and release handlers with view coordinates and a
-// MouseState.
+// the editor's press, move and release handlers (the window's Im1MouseDown,
+// Im1MouseMove and Im1MouseUp) with view coordinates and a MouseState. It
+// reads the view's events before the view does.
 //
 // Qt keeps sending a pressed widget the mouse events of every button until
 // all are released. Here only a left press on the view keeps the mouse for
@@ -45,6 +46,8 @@ protected:
 
 private:
     bool seenByView(const QMouseEvent* event) const;
+    // A press, move or release Qt delivers to the view itself.
+    void fromView(QMouseEvent* event);
     // A right-button move or release that Qt hands to another widget of the
     // window, reported to the handlers when it happens over the view.
     void forwardFromElsewhere(QObject* receiver, QMouseEvent* event);

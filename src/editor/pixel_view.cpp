@@ -32,11 +32,10 @@ void PixelView::paintEvent(QPaintEvent* event)
         painter.drawImage(area.topLeft(), image);
 }
 
-void PixelView::mousePressEvent(QMouseEvent* event) { emit mousePressed(event, false); }
-// Qt delivers the second press of a double-click as a double-click event in
-// place of a press.
-void PixelView::mouseDoubleClickEvent(QMouseEvent* event) { emit mousePressed(event, true); }
-void PixelView::mouseMoveEvent(QMouseEvent* event) { emit mouseMoved(event); }
-void PixelView::mouseReleaseEvent(QMouseEvent* event) { emit mouseReleased(event); }
+// Taken here, so that nothing passes on to the panels behind.
+void PixelView::mousePressEvent(QMouseEvent*) {}
+void PixelView::mouseDoubleClickEvent(QMouseEvent*) {}
+void PixelView::mouseMoveEvent(QMouseEvent*) {}
+void PixelView::mouseReleaseEvent(QMouseEvent*) {}
 
 } // namespace pimoko

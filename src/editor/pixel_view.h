@@ -7,8 +7,9 @@
 namespace pimoko {
 
 // Shows a pixel buffer one to one, without stretching; the widget takes the
-// buffer's size whenever syncSize() is called. Mouse events are passed on as
-// signals so that the window decides what they mean.
+// buffer's size whenever syncSize() is called. A press stops at the view, as
+// at any control; what it means on the editing view is decided by its mouse
+// plumbing (edit_view.h), which reads the events first.
 class PixelView : public QWidget {
     Q_OBJECT
 public:
@@ -17,11 +18,6 @@ public:
     const PixelBuffer* buffer() const { return buffer_; }
     // Resizes the widget to the buffer and schedules a repaint.
     void syncSize();
-
-signals:
-    void mousePressed(QMouseEvent* event, bool secondOfDoubleClick);
-    void mouseMoved(QMouseEvent* event);
-    void mouseReleased(QMouseEvent* event);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,7 +28,6 @@ protected:
 
 private:
     const PixelBuffer* buffer_;
-
 };
 
 } // namespace pimoko

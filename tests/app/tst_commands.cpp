@@ -207,7 +207,7 @@ void CommandsTest::undoGreyedWhileDisabled()
     QVERIFY(child("ToolButton5")->isEnabled());
     // Clicking the button rescues; it greys again when nothing is left.
     QTest::mouseClick(child("ToolButton5"), Qt::LeftButton);
-    QCOMPARE(form_->canvas().Im2().pixel(0, 0), kWhite);
+    QCOMPARE(form_->canvas().actualSize().pixel(0, 0), kWhite);
     QVERIFY(!child("ToolButton5")->isEnabled());
 }
 
@@ -296,7 +296,7 @@ void CommandsTest::noContextMenus()
         QCOMPARE(child(name)->contextMenuPolicy(), Qt::PreventContextMenu);
     // A right click on the editing view draws instead of opening a menu.
     QTest::mouseClick(child("Im1"), Qt::RightButton, {}, QPoint(9, 9));
-    QCOMPARE(form_->canvas().Im2().pixel(1, 1), Color(0x0000FF));
+    QCOMPARE(form_->canvas().actualSize().pixel(1, 1), Color(0x0000FF));
     QVERIFY(!QApplication::activePopupWidget());
 }
 
@@ -316,7 +316,7 @@ void CommandsTest::aboutBoxIsModelessAndStaysPut()
     QVERIFY(box->isVisible());
     // The main window stays usable.
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, QPoint(3, 3));
-    QCOMPARE(form_->canvas().Im2().pixel(0, 0), Color(0xFF0000));
+    QCOMPARE(form_->canvas().actualSize().pixel(0, 0), Color(0xFF0000));
     QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::LeftButton);
     QVERIFY(!box->isVisible());
 }
@@ -396,7 +396,7 @@ void CommandsTest::paletteChoosesPenColours()
     QCOMPARE(form_->rightColor(), Color(0xFF0000));
     // The left colour draws.
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, QPoint(3, 3));
-    QCOMPARE(form_->canvas().Im2().pixel(0, 0), Color(0x0000FF));
+    QCOMPARE(form_->canvas().actualSize().pixel(0, 0), Color(0x0000FF));
     // A middle click changes nothing.
     QTest::mouseClick(grid, Qt::MiddleButton, {}, QPoint(15, 12));
     QCOMPARE(form_->leftColor(), Color(0x0000FF));
@@ -423,8 +423,8 @@ void CommandsTest::backPanelColourDialog()
     QCOMPARE(dialogs_->openedOn, QList<Color>{kBlack});
     QCOMPARE(form_->canvas().settings.BackPanelColor, Color(0x808080));
     QCOMPARE(fromQColor(child("ANDLabel")->palette().color(QPalette::WindowText)), Color(0x7F7F7F));
-    QCOMPARE(form_->canvas().Im5.pixel(0, 0), Color(0x808080));
-    QCOMPARE(form_->canvas().Im5.pixel(5, 5), kBlack);
+    QCOMPARE(form_->canvas().resultPreview.pixel(0, 0), Color(0x808080));
+    QCOMPARE(form_->canvas().resultPreview.pixel(5, 5), kBlack);
     QCOMPARE(form_->canvas().document().ImageModified, modified);
     // Next time the dialog opens on the colour last chosen in it.
     dialogs_->nextColor = 0x000000;
@@ -449,7 +449,7 @@ void CommandsTest::sizeBoxClickOpensColourDialog()
     QTest::mouseClick(child("size"), Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(dialogs_->openedOn.size(), 1);
     QCOMPARE(form_->canvas().settings.BackPanelColor, Color(0xFF00FF));
-    QCOMPARE(form_->canvas().Im5.pixel(0, 0), Color(0xFF00FF));
+    QCOMPARE(form_->canvas().resultPreview.pixel(0, 0), Color(0xFF00FF));
 }
 
 QTEST_MAIN(CommandsTest)

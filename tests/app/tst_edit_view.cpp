@@ -53,7 +53,7 @@ private:
         QMouseEvent down(QEvent::MouseButtonPress, p, im1()->mapToGlobal(p), button, held, modifiers);
         QApplication::sendEvent(im1(), &down);
     }
-    Color pixel(int x, int y) const { return form_->canvas().Im2().pixel(x, y); }
+    Color pixel(int x, int y) const { return form_->canvas().actualSize().pixel(x, y); }
 
     std::unique_ptr<TPimoForm1> form_;
 };
@@ -75,7 +75,7 @@ void EditViewTest::penClickPaintsCell()
     QTest::mouseClick(im1(), Qt::RightButton, {}, cell(6, 5));
     QCOMPARE(pixel(6, 5), Color(0x0000FF));
     // The previews follow the stroke.
-    QCOMPARE(form_->canvas().Im4.pixel(6, 5), Color(0x0000FF));
+    QCOMPARE(form_->canvas().colorPreview.pixel(6, 5), Color(0x0000FF));
 }
 
 void EditViewTest::statusTextFollowsPointer()
@@ -124,7 +124,7 @@ void EditViewTest::rightDragReleasedOutsideIsNotSeen()
     // The outline stays in the document, but the views were not rebuilt.
     QCOMPARE(pixel(2, 2), Color(0x0000FF));
     QCOMPARE(pixel(5, 5), Color(0x0000FF));
-    QCOMPARE(form_->canvas().Im4.pixel(2, 2), kBlack);
+    QCOMPARE(form_->canvas().colorPreview.pixel(2, 2), kBlack);
     QCOMPARE(form_->statusText(1), QStringLiteral(" X 5  Y 5"));
 }
 
@@ -161,10 +161,10 @@ void EditViewTest::pressOutsideViewIsNotTheViews()
     QCOMPARE(form_->statusText(1), QStringLiteral(" X 2  Y 2"));
     // The views were not rebuilt by that release: the preview still lacks
     // the cell painted by the right press.
-    QCOMPARE(form_->canvas().Im4.pixel(2, 2), kBlack);
+    QCOMPARE(form_->canvas().colorPreview.pixel(2, 2), kBlack);
     release(cell(2, 2), Qt::RightButton, Qt::NoButton);
     QCOMPARE(pixel(2, 2), Color(0x0000FF));
-    QCOMPARE(form_->canvas().Im4.pixel(2, 2), Color(0x0000FF));
+    QCOMPARE(form_->canvas().colorPreview.pixel(2, 2), Color(0x0000FF));
 }
 
 void EditViewTest::doubleClickPaintsOnlyFirstPress()

@@ -1,5 +1,6 @@
 #include "app/action_list.h"
 #include "app/pimo_form.h"
+#include "document/document_commands.h"
 #include "files/codec/bmp_writer.h"
 #include "operations/ok_bottom_dlg.h"
 #include "support/editor_fixture.h"
@@ -34,6 +35,8 @@ private slots:
     void sizeDialogOkOnSavedDocumentMarksItModified();
     void printCommand_data();
     void printCommand();
+    void maskPanelFollowsTheDocument_data();
+    void maskPanelFollowsTheDocument();
 
 private:
     template <typename T = QWidget>
@@ -75,8 +78,8 @@ void OperationCommandsTest::rotatingANonSquareImageTurnsTheViews()
     QCOMPARE(form_->canvas().ImageWidth(), 3);
     QCOMPARE(form_->canvas().ImageHeight(), 5);
     // The top-right pixel went to the bottom right, in the view too.
-    QCOMPARE(form_->canvas().Im2().pixel(2, 4), Color(0x0000FF));
-    QCOMPARE(form_->canvas().Im1.pixel(6 * 2 + 3, 6 * 4 + 3), Color(0x0000FF));
+    QCOMPARE(form_->canvas().actualSize().pixel(2, 4), Color(0x0000FF));
+    QCOMPARE(form_->canvas().magnifiedView.pixel(6 * 2 + 3, 6 * 4 + 3), Color(0x0000FF));
     QCOMPARE(child("Im1")->size(), QSize(18, 30));
     QCOMPARE(child("Im2")->size(), QSize(3, 5));
     QCOMPARE(child<QLineEdit>("size")->text(), QStringLiteral(" 3 x 5"));
@@ -91,13 +94,13 @@ void OperationCommandsTest::transformsMarkModifiedAndStoreNoRescue()
         QVERIFY(form_->canvas().document().ImageModified);
     }
     // Mirrored to the right, flipped to the bottom, turned to the bottom left.
-    QCOMPARE(form_->canvas().Im2().pixel(0, 31), Color(0xFF0000));
+    QCOMPARE(form_->canvas().actualSize().pixel(0, 31), Color(0xFF0000));
     QCOMPARE(form_->rescueHistory().FRescueCount, 1);
     // The previews follow: the pixel is opaque, the white corner transparent.
-    QCOMPARE(form_->canvas().Im3.pixel(0, 31), kBlack);
-    QCOMPARE(form_->canvas().Im3.pixel(0, 0), kWhite);
+    QCOMPARE(form_->canvas().andPreview.pixel(0, 31), kBlack);
+    QCOMPARE(form_->canvas().andPreview.pixel(0, 0), kWhite);
     form_->actions()->ActUndo->trigger();
-    QVERIFY(form_->canvas().Im2() == PixelBuffer(32, 32, kWhite));
+    QVERIFY(form_->canvas().actualSize() == PixelBuffer(32, 32, kWhite));
 }
 
 void OperationCommandsTest::sizeDialogScalesTheImageOnOk_data()
@@ -138,7 +141,7 @@ void OperationCommandsTest::sizeDialogScalesTheImageOnOk()
     QCOMPARE(child("MaskPanel")->isVisible(), masks);
     QVERIFY(form_->canvas().document().ImageModified);
     QCOMPARE(form_->rescueHistory().FRescueCount, rescueSteps + 1);
-    const PixelBuffer& result = form_->canvas().Im2();
+    const PixelBuffer& result = form_->canvas().actualSize();
     if (side == 64) {
         for (auto [x, y] : {std::pair{4, 4}, {5, 4}, {4, 5}, {5, 5}})
             QCOMPARE(result.pixel(x, y), Color(0x0000FF));
@@ -166,13 +169,13 @@ void OperationCommandsTest::sizeDialogOkOnSavedDocumentMarksItModified()
 void OperationCommandsTest::sizeDialogCancelChangesNothing()
 {
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, cellPoint(1, 1));
-    const PixelBuffer before = form_->canvas().Im2();
+    const PixelBuffer before = form_->canvas().actualSize();
     form_->actions()->ActSize->trigger();
     TOKBottomDlg* dialog = form_->sizeDialog();
     QTest::mouseClick(dialog->findChild<QRadioButton*>(QStringLiteral("RadioGroup1Item3")), Qt::LeftButton);
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("CancelBtn")), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
-    QVERIFY(form_->canvas().Im2() == before);
+    QVERIFY(form_->canvas().actualSize() == before);
     QVERIFY(form_->canvas().document().ImageModified);
 }
 
@@ -189,7 +192,7 @@ void OperationCommandsTest::printCommand()
     QFETCH(PrintAnswer, answer);
     QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, cellPoint(1, 1));
     child("Im1")->setFocus();
-    const PixelBuffer before = form_->canvas().Im2();
+    const PixelBuffer before = form_->canvas().actualSize();
     dialogs_->printAnswers.push_back(answer);
     dialogs_->printFile = home_->path() + QStringLiteral("/page.pdf");
     form_->actions()->ActPrint->trigger();
@@ -201,8 +204,53 @@ void OperationCommandsTest::printCommand()
         QVERIFY(dialogs_->errors.isEmpty());
         QVERIFY(child("Button1")->hasFocus());
     }
-    QVERIFY(form_->canvas().Im2() == before);
+    QVERIFY(form_->canvas().actualSize() == before);
     QVERIFY(form_->canvas().document().ImageModified);
+}
+
+void OperationCommandsTest::maskPanelFollowsTheDocument_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("start") << "" << true;
+    QTest::newRow("bitmap of 32 x 32 opened") << "bmp" << false;
+    QTest::newRow("icon opened") << "ico" << true;
+    QTest::newRow("new image after a bitmap") << "bmp new" << true;
+    QTest::newRow("16 x 16") << "16" << false;
+    QTest::newRow("32 x 32 after a bitmap") << "bmp 32" << true;
+    QTest::newRow("rescue back across 16 x 16") << "press 16 rescue" << true;
+    QTest::newRow("rescue back to the bitmap") << "bmp press 32 rescue" << false;
+    QTest::newRow("rescue back to the icon") << "ico press 64 rescue" << true;
+    QTest::newRow("bitmap copy restored") << "restore.bmp" << false;
+    QTest::newRow("icon copy restored") << "16 restore.ico" << true;
+}
+
+void OperationCommandsTest::maskPanelFollowsTheDocument()
+{
+    QFETCH(QString, steps);
+    QFETCH(bool, shown);
+    const QString bitmap = home_->path() + QStringLiteral("/square.bmp");
+    QFile out(bitmap);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    const auto bytes = writeBitmapFile(PixelBuffer(32, 32, kWhite));
+    out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    out.close();
+    const QMap<QString, std::function<void()>> run{
+        {"bmp", [&] { form_->OpenImageFile(bitmap); }},
+        {"ico", [&] { form_->OpenImageFile(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth8.ico")); }},
+        {"new", [&] { form_->ActNewExecute(); }},
+        {"press", [&] { QTest::mouseClick(child("Im1"), Qt::LeftButton, {}, cellPoint(1, 1)); }},
+        {"rescue", [&] { form_->ActUndoExecute(); }},
+        {"16", [&] { form_->ActSize1Execute(); }},
+        {"32", [&] { form_->ActSize3Execute(); }},
+        {"64", [&] { form_->ActSize4Execute(); }},
+        {"restore.bmp", [&] { form_->documentCommands()->restoreDrawing(PixelBuffer(32, 32, kWhite), "/r.bmp"); }},
+        {"restore.ico", [&] { form_->documentCommands()->restoreDrawing(PixelBuffer(32, 32, kWhite), "/r.ico"); }},
+    };
+    for (const QString& step : steps.split(u' ', Qt::SkipEmptyParts))
+        run.value(step)();
+    QCOMPARE(child("MaskPanel")->isVisible(), shown);
+    QCOMPARE(child("Label1")->isVisible(), shown);
 }
 
 QTEST_MAIN(OperationCommandsTest)

@@ -225,7 +225,7 @@ void PimoFormTest::sizeCommandOnModifiedNamedDocument()
     QVERIFY(form_->windowTitle().endsWith(QStringLiteral("named.ico")));
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            QCOMPARE(canvas.Im2().pixel(x, y), kWhite);
+            QCOMPARE(canvas.actualSize().pixel(x, y), kWhite);
 }
 
 void PimoFormTest::backPanelColours_data()

@@ -290,7 +290,7 @@ void DocumentCommandsTest::questionAnswers()
     bool wentOn = false;
     if (caller == QStringLiteral("new")) {
         form_->ActNewExecute();
-        wentOn = form_->canvas().Im2().pixel(3, 4) == kWhite;
+        wentOn = form_->canvas().actualSize().pixel(3, 4) == kWhite;
     } else {
         form_->ActExitExecute();
         wentOn = !form_->isVisible();
@@ -301,7 +301,7 @@ void DocumentCommandsTest::questionAnswers()
     QCOMPARE(wentOn, goesOn);
     QCOMPARE(QFile::exists(path("q.bmp")), saveDialogSaves);
     if (!goesOn)
-        QCOMPARE(form_->canvas().Im2().pixel(3, 4), Color(0x0000FF));
+        QCOMPARE(form_->canvas().actualSize().pixel(3, 4), Color(0x0000FF));
 }
 
 void DocumentCommandsTest::noQuestionWhenUnmodified()

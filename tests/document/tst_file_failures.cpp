@@ -188,7 +188,7 @@ void FileFailuresTest::saveRefused()
 
     modify();
     form_->canvas().document().rename(file.toStdString());
-    const PixelBuffer before = form_->canvas().Im2();
+    const PixelBuffer before = form_->canvas().actualSize();
     const QString caption = form_->windowTitle();
     const QStringList entries = entriesOf(folder);
     form_->ActSaveExecute();
@@ -200,7 +200,7 @@ void FileFailuresTest::saveRefused()
     QCOMPARE(text, QStringLiteral("ファイル \"%1\". %2 を作成できません").arg(file, reason));
     QCOMPARE(readAll(file), earlier);
     QCOMPARE(entriesOf(folder), entries);
-    QVERIFY(form_->canvas().Im2() == before);
+    QVERIFY(form_->canvas().actualSize() == before);
     QVERIFY(form_->canvas().document().ImageModified);
     QCOMPARE(QString::fromStdString(form_->canvas().document().CurrentFileName()), file);
     QCOMPARE(form_->windowTitle(), caption);
@@ -256,7 +256,7 @@ void FileFailuresTest::openedFileChanged()
     };
 
     modify();
-    const PixelBuffer before = form_->canvas().Im2();
+    const PixelBuffer before = form_->canvas().actualSize();
     const QString caption = form_->windowTitle();
     const std::string name = form_->canvas().document().CurrentFileName();
     form_->ActOpenExecute();
@@ -269,7 +269,7 @@ void FileFailuresTest::openedFileChanged()
         if (error != u"any")
             QCOMPARE(dialogs_->errors.first(), error.contains(u"%1") ? error.arg(file) : error);
     }
-    QVERIFY(form_->canvas().Im2() == before);
+    QVERIFY(form_->canvas().actualSize() == before);
     QVERIFY(form_->canvas().document().ImageModified);
     QCOMPARE(form_->canvas().document().CurrentFileName(), name);
     QCOMPARE(form_->windowTitle(), caption);

@@ -262,8 +262,8 @@ void RecoveryTest::copyFollowsTheDocument()
         written = ownCopy();
     }
     if (copy) {
-        QVERIFY(written->picture == form_->canvas().Im2());
-        QCOMPARE(written->picture.format(), form_->canvas().Im2().format());
+        QVERIFY(written->picture == form_->canvas().actualSize());
+        QCOMPARE(written->picture.format(), form_->canvas().actualSize().format());
         QCOMPARE(written->fileName, form_->canvas().document().CurrentFileName());
         // Its picture is a bitmap file as others read it.
         const QImage image = QImage::fromData(readAll(ownCopyPath()), "BMP");
@@ -437,7 +437,7 @@ void RecoveryTest::unwritableFolderCostsOnlyTheCopy()
     start();
     stroke(2, 2);
     settle();
-    QCOMPARE(form_->canvas().Im2().pixel(2, 2), StartValues::LeftColor);
+    QCOMPARE(form_->canvas().actualSize().pixel(2, 2), StartValues::LeftColor);
     QVERIFY(dialogs_->errors.isEmpty());
     QCOMPARE(form_->statusText(0), QStringLiteral("復元用の控えを書き込めません (%1/pimoko: %2)")
                                        .arg(file, QString::fromStdString(systemReasonText(ENOTDIR))));
@@ -500,7 +500,7 @@ void RecoveryTest::removalDoesNotOvertakeALaterWrite()
     settle();
     QVERIFY(form_->canvas().document().ImageModified);
     const std::optional<RecoveryCopy> copy = ownCopy();
-    QVERIFY(copy && copy->picture == form_->canvas().Im2());
+    QVERIFY(copy && copy->picture == form_->canvas().actualSize());
 }
 
 void RecoveryTest::changesWithoutNoticeAreWrittenAtRelease_data()
@@ -529,10 +529,10 @@ void RecoveryTest::changesWithoutNoticeAreWrittenAtRelease()
     QTest::mouseMove(window, at(panel, QPoint(20, 20)));
     QTest::qWait(2 * RecoveryKeeper::kWriteDelayMs);
     QTest::mouseRelease(window, Qt::RightButton, {}, at(panel, QPoint(20, 20)));
-    QCOMPARE(form_->canvas().Im2().pixel(5, 3), StartValues::RightColor);
+    QCOMPARE(form_->canvas().actualSize().pixel(5, 3), StartValues::RightColor);
     settle();
     const std::optional<RecoveryCopy> copy = ownCopy();
-    QVERIFY(copy && copy->picture == form_->canvas().Im2());
+    QVERIFY(copy && copy->picture == form_->canvas().actualSize());
 }
 
 // A copy that cannot be written is tried again a few seconds later, and
@@ -559,7 +559,7 @@ void RecoveryTest::failedWriteTriedAgainAndToldOnce()
     // Not at once: a folder that stays unwritable is not tried without a pause.
     QTest::qWait(RecoveryKeeper::kWriteDelayMs);
     QVERIFY(!QFileInfo(ownCopyPath()).isFile());
-    QTRY_VERIFY_WITH_TIMEOUT(ownCopy() && ownCopy()->picture == form_->canvas().Im2(),
+    QTRY_VERIFY_WITH_TIMEOUT(ownCopy() && ownCopy()->picture == form_->canvas().actualSize(),
                              2 * RecoveryKeeper::kRetryDelayMs);
     QTRY_COMPARE(form_->statusText(0), QString());  // kept again: the line goes
     QVERIFY(dialogs_->errors.isEmpty());
@@ -706,7 +706,7 @@ void RecoveryTest::killedEditorLeavesCopyRestoredPixelForPixel()
                 .match(dialogs_->yesDefaultQuestions[0]).hasMatch());
     expected.setPixel(3, 4, fromBitmap ? 1 : qRgb(0, 0, 255));
     expected.setPixel(5, 6, fromBitmap ? 2 : qRgb(255, 0, 0));
-    const PixelBuffer& restored = form_->canvas().Im2();
+    const PixelBuffer& restored = form_->canvas().actualSize();
     QCOMPARE(QSize(restored.width(), restored.height()), expected.size());
     for (int y = 0; y < expected.height(); ++y) {
         for (int x = 0; x < expected.width(); ++x)

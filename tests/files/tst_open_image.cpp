@@ -98,7 +98,7 @@ private:
     };
     Look look() const
     {
-        return {form_->canvas().Im2(),
+        return {form_->canvas().actualSize(),
                 form_->canvas().document().CurrentFileName(),
                 form_->canvas().document().ImageModified,
                 form_->windowTitle(),
@@ -158,13 +158,13 @@ void OpenImageTest::opensEachKind()
     form_->canvas().document().markSaved(form_->canvas().document().CurrentFileName());
     form_->OpenImageFile(file);
     QVERIFY(dialogs_->errors.isEmpty() && dialogs_->refusals.isEmpty());
-    QCOMPARE(form_->canvas().Im2(), expected);
-    QCOMPARE(form_->canvas().Im2().format(), expected.format());
-    QCOMPARE(form_->canvas().Im1.width(), 6 * expected.width());
+    QCOMPARE(form_->canvas().actualSize(), expected);
+    QCOMPARE(form_->canvas().actualSize().format(), expected.format());
+    QCOMPARE(form_->canvas().magnifiedView.width(), 6 * expected.width());
     // The magnified view shows each pixel in its 5 x 5 block inside the grid.
     const int x = expected.width() - 1, y = expected.height() - 1;
-    QCOMPARE(form_->canvas().Im1.pixel(6 * x + 5, 6 * y + 5), expected.pixel(x, y));
-    QCOMPARE(form_->canvas().Im1.pixel(6 * x, 6 * y), kBlack);
+    QCOMPARE(form_->canvas().magnifiedView.pixel(6 * x + 5, 6 * y + 5), expected.pixel(x, y));
+    QCOMPARE(form_->canvas().magnifiedView.pixel(6 * x, 6 * y), kBlack);
     const Look after = look();
     QCOMPARE(after.name, file.toStdString());
     QVERIFY(!after.modified);
@@ -333,7 +333,7 @@ void OpenImageTest::cursorFileStartsCursorMode()
         QCOMPARE(form_->leftColor(), kBlack);
         QCOMPARE(form_->rightColor(), kWhite);
         QVERIFY(findNamedChild(form_.get(), "MaskPanel")->isVisible());
-        QCOMPARE(form_->canvas().Im2(), round == 0 ? expected : readIconPicture(bytesOf(programCursor)));
+        QCOMPARE(form_->canvas().actualSize(), round == 0 ? expected : readIconPicture(bytesOf(programCursor)));
         QVERIFY(form_->windowTitle().endsWith(QStringLiteral("pimoko.cur")));
         // Rewritten: the icon layout of a fully transparent 32 x 32 image.
         const std::vector<std::uint8_t> written = bytesOf(programCursor);
@@ -342,7 +342,7 @@ void OpenImageTest::cursorFileStartsCursorMode()
         QVERIFY(std::all_of(written.begin() + 638, written.end(), [](auto b) { return b == 0xFF; }));
     }
     // The second opening read the transparent file: all white on the canvas.
-    QCOMPARE(form_->canvas().Im2(), PixelBuffer(32, 32, kWhite));
+    QCOMPARE(form_->canvas().actualSize(), PixelBuffer(32, 32, kWhite));
 }
 
 void OpenImageTest::cursorFileGoesToUserFolderWhenProgramFolderRefuses_data()

@@ -520,7 +520,7 @@ void SoakTest::fileEvent()
 QString SoakTest::checkWindow() const
 {
     const Canvas& canvas = window_->canvas();
-    const PixelBuffer& image = canvas.Im2();
+    const PixelBuffer& image = canvas.actualSize();
     const int width = image.width();
     const int height = image.height();
     // A press on the editing view draws at once; the previews, the modified
@@ -529,17 +529,17 @@ QString SoakTest::checkWindow() const
 
     // The magnified view shows the magnified buffer, and its cells the document.
     const auto* im1 = findNamedChild<PixelView>(window_.get(), "Im1");
-    if (im1->buffer() != &canvas.Im1 || im1->size() != QSize(CellSize * width, CellSize * height))
+    if (im1->buffer() != &canvas.magnifiedView || im1->size() != QSize(CellSize * width, CellSize * height))
         return QStringLiteral("the editing view is %1 x %2 for a %3 x %4 image").arg(im1->width()).arg(im1->height()).arg(width).arg(height);
-    if (canvas.Im1.width() != CellSize * width || canvas.Im1.height() != CellSize * height)
+    if (canvas.magnifiedView.width() != CellSize * width || canvas.magnifiedView.height() != CellSize * height)
         return QStringLiteral("the magnified buffer has the wrong size");
     if (!stroke)
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 for (const int inside : {1, 3, 5})
-                    if (canvas.Im1.pixel(CellSize * x + inside, CellSize * y + inside) != image.pixel(x, y))
+                    if (canvas.magnifiedView.pixel(CellSize * x + inside, CellSize * y + inside) != image.pixel(x, y))
                         return QStringLiteral("magnified cell (%1, %2) shows %3, the document holds %4")
-                            .arg(x).arg(y).arg(canvas.Im1.pixel(CellSize * x + inside, CellSize * y + inside), 6, 16, QChar('0'))
+                            .arg(x).arg(y).arg(canvas.magnifiedView.pixel(CellSize * x + inside, CellSize * y + inside), 6, 16, QChar('0'))
                             .arg(image.pixel(x, y), 6, 16, QChar('0'));
 
     // The previews, while shown, by the transparent-colour rule.
@@ -549,14 +549,14 @@ QString SoakTest::checkWindow() const
     if (canvas.settings.maskPanelVisible && !stroke) {
         const IconParts parts = makeIconParts(image);
         const Color back = canvas.settings.BackPanelColor;
-        for (const PixelBuffer* preview : {&canvas.Im3, &canvas.Im4, &canvas.Im5})
+        for (const PixelBuffer* preview : {&canvas.andPreview, &canvas.colorPreview, &canvas.resultPreview})
             if (preview->width() != width || preview->height() != height)
                 return QStringLiteral("a preview is not the document's size");
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const bool clear = image.pixel(x, y) == transparentColorOf(image);
-                if (canvas.Im3.pixel(x, y) != parts.andPart.pixel(x, y) || canvas.Im4.pixel(x, y) != parts.orPart.pixel(x, y)
-                    || canvas.Im5.pixel(x, y) != (clear ? back : image.pixel(x, y)))
+                if (canvas.andPreview.pixel(x, y) != parts.andPart.pixel(x, y) || canvas.colorPreview.pixel(x, y) != parts.orPart.pixel(x, y)
+                    || canvas.resultPreview.pixel(x, y) != (clear ? back : image.pixel(x, y)))
                     return QStringLiteral("the previews at (%1, %2) break the mask rule").arg(x).arg(y);
             }
     }

@@ -31,10 +31,10 @@ Canvas::Canvas()
 Canvas::Canvas(const Canvas& other)
     : settings(other.settings)
     , AndMaskFillColor(other.AndMaskFillColor)
-    , Im1(other.Im1)
-    , Im3(other.Im3)
-    , Im4(other.Im4)
-    , Im5(other.Im5)
+    , magnifiedView(other.magnifiedView)
+    , andPreview(other.andPreview)
+    , colorPreview(other.colorPreview)
+    , resultPreview(other.resultPreview)
     , document_(other.document_)
 {
     listenToDocument();
@@ -44,18 +44,22 @@ Canvas& Canvas::operator=(const Canvas& other)
 {
     settings = other.settings;
     AndMaskFillColor = other.AndMaskFillColor;
-    Im1 = other.Im1;
-    Im3 = other.Im3;
-    Im4 = other.Im4;
-    Im5 = other.Im5;
+    magnifiedView = other.magnifiedView;
+    andPreview = other.andPreview;
+    colorPreview = other.colorPreview;
+    resultPreview = other.resultPreview;
     document_ = other.document_;
     listenToDocument();
     return *this;
 }
 
+// Every notice of the document arrives here first: the previews' visibility
+// and the buffers follow it, and then the notice passes on to whoever shows
+// them (the window's documentChanged).
 void Canvas::listenToDocument()
 {
     document_.setListener([this](Document::Change change) {
+        settings.maskPanelVisible = showsMaskPreviews(document_);
         if (changesViews(change))
             rebuildViews(std::exchange(resetGridColor_, kBlack));
         if (documentChanged)
@@ -67,6 +71,11 @@ bool Canvas::changesViews(Document::Change change)
 {
     using Change = Document::Change;
     return change != Change::StrokeStarted && change != Change::Saved && change != Change::Renamed;
+}
+
+bool Canvas::showsMaskPreviews(const Document& document)
+{
+    return document.kind() == DocumentKind::Drawing && document.ImageWidth() == 32 && document.ImageHeight() == 32;
 }
 
 void Canvas::ResetCanvas(Color GridColor, Color BackColor)
@@ -85,21 +94,21 @@ void Canvas::rebuildViews(Color GridColor)
     AndMaskFillColor = kWhite;
     // Every view pixel off a cell lies on a grid row or column (every sixth;
     // the last ones, at the right and bottom edge, fall outside the view).
-    rebuild(Im1, CellSize * ImageWidth(), CellSize * ImageHeight(), GridColor);
+    rebuild(magnifiedView, CellSize * ImageWidth(), CellSize * ImageHeight(), GridColor);
     RepaintEditView();
     UpdateMaskPreviews();
 }
 
 void Canvas::paintEditCell(int x, int y, Color c)
 {
-    Im1.fillRect(CellSize * x + 1, CellSize * y + 1, CellSize * x + CellSize, CellSize * y + CellSize, c);
+    magnifiedView.fillRect(CellSize * x + 1, CellSize * y + 1, CellSize * x + CellSize, CellSize * y + CellSize, c);
 }
 
 void Canvas::RepaintEditView()
 {
     const PixelBuffer& image = document_.image();
-    const int width = std::min(image.width(), Im1.width() / CellSize);
-    const int height = std::min(image.height(), Im1.height() / CellSize);
+    const int width = std::min(image.width(), magnifiedView.width() / CellSize);
+    const int height = std::min(image.height(), magnifiedView.height() / CellSize);
     for (int y = 0; y < height; ++y) {
         const Color* source = image.row(y);
         for (int x = 0; x < width; ++x)
@@ -110,15 +119,15 @@ void Canvas::RepaintEditView()
 void Canvas::UpdateMaskPreviews()
 {
     const PixelBuffer& image = document_.image();
-    makeIconParts(image, Im3, Im4);
+    makeIconParts(image, andPreview, colorPreview);
     // The result: the colours where the AND part is black, the back panel
     // where it is white.
     const Color back = settings.BackPanelColor;
-    rebuild(Im5, image.width(), image.height(), back);
+    rebuild(resultPreview, image.width(), image.height(), back);
     for (int y = 0; y < image.height(); ++y) {
         const Color* source = image.row(y);
-        const Color* andRow = Im3.row(y);
-        Color* resultRow = Im5.row(y);
+        const Color* andRow = andPreview.row(y);
+        Color* resultRow = resultPreview.row(y);
         for (int x = 0; x < image.width(); ++x)
             resultRow[x] = andRow[x] == kWhite ? back : source[x];
     }

@@ -41,7 +41,8 @@ public:
     // What the views show around the document; not part of it.
     struct Settings {
         Color BackPanelColor = StartValues::BackPanelColor;
-        // Whether the AND, OR and result previews are shown.
+        // Whether the AND, OR and result previews are shown: follows the
+        // document, set on each of its notices by showsMaskPreviews.
         bool maskPanelVisible = true;
     };
     Settings settings;
@@ -54,13 +55,19 @@ public:
     const Document& document() const { return document_; }
     int ImageWidth() const { return document_.ImageWidth(); }
     int ImageHeight() const { return document_.ImageHeight(); }
-    // The document itself, at actual size.
-    const PixelBuffer& Im2() const { return document_.image(); }
+    // The document itself, at actual size (the window's Im2).
+    const PixelBuffer& actualSize() const { return document_.image(); }
 
-    PixelBuffer Im1;  // magnified editing view, CellSize times the document
-    PixelBuffer Im3;  // AND preview: white where transparent, black elsewhere
-    PixelBuffer Im4;  // OR preview: the colours, black where transparent
-    PixelBuffer Im5;  // result preview: transparent pixels in BackPanelColor
+    // The magnified editing view (the window's Im1), CellSize times the
+    // document, with its grid.
+    PixelBuffer magnifiedView;
+    // The icon's previews (the window's Im3, Im4 and Im5): the AND part,
+    // white where transparent and black elsewhere; the colour (OR) part,
+    // black where transparent; and the result, transparent pixels in
+    // BackPanelColor.
+    PixelBuffer andPreview;
+    PixelBuffer colorPreview;
+    PixelBuffer resultPreview;
 
     // A blank canvas of width x height (the document's own size unless
     // given) in BackColor, the grid drawn in GridColor: the document's
@@ -86,6 +93,11 @@ public:
 
     // Whether a change of the document changes what the views show.
     static bool changesViews(Document::Change change);
+    // Whether the AND, OR and result previews are shown for the document:
+    // for a drawing of 32 x 32, the size of the icon it becomes, and never
+    // for a bitmap. The one rule, whatever made the document what it is
+    // (the start, a new image, a size command, an open, a rescue, a restore).
+    static bool showsMaskPreviews(const Document& document);
 
 private:
     // The views rebuilt around the document, the grid in GridColor.

@@ -4,9 +4,10 @@
 
 namespace pimoko {
 
-void Document::place(PixelBuffer image)
+void Document::place(PixelBuffer image, DocumentKind kind)
 {
     image_ = std::move(image);
+    kind_ = kind;
 }
 
 void Document::notify(Change change)
@@ -18,25 +19,25 @@ void Document::notify(Change change)
 
 void Document::startNew(PixelBuffer blank)
 {
-    place(std::move(blank));
+    place(std::move(blank), DocumentKind::Drawing);
     fileName_.clear();
     rescue_.clear();
     ImageModified.set_ = false;
     notify(Change::New);
 }
 
-void Document::open(PixelBuffer picture, std::string fileName)
+void Document::open(PixelBuffer picture, std::string fileName, DocumentKind kind)
 {
-    place(std::move(picture));
+    place(std::move(picture), kind);
     fileName_ = std::move(fileName);
     rescue_.clear();
     ImageModified.set_ = false;
     notify(Change::Opened);
 }
 
-void Document::restore(PixelBuffer picture, std::string fileName)
+void Document::restore(PixelBuffer picture, std::string fileName, DocumentKind kind)
 {
-    place(std::move(picture));
+    place(std::move(picture), kind);
     fileName_ = std::move(fileName);
     rescue_.clear();
     ImageModified.set_ = true;
@@ -45,7 +46,7 @@ void Document::restore(PixelBuffer picture, std::string fileName)
 
 void Document::startStroke()
 {
-    rescue_.PushRescue(image_);
+    rescue_.PushRescue(image_, kind_);
     ImageModified.set_ = true;
     notify(Change::StrokeStarted);
 }
@@ -65,21 +66,21 @@ void Document::finishStroke()
 
 void Document::transform(PixelBuffer transformed)
 {
-    place(std::move(transformed));
+    place(std::move(transformed), kind_);
     ImageModified.set_ = true;
     notify(Change::Transformed);
 }
 
 void Document::stretch(PixelBuffer stretched)
 {
-    place(std::move(stretched));
+    place(std::move(stretched), DocumentKind::Drawing);
     ImageModified.set_ = true;
     notify(Change::Resized);
 }
 
 void Document::resizeBlank(PixelBuffer blank)
 {
-    place(std::move(blank));
+    place(std::move(blank), DocumentKind::Drawing);
     ImageModified.set_ = false;
     notify(Change::Resized);
 }
@@ -88,7 +89,8 @@ void Document::rescue()
 {
     if (!rescue_.canRescue())
         return;
-    place(rescue_.takeNextRescue());
+    RescueHistory::Copy copy = rescue_.takeNextRescue();
+    place(std::move(copy.picture), copy.kind);
     ImageModified.set_ = true;
     notify(Change::Rescued);
 }

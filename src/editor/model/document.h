@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/model/document_kind.h"
 #include "editor/model/rescue_history.h"
 #include "editor/model/start_values.h"
 #include "raster/color.h"
@@ -59,6 +60,10 @@ public:
     int ImageWidth() const { return image_.width(); }
     int ImageHeight() const { return image_.height(); }
     const PixelBuffer& image() const { return image_; }
+    // A drawing from the start, a new image, a size change and a stretch;
+    // what the opener says for an opened or restored picture; what the copy
+    // was for a rescue.
+    DocumentKind kind() const { return kind_; }
 
     ModifiedFlag ImageModified;
     // The path the document was opened from or saved to, as given; empty
@@ -74,11 +79,11 @@ public:
     void startNew(PixelBuffer blank);
     // A picture read from fileName, at its own size and format; nothing to
     // save, no history.
-    void open(PixelBuffer picture, std::string fileName);
+    void open(PixelBuffer picture, std::string fileName, DocumentKind kind = DocumentKind::Drawing);
     // A drawing brought back from its recovery copy, named as it was (empty
     // for a new image): opened, but with its changes still to save; no
     // history.
-    void restore(PixelBuffer picture, std::string fileName);
+    void restore(PixelBuffer picture, std::string fileName, DocumentKind kind = DocumentKind::Drawing);
     // A press on the editing view: the image as it is goes into the rescue
     // history, and the image counts as changed from here on.
     void startStroke();
@@ -104,10 +109,11 @@ public:
     void rename(std::string fileName);
 
 private:
-    void place(PixelBuffer image);
+    void place(PixelBuffer image, DocumentKind kind);
     void notify(Change change);
 
     PixelBuffer image_;
+    DocumentKind kind_ = DocumentKind::Drawing;
     std::string fileName_;
     RescueHistory rescue_;
     Listener listener_;

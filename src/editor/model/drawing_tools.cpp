@@ -45,7 +45,7 @@ void drawOne(PixelBuffer& target, ToolCode tool, Point a, Point b, int cornerWid
 // nothing changes.
 void paintPenCell(Canvas& canvas, Point pixel, Color k)
 {
-    if (!canvas.Im2().contains(pixel.x, pixel.y))
+    if (!canvas.actualSize().contains(pixel.x, pixel.y))
         return;
     PixelBuffer& image = canvas.document().strokePixels();
     image.setPixel(pixel.x, pixel.y, k);
@@ -64,7 +64,7 @@ void DrawingTools::DrawShape(Canvas& canvas, ToolCode tool, Point a, Point b, Co
     drawOne(canvas.document().strokePixels(), tool, a, b, (a.x - b.x) / 2, (a.y - b.y) / 2, k, mode);
     const Point viewA{CellSize * a.x, CellSize * a.y};
     const Point viewB{CellSize * b.x, CellSize * b.y};
-    drawOne(canvas.Im1, tool, viewA, viewB, (viewA.x - viewB.x) / 2, (viewA.y - viewB.y) / 2, k, mode);
+    drawOne(canvas.magnifiedView, tool, viewA, viewB, (viewA.x - viewB.x) / 2, (viewA.y - viewB.y) / 2, k, mode);
 }
 
 Point DrawingTools::mouseDown(Canvas& canvas, ToolCode tool, MouseState state, Point viewPoint, PenColors& colors)
@@ -80,15 +80,15 @@ Point DrawingTools::mouseDown(Canvas& canvas, ToolCode tool, MouseState state, P
         paintPenCell(canvas, pixel, *k);
         break;
     case ToolCode::Fill:
-        if (canvas.Im2().contains(pixel.x, pixel.y)) {
+        if (canvas.actualSize().contains(pixel.x, pixel.y)) {
             floodFill(canvas.document().strokePixels(), pixel.x, pixel.y, *k);
             canvas.RepaintEditView();
         }
         break;
     case ToolCode::ColorPicker:
         // The picker reads the magnified view, so a grid line gives its colour.
-        if (canvas.Im1.contains(viewPoint.x, viewPoint.y)) {
-            const Color picked = canvas.Im1.pixel(viewPoint.x, viewPoint.y);
+        if (canvas.magnifiedView.contains(viewPoint.x, viewPoint.y)) {
+            const Color picked = canvas.magnifiedView.pixel(viewPoint.x, viewPoint.y);
             (state == MouseState::Left ? colors.left : colors.right) = picked;
         }
         break;
@@ -123,6 +123,7 @@ void DrawingTools::mouseUp(Canvas& canvas, ToolCode tool, MouseState state, Poin
     // other button is still held.
     if (const std::optional<Color> k = penFor(state, colors))
         DrawShape(canvas, tool, FStartPoint, pixel, *k, RasterOp::Copy);
+    // Its notice rebuilds every buffer, the previews included (Canvas).
     canvas.document().finishStroke();
 }
 

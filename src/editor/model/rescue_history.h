@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/model/document_kind.h"
 #include "raster/pixel_buffer.h"
 
 #include <array>
@@ -15,21 +16,27 @@ class RescueHistory {
 public:
     static constexpr int SlotCount = 5;
 
-    std::array<PixelBuffer, SlotCount> FRescue;
+    // A copy of the document: its picture, and what that picture was.
+    struct Copy {
+        PixelBuffer picture;
+        DocumentKind kind = DocumentKind::Drawing;
+    };
+
+    std::array<Copy, SlotCount> FRescue;
     int FRescueCount = 0;  // rescue steps still available
     int FRescueIndex = 0;  // the slot the next rescue restores
 
     bool canRescue() const { return FRescueCount >= 1; }
 
     // Stores `document` as the newest copy; the oldest one is lost.
-    void PushRescue(const PixelBuffer& document);
+    void PushRescue(const PixelBuffer& document, DocumentKind kind);
     // Empties the history (a new image or an opened file).
     void clear() { FRescueCount = 0; }
 
     // One rescue step: the copy the walk has reached, at its own size (a
     // copy from before a size change brings its size back). Only while
     // canRescue().
-    PixelBuffer takeNextRescue();
+    Copy takeNextRescue();
 };
 
 } // namespace pimoko

@@ -44,22 +44,22 @@ void CanvasTest::newCanvasIsBlankWhiteWithBlackGrid()
     Canvas canvas;
     canvas.ResetCanvas(width, height, kBlack, kWhite);
 
-    QCOMPARE(canvas.Im1.width(), 6 * width);
-    QCOMPARE(canvas.Im1.height(), 6 * height);
-    QCOMPARE(canvas.Im2().width(), width);
-    QCOMPARE(canvas.Im2().height(), height);
+    QCOMPARE(canvas.magnifiedView.width(), 6 * width);
+    QCOMPARE(canvas.magnifiedView.height(), 6 * height);
+    QCOMPARE(canvas.actualSize().width(), width);
+    QCOMPARE(canvas.actualSize().height(), height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            QCOMPARE(canvas.Im2().pixel(x, y), kWhite);
-    for (int y = 0; y < canvas.Im1.height(); ++y)
-        for (int x = 0; x < canvas.Im1.width(); ++x) {
+            QCOMPARE(canvas.actualSize().pixel(x, y), kWhite);
+    for (int y = 0; y < canvas.magnifiedView.height(); ++y)
+        for (int x = 0; x < canvas.magnifiedView.width(); ++x) {
             const bool onGrid = x % 6 == 0 || y % 6 == 0;
-            QCOMPARE(canvas.Im1.pixel(x, y), onGrid ? kBlack : kWhite);
+            QCOMPARE(canvas.magnifiedView.pixel(x, y), onGrid ? kBlack : kWhite);
         }
     // Previews of a blank canvas: everything transparent.
-    QCOMPARE(canvas.Im3.pixel(width - 1, height - 1), kWhite);
-    QCOMPARE(canvas.Im4.pixel(width - 1, height - 1), kBlack);
-    QCOMPARE(canvas.Im5.pixel(width - 1, height - 1), Color(0x008000));
+    QCOMPARE(canvas.andPreview.pixel(width - 1, height - 1), kWhite);
+    QCOMPARE(canvas.colorPreview.pixel(width - 1, height - 1), kBlack);
+    QCOMPARE(canvas.resultPreview.pixel(width - 1, height - 1), Color(0x008000));
 }
 
 void CanvasTest::gridLinesOfTallCanvas()
@@ -69,15 +69,15 @@ void CanvasTest::gridLinesOfTallCanvas()
     // Every cell row has its grid line above it, the bottom edge none.
     for (int row = 0; row < 40; ++row)
         for (int x = 0; x < 18; ++x)
-            QCOMPARE(canvas.Im1.pixel(x, 6 * row), Color(0x123456));
+            QCOMPARE(canvas.magnifiedView.pixel(x, 6 * row), Color(0x123456));
     for (int x = 1; x < 18; ++x) {
         if (x % 6 == 0)
             continue;
-        QCOMPARE(canvas.Im1.pixel(x, 6 * 40 - 1), Color(0xFEDCBA));
+        QCOMPARE(canvas.magnifiedView.pixel(x, 6 * 40 - 1), Color(0xFEDCBA));
     }
     // The right edge has no grid column.
     for (int y = 1; y < 6; ++y)
-        QCOMPARE(canvas.Im1.pixel(17, y), Color(0xFEDCBA));
+        QCOMPARE(canvas.magnifiedView.pixel(17, y), Color(0xFEDCBA));
 }
 
 void CanvasTest::viewPointMapsToDocumentPixel_data()
@@ -131,16 +131,16 @@ void CanvasTest::previewsOfRedTopLeftImage()
     canvas.document().strokePixels().setPixel(6, 7, blue);
     canvas.UpdateMaskPreviews();
     for (Point p : {Point{0, 0}, Point{5, 7}}) {
-        QCOMPARE(canvas.Im3.pixel(p.x, p.y), kWhite);
-        QCOMPARE(canvas.Im4.pixel(p.x, p.y), kBlack);
-        QCOMPARE(canvas.Im5.pixel(p.x, p.y), canvas.settings.BackPanelColor);
+        QCOMPARE(canvas.andPreview.pixel(p.x, p.y), kWhite);
+        QCOMPARE(canvas.colorPreview.pixel(p.x, p.y), kBlack);
+        QCOMPARE(canvas.resultPreview.pixel(p.x, p.y), canvas.settings.BackPanelColor);
     }
     // Opaque pixels: white ones and the blue one.
     for (Point p : {Point{6, 7}, Point{1, 0}}) {
-        const Color colour = canvas.Im2().pixel(p.x, p.y);
-        QCOMPARE(canvas.Im3.pixel(p.x, p.y), kBlack);
-        QCOMPARE(canvas.Im4.pixel(p.x, p.y), colour);
-        QCOMPARE(canvas.Im5.pixel(p.x, p.y), colour);
+        const Color colour = canvas.actualSize().pixel(p.x, p.y);
+        QCOMPARE(canvas.andPreview.pixel(p.x, p.y), kBlack);
+        QCOMPARE(canvas.colorPreview.pixel(p.x, p.y), colour);
+        QCOMPARE(canvas.resultPreview.pixel(p.x, p.y), colour);
     }
 }
 
@@ -151,9 +151,9 @@ void CanvasTest::previewsOfOneColourImage()
     canvas.UpdateMaskPreviews();
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
-            QCOMPARE(canvas.Im3.pixel(x, y), kWhite);
-            QCOMPARE(canvas.Im4.pixel(x, y), kBlack);
-            QCOMPARE(canvas.Im5.pixel(x, y), canvas.settings.BackPanelColor);
+            QCOMPARE(canvas.andPreview.pixel(x, y), kWhite);
+            QCOMPARE(canvas.colorPreview.pixel(x, y), kBlack);
+            QCOMPARE(canvas.resultPreview.pixel(x, y), canvas.settings.BackPanelColor);
         }
 }
 
@@ -162,18 +162,18 @@ void CanvasTest::refreshKeepsImage()
     Canvas canvas;
     canvas.document().strokePixels().setPixel(3, 4, 0x0000FF);
     canvas.document().strokePixels().setPixel(31, 31, 0x00FF00);
-    const PixelBuffer before = canvas.Im2();
+    const PixelBuffer before = canvas.actualSize();
     canvas.rebuildViews();
-    QVERIFY(canvas.Im2() == before);
+    QVERIFY(canvas.actualSize() == before);
     // The cell of (3, 4) is its 5 x 5 block; the grid around it stays black.
     for (int y = 25; y <= 29; ++y)
         for (int x = 19; x <= 23; ++x)
-            QCOMPARE(canvas.Im1.pixel(x, y), Color(0x0000FF));
-    QCOMPARE(canvas.Im1.pixel(18, 25), kBlack);
-    QCOMPARE(canvas.Im1.pixel(19, 24), kBlack);
-    QCOMPARE(canvas.Im1.pixel(24, 30), kBlack);
-    QCOMPARE(canvas.Im4.pixel(31, 31), Color(0x00FF00));
-    QCOMPARE(canvas.Im3.pixel(3, 4), kBlack);
+            QCOMPARE(canvas.magnifiedView.pixel(x, y), Color(0x0000FF));
+    QCOMPARE(canvas.magnifiedView.pixel(18, 25), kBlack);
+    QCOMPARE(canvas.magnifiedView.pixel(19, 24), kBlack);
+    QCOMPARE(canvas.magnifiedView.pixel(24, 30), kBlack);
+    QCOMPARE(canvas.colorPreview.pixel(31, 31), Color(0x00FF00));
+    QCOMPARE(canvas.andPreview.pixel(3, 4), kBlack);
 }
 
 void CanvasTest::refreshRebuildsGridBlack()
@@ -181,10 +181,10 @@ void CanvasTest::refreshRebuildsGridBlack()
     Canvas canvas;
     canvas.ResetCanvas(0x00FF00, 0xFF0000);
     canvas.rebuildViews();
-    QCOMPARE(canvas.Im1.pixel(0, 0), kBlack);
-    QCOMPARE(canvas.Im1.pixel(6, 3), kBlack);
+    QCOMPARE(canvas.magnifiedView.pixel(0, 0), kBlack);
+    QCOMPARE(canvas.magnifiedView.pixel(6, 3), kBlack);
     // The cells show the document, which kept its blue.
-    QCOMPARE(canvas.Im1.pixel(1, 1), Color(0xFF0000));
+    QCOMPARE(canvas.magnifiedView.pixel(1, 1), Color(0xFF0000));
 }
 
 void CanvasTest::resetDiscardsImage()
@@ -192,7 +192,7 @@ void CanvasTest::resetDiscardsImage()
     Canvas canvas;
     canvas.document().strokePixels().setPixel(1, 1, kBlack);
     canvas.ResetCanvas(kBlack, kWhite);
-    QCOMPARE(canvas.Im2().pixel(1, 1), kWhite);
+    QCOMPARE(canvas.actualSize().pixel(1, 1), kWhite);
 }
 
 void CanvasTest::repaintLeavesGridAlone()
@@ -200,9 +200,9 @@ void CanvasTest::repaintLeavesGridAlone()
     Canvas canvas;
     canvas.document().strokePixels().fill(0x0000FF);
     canvas.RepaintEditView();
-    QCOMPARE(canvas.Im1.pixel(6, 6), kBlack);
-    QCOMPARE(canvas.Im1.pixel(7, 7), Color(0x0000FF));
-    QCOMPARE(canvas.Im1.pixel(191, 191), Color(0x0000FF));
+    QCOMPARE(canvas.magnifiedView.pixel(6, 6), kBlack);
+    QCOMPARE(canvas.magnifiedView.pixel(7, 7), Color(0x0000FF));
+    QCOMPARE(canvas.magnifiedView.pixel(191, 191), Color(0x0000FF));
 }
 
 void CanvasTest::previewsFollowBackPanelColour()
@@ -210,8 +210,8 @@ void CanvasTest::previewsFollowBackPanelColour()
     Canvas canvas;
     canvas.settings.BackPanelColor = 0x808080;
     canvas.UpdateMaskPreviews();
-    QCOMPARE(canvas.Im5.pixel(10, 10), Color(0x808080));
-    QCOMPARE(canvas.Im2().pixel(10, 10), kWhite);
+    QCOMPARE(canvas.resultPreview.pixel(10, 10), Color(0x808080));
+    QCOMPARE(canvas.actualSize().pixel(10, 10), kWhite);
 }
 
 void CanvasTest::sizeText_data()

@@ -89,11 +89,11 @@ void DrawingToolsTest::rectangleDrags()
     Editor e;
     e.tool = ToolCode::Rectangle;
     e.drag(L, cell(from.x(), from.y()), cell(to.x(), to.y()));
-    QCOMPARE(nonWhite(e.canvas.Im2()), boxOutline(covered.left(), covered.top(), covered.right(), covered.bottom()));
-    QCOMPARE(e.canvas.Im2().pixel(covered.left(), covered.top()), e.colors.left);
+    QCOMPARE(nonWhite(e.canvas.actualSize()), boxOutline(covered.left(), covered.top(), covered.right(), covered.bottom()));
+    QCOMPARE(e.canvas.actualSize().pixel(covered.left(), covered.top()), e.colors.left);
     QVERIFY(e.canvas.document().ImageModified);
     // After the release the magnified view shows the shape's cells.
-    QCOMPARE(e.canvas.Im1.pixel(6 * covered.left() + 3, 6 * covered.top() + 3), e.colors.left);
+    QCOMPARE(e.canvas.magnifiedView.pixel(6 * covered.left() + 3, 6 * covered.top() + 3), e.colors.left);
 }
 
 void DrawingToolsTest::notXorOverBlack()
@@ -102,9 +102,9 @@ void DrawingToolsTest::notXorOverBlack()
     e.canvas.document().strokePixels().fillRect(0, 0, 4, 32, kBlack);
     e.tool = ToolCode::Rectangle;
     e.drag(L, cell(2, 2), cell(9, 9));
-    QCOMPARE(e.canvas.Im2().pixel(2, 5), Color(0x00FFFF));
-    QCOMPARE(e.canvas.Im2().pixel(6, 2), Color(0xFF0000));
-    QCOMPARE(e.canvas.Im2().pixel(3, 3), kBlack);
+    QCOMPARE(e.canvas.actualSize().pixel(2, 5), Color(0x00FFFF));
+    QCOMPARE(e.canvas.actualSize().pixel(6, 2), Color(0xFF0000));
+    QCOMPARE(e.canvas.actualSize().pixel(3, 3), kBlack);
 }
 
 void DrawingToolsTest::extentIsSetByLastMove()
@@ -115,7 +115,7 @@ void DrawingToolsTest::extentIsSetByLastMove()
     e.move(L, cell(8, 8));
     e.move(L, cell(5, 4));
     e.release({}, cell(20, 20));
-    QCOMPARE(nonWhite(e.canvas.Im2()), boxOutline(2, 2, 5, 4));
+    QCOMPARE(nonWhite(e.canvas.actualSize()), boxOutline(2, 2, 5, 4));
 }
 
 void DrawingToolsTest::pressAndReleaseWithoutMoveDrawsNothing()
@@ -125,7 +125,7 @@ void DrawingToolsTest::pressAndReleaseWithoutMoveDrawsNothing()
         e.tool = tool;
         e.press(L, cell(3, 3));
         e.release({}, cell(3, 3));
-        QVERIFY(nonWhite(e.canvas.Im2()).isEmpty());
+        QVERIFY(nonWhite(e.canvas.actualSize()).isEmpty());
         QVERIFY(e.canvas.document().ImageModified);
     }
 }
@@ -159,7 +159,7 @@ void DrawingToolsTest::modifiersAndOtherButtonsDrawNothing()
         e.press(state, cell(3, 3));
         e.move(state, cell(6, 6));
         e.release({}, cell(6, 6));
-        QVERIFY(nonWhite(e.canvas.Im2()).isEmpty());
+        QVERIFY(nonWhite(e.canvas.actualSize()).isEmpty());
         QVERIFY(e.canvas.document().ImageModified);
         QCOMPARE(e.colors.left, Color(0xFF0000));
         QCOMPARE(e.colors.right, Color(0x0000FF));
@@ -176,9 +176,9 @@ void DrawingToolsTest::leftReleaseWhileRightHeldDrawsSecondShape()
     e.release(R, cell(7, 7));
     QSet<QString> expected = boxOutline(2, 2, 5, 4);
     expected.unite(boxOutline(2, 2, 6, 6));
-    QCOMPARE(nonWhite(e.canvas.Im2()), expected);
-    QCOMPARE(e.canvas.Im2().pixel(6, 6), e.colors.right);
-    QCOMPARE(e.canvas.Im2().pixel(2, 6), e.colors.right);
+    QCOMPARE(nonWhite(e.canvas.actualSize()), expected);
+    QCOMPARE(e.canvas.actualSize().pixel(6, 6), e.colors.right);
+    QCOMPARE(e.canvas.actualSize().pixel(2, 6), e.colors.right);
 }
 
 void DrawingToolsTest::penPaintsOnlyReportedCells()
@@ -188,8 +188,8 @@ void DrawingToolsTest::penPaintsOnlyReportedCells()
     e.move(L, cell(5, 1));
     e.move(R, cell(9, 1));
     e.release({}, cell(9, 1));
-    QCOMPARE(nonWhite(e.canvas.Im2()), (QSet<QString>{"1,1", "5,1", "9,1"}));
-    QCOMPARE(e.canvas.Im2().pixel(9, 1), e.colors.right);
+    QCOMPARE(nonWhite(e.canvas.actualSize()), (QSet<QString>{"1,1", "5,1", "9,1"}));
+    QCOMPARE(e.canvas.actualSize().pixel(9, 1), e.colors.right);
 }
 
 void DrawingToolsTest::penFoldsFiveViewPixelsOntoColumnZero_data()
@@ -210,18 +210,18 @@ void DrawingToolsTest::penFoldsFiveViewPixelsOntoColumnZero()
     e.press(L, cell(3, 3));
     const Point pixel = e.tools.mouseMove(e.canvas, e.tool, L, {viewX, 10}, e.colors);
     QCOMPARE(pixel.x, paints ? 0 : viewX / 6);
-    QCOMPARE(e.canvas.Im2().pixel(0, 1) == e.colors.left, paints);
+    QCOMPARE(e.canvas.actualSize().pixel(0, 1) == e.colors.left, paints);
 }
 
 void DrawingToolsTest::penOutsideDocumentDoesNothing()
 {
     Editor e;
     e.press(L, cell(3, 3));
-    const PixelBuffer view = e.canvas.Im1;
+    const PixelBuffer view = e.canvas.magnifiedView;
     e.move(L, {500, 500});
     e.move(L, {-100, 7});
-    QVERIFY(e.canvas.Im1 == view);
-    QCOMPARE(nonWhite(e.canvas.Im2()), QSet<QString>{"3,3"});
+    QVERIFY(e.canvas.magnifiedView == view);
+    QCOMPARE(nonWhite(e.canvas.actualSize()), QSet<QString>{"3,3"});
 }
 
 void DrawingToolsTest::penCellShowsStoredColour()
@@ -230,8 +230,8 @@ void DrawingToolsTest::penCellShowsStoredColour()
     Editor e;
     e.canvas.document().strokePixels().convertTo(PixelFormat::indexed(1, {kBlack, kWhite}));
     e.press(L, cell(3, 3));
-    QCOMPARE(e.canvas.Im2().pixel(3, 3), kBlack);
-    QCOMPARE(e.canvas.Im1.pixel(6 * 3 + 3, 6 * 3 + 3), kBlack);
+    QCOMPARE(e.canvas.actualSize().pixel(3, 3), kBlack);
+    QCOMPARE(e.canvas.magnifiedView.pixel(6 * 3 + 3, 6 * 3 + 3), kBlack);
 }
 
 void DrawingToolsTest::fillStopsAtDiagonalLine()
@@ -246,7 +246,7 @@ void DrawingToolsTest::fillStopsAtDiagonalLine()
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const Color expected = x + y < 9 ? e.colors.left : x + y == 9 ? kBlack : kWhite;
-            QCOMPARE(e.canvas.Im2().pixel(x, y), expected);
+            QCOMPARE(e.canvas.actualSize().pixel(x, y), expected);
         }
 }
 
@@ -256,7 +256,7 @@ void DrawingToolsTest::fillWithSameColourChangesNothing()
     e.colors.left = kWhite;
     e.tool = ToolCode::Fill;
     e.press(L, cell(4, 4));
-    QVERIFY(nonWhite(e.canvas.Im2()).isEmpty());
+    QVERIFY(nonWhite(e.canvas.actualSize()).isEmpty());
 }
 
 void DrawingToolsTest::pickerReadsTheView_data()
@@ -298,7 +298,7 @@ void DrawingToolsTest::doubleClickThenDragReusesPreviousAnchor()
     e.move(L, cell(2, 2));
     e.release({}, cell(2, 2));
     // Left with the box from the old anchor (2, 2) to (3, 3): one cell.
-    QCOMPARE(nonWhite(e.canvas.Im2()), QSet<QString>{"2,2"});
+    QCOMPARE(nonWhite(e.canvas.actualSize()), QSet<QString>{"2,2"});
 }
 
 void DrawingToolsTest::viewShowsThinOutlineUntilRelease()
@@ -308,13 +308,13 @@ void DrawingToolsTest::viewShowsThinOutlineUntilRelease()
     e.press(L, cell(2, 2));
     e.move(L, cell(5, 4));
     // The view's outline runs at six times the corners (12, 12)-(36, 30).
-    QCOMPARE(e.canvas.Im1.pixel(12, 20), combine(kBlack, e.colors.left, RasterOp::NotXor));
-    QCOMPARE(e.canvas.Im1.pixel(20, 12), combine(kBlack, e.colors.left, RasterOp::NotXor));
-    QCOMPARE(e.canvas.Im1.pixel(15, 15), kWhite);
-    QCOMPARE(e.canvas.Im1.pixel(35, 20), combine(kWhite, e.colors.left, RasterOp::NotXor));
+    QCOMPARE(e.canvas.magnifiedView.pixel(12, 20), combine(kBlack, e.colors.left, RasterOp::NotXor));
+    QCOMPARE(e.canvas.magnifiedView.pixel(20, 12), combine(kBlack, e.colors.left, RasterOp::NotXor));
+    QCOMPARE(e.canvas.magnifiedView.pixel(15, 15), kWhite);
+    QCOMPARE(e.canvas.magnifiedView.pixel(35, 20), combine(kWhite, e.colors.left, RasterOp::NotXor));
     e.release({}, cell(5, 4));
-    QCOMPARE(e.canvas.Im1.pixel(15, 15), e.colors.left);
-    QCOMPARE(e.canvas.Im1.pixel(12, 20), kBlack);
+    QCOMPARE(e.canvas.magnifiedView.pixel(15, 15), e.colors.left);
+    QCOMPARE(e.canvas.magnifiedView.pixel(12, 20), kBlack);
 }
 
 void DrawingToolsTest::lineLeavesOutItsEndPoint()
@@ -323,7 +323,7 @@ void DrawingToolsTest::lineLeavesOutItsEndPoint()
     e.tool = ToolCode::Line;
     e.drag(L, cell(0, 0), cell(3, 0));
     // From (0, 0) towards (4, 1): the end point itself is not drawn.
-    const QSet<QString> drawn = nonWhite(e.canvas.Im2());
+    const QSet<QString> drawn = nonWhite(e.canvas.actualSize());
     QVERIFY(drawn.contains("0,0"));
     QVERIFY(!drawn.contains("4,1"));
     QCOMPARE(drawn.size(), 4);
@@ -340,13 +340,13 @@ void DrawingToolsTest::notXorOnWhiteDrawsWhatCopyDraws()
             const Point b{random.bounded(-3, 36), random.bounded(-3, 36)};
             const Color k = random.bounded(0x1000000);
             Canvas copied, xored;
-            copied.Im1.fill(kWhite);
-            xored.Im1.fill(kWhite);
+            copied.magnifiedView.fill(kWhite);
+            xored.magnifiedView.fill(kWhite);
             DrawingTools::DrawShape(copied, tool, a, b, combine(kWhite, k, RasterOp::NotXor), RasterOp::Copy);
             DrawingTools::DrawShape(xored, tool, a, b, k, RasterOp::NotXor);
             const QString name = QStringLiteral("tool %1 run %2").arg(int(tool)).arg(run);
-            QVERIFY2(xored.Im2() == copied.Im2(), qPrintable(name));
-            QVERIFY2(xored.Im1 == copied.Im1, qPrintable(name));
+            QVERIFY2(xored.actualSize() == copied.actualSize(), qPrintable(name));
+            QVERIFY2(xored.magnifiedView == copied.magnifiedView, qPrintable(name));
         }
     }
 }
@@ -398,10 +398,10 @@ void DrawingToolsTest::dragLeavesNoTrailOnReducedDepth()
                                     {documentPixelAt(to).x + 1, documentPixelAt(to).y + 1}, kBlack, RasterOp::Copy);
             for (int y = 0; y < 32; ++y)
                 for (int x = 0; x < 32; ++x)
-                    if (scratch.Im2().pixel(x, y) == kWhite)
-                        QVERIFY2(e.canvas.Im2().pixel(x, y) == image.pixel(x, y),
+                    if (scratch.actualSize().pixel(x, y) == kWhite)
+                        QVERIFY2(e.canvas.actualSize().pixel(x, y) == image.pixel(x, y),
                                  qPrintable(QStringLiteral("tool %1 run %2 pixel %3,%4").arg(int(tool)).arg(run).arg(x).arg(y)));
-            QCOMPARE(e.canvas.Im2().format(), format);
+            QCOMPARE(e.canvas.actualSize().format(), format);
         }
     }
 }

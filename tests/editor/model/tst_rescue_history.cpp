@@ -33,24 +33,24 @@ void RescueHistoryTest::emptyAtStart()
     // A rescue with nothing stored changes nothing at all.
     e.canvas.document().strokePixels().setPixel(1, 1, kBlack);
     e.canvas.paintEditCell(1, 1, kBlack);
-    const PixelBuffer image = e.canvas.Im2();
-    const PixelBuffer view = e.canvas.Im1;
+    const PixelBuffer image = e.canvas.actualSize();
+    const PixelBuffer view = e.canvas.magnifiedView;
     const bool modified = e.canvas.document().ImageModified;
     e.rescue();
-    QVERIFY(e.canvas.Im2() == image);
-    QVERIFY(e.canvas.Im1 == view);
+    QVERIFY(e.canvas.actualSize() == image);
+    QVERIFY(e.canvas.magnifiedView == view);
     QCOMPARE(bool(e.canvas.document().ImageModified), modified);
 }
 
 void RescueHistoryTest::oneStrokeThenRescue()
 {
     Editor e;
-    const PixelBuffer before = e.canvas.Im2();
+    const PixelBuffer before = e.canvas.actualSize();
     e.stroke(4, 4);
-    QVERIFY(!(e.canvas.Im2() == before));
+    QVERIFY(!(e.canvas.actualSize() == before));
     QVERIFY(e.history.canRescue());
     e.rescue();
-    QVERIFY(e.canvas.Im2() == before);
+    QVERIFY(e.canvas.actualSize() == before);
     QVERIFY(e.canvas.document().ImageModified);
     QVERIFY(!e.history.canRescue());
 }
@@ -60,13 +60,13 @@ void RescueHistoryTest::sixStrokesFiveRescues()
     Editor e;
     std::vector<PixelBuffer> before;
     for (int i = 0; i < 6; ++i) {
-        before.push_back(e.canvas.Im2());
+        before.push_back(e.canvas.actualSize());
         e.stroke(i, i);
     }
     for (int step = 0; step < 5; ++step) {
         QVERIFY(e.history.canRescue());
         e.rescue();
-        QVERIFY2(e.canvas.Im2() == before[std::size_t(5 - step)], qPrintable(QString::number(step)));
+        QVERIFY2(e.canvas.actualSize() == before[std::size_t(5 - step)], qPrintable(QString::number(step)));
     }
     QVERIFY(!e.history.canRescue());
     // The state before stroke 1 is out of reach: another rescue only blanks.
@@ -78,20 +78,20 @@ void RescueHistoryTest::historyIsNotCutAtTheCursor()
 {
     Editor e;
     e.stroke(1, 1);
-    const PixelBuffer s1 = e.canvas.Im2();
+    const PixelBuffer s1 = e.canvas.actualSize();
     e.stroke(2, 2);
-    const PixelBuffer s2 = e.canvas.Im2();
+    const PixelBuffer s2 = e.canvas.actualSize();
     e.stroke(3, 3);
     e.rescue();
-    QVERIFY(e.canvas.Im2() == s2);
+    QVERIFY(e.canvas.actualSize() == s2);
     e.rescue();
-    QVERIFY(e.canvas.Im2() == s1);
+    QVERIFY(e.canvas.actualSize() == s1);
     e.stroke(9, 9);  // S4, drawn on S1
     QCOMPARE(e.history.FRescueCount, 2);
     e.rescue();
-    QVERIFY(e.canvas.Im2() == s1);
+    QVERIFY(e.canvas.actualSize() == s1);
     e.rescue();
-    QVERIFY(e.canvas.Im2() == s2);
+    QVERIFY(e.canvas.actualSize() == s2);
     QVERIFY(!e.history.canRescue());
 }
 
@@ -110,11 +110,11 @@ void RescueHistoryTest::pickerAndMiddleClicksUseAStep()
     QFETCH(MouseState, state);
     Editor e;
     e.stroke(2, 2);
-    const PixelBuffer drawn = e.canvas.Im2();
+    const PixelBuffer drawn = e.canvas.actualSize();
     e.stroke(5, 5, state, tool);
     QCOMPARE(e.history.FRescueCount, 2);
     e.rescue();
-    QVERIFY(e.canvas.Im2() == drawn);
+    QVERIFY(e.canvas.actualSize() == drawn);
     QCOMPARE(e.history.FRescueCount, 1);
 }
 
@@ -122,7 +122,7 @@ void RescueHistoryTest::rescueRestoresEarlierSize()
 {
     Editor e;
     e.stroke(3, 3);
-    const PixelBuffer at32 = e.canvas.Im2();
+    const PixelBuffer at32 = e.canvas.actualSize();
     e.canvas.document().startStroke();
     // The canvas changes size (as the enlarge/reduce dialog does).
     e.canvas.settings.maskPanelVisible = false;
@@ -130,9 +130,9 @@ void RescueHistoryTest::rescueRestoresEarlierSize()
     e.rescue();
     QCOMPARE(e.canvas.ImageWidth(), 32);
     QCOMPARE(e.canvas.ImageHeight(), 32);
-    QCOMPARE(e.canvas.Im1.width(), 192);
-    QVERIFY(e.canvas.Im2() == at32);
-    QCOMPARE(e.canvas.Im1.pixel(6 * 3 + 2, 6 * 3 + 2), e.colors.left);
+    QCOMPARE(e.canvas.magnifiedView.width(), 192);
+    QVERIFY(e.canvas.actualSize() == at32);
+    QCOMPARE(e.canvas.magnifiedView.pixel(6 * 3 + 2, 6 * 3 + 2), e.colors.left);
 }
 
 void RescueHistoryTest::rescueRebuildsViewsAndPreviews()
@@ -143,11 +143,11 @@ void RescueHistoryTest::rescueRebuildsViewsAndPreviews()
     e.stroke(7, 8, MouseState::Right);
     e.canvas.settings.maskPanelVisible = false;
     e.rescue();
-    QCOMPARE(e.canvas.Im1.pixel(6 * 7 + 3, 6 * 8 + 3), Color(0x00FF00));
-    QCOMPARE(e.canvas.Im1.pixel(6 * 7, 6 * 8 + 3), kBlack);
+    QCOMPARE(e.canvas.magnifiedView.pixel(6 * 7 + 3, 6 * 8 + 3), Color(0x00FF00));
+    QCOMPARE(e.canvas.magnifiedView.pixel(6 * 7, 6 * 8 + 3), kBlack);
     // The previews follow even while they are hidden.
-    QCOMPARE(e.canvas.Im4.pixel(7, 8), Color(0x00FF00));
-    QCOMPARE(e.canvas.Im3.pixel(7, 8), kBlack);
+    QCOMPARE(e.canvas.colorPreview.pixel(7, 8), Color(0x00FF00));
+    QCOMPARE(e.canvas.andPreview.pixel(7, 8), kBlack);
 }
 
 void RescueHistoryTest::clearEmptiesHistory()
