@@ -583,7 +583,7 @@ void RecoveryTest::folderGoneWhileRunningIsMadeAgain()
     const QString aside = folder() + ".aside";
     QVERIFY(movedAway ? QDir().rename(folder(), aside) : QDir(folder()).removeRecursively());
     stroke(2, 2);
-    QTRY_VERIFY(ownCopy() && ownCopy()->picture == form_->canvas().Im2());
+    QTRY_VERIFY(ownCopy() && ownCopy()->picture == form_->canvas().actualSize());
     QCOMPARE(filesIn("*").size(), 2);
     QCOMPARE(form_->statusText(0), QString());
     QCOMPARE(QDir(aside).entryList(QDir::Files | QDir::System), QStringList());
