@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -45,6 +46,39 @@ void pass(QtMessageHandler handler, const HeldMessage& message)
     handler(message.type, context, message.text);
 }
 
+// Qt's words, in its platform plugins and in the platform choice, for a
+// connection to the display that failed and for a plugin given up.
+bool saysConnectionFailed(const QString& text)
+{
+    return text.startsWith(u"could not connect to display") || text.startsWith(u"Failed to create wl_display");
+}
+
+// Whether Qt's fatal `text` ends a start that failed only because no display
+// could be reached: every platform plugin Qt found and gave up had said
+// before that it could not connect; a plugin it did not find at all names a
+// window system that is not there. A plugin given up without such a word
+// failed otherwise (its library could not load, say).
+bool onlyDisplaysUnreachable(const std::vector<HeldMessage>& held, const QString& text)
+{
+    if (!text.contains(u"no Qt platform plugin could be initialized"))
+        return false;
+    bool connectionFailed = false;
+    bool pluginGivenUp = false;
+    for (const HeldMessage& message : held) {
+        if (saysConnectionFailed(message.text)) {
+            connectionFailed = true;
+        } else if (message.text.startsWith(u"Could not load the Qt platform plugin")) {
+            if (!connectionFailed)
+                return false;
+            connectionFailed = false;
+            pluginGivenUp = true;
+        } else if (message.text.startsWith(u"Could not find the Qt platform plugin")) {
+            pluginGivenUp = true;
+        }
+    }
+    return pluginGivenUp;
+}
+
 void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     StartWatch& state = watch();
@@ -53,9 +87,17 @@ void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString
     {
         const std::lock_guard guard(state.lock);
         if (state.watching && type == QtFatalMsg) {
-            // Straight out: nothing of Qt, half made, is torn down.
-            const std::string line = state.failureLine + '\n';
-            [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+            // Straight out: nothing of Qt, half made, is torn down. Any other
+            // failure is told in Qt's own words, the held ones first.
+            if (onlyDisplaysUnreachable(state.held, text)) {
+                const std::string line = state.failureLine + '\n';
+                [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+            } else {
+                state.held.push_back(std::move(message));
+                for (const HeldMessage& said : state.held)
+                    pass(state.previous, said);
+                std::fflush(stderr);
+            }
             ::_exit(1);
         }
         if (state.watching) {

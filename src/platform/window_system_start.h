@@ -11,7 +11,9 @@ namespace pimoko {
 // the QApplication's construction), such a failure ends the program with
 // `failureLine` on standard error and exit status 1 instead; Qt's own
 // messages meanwhile are held back, dropped on that failure and passed on
-// when the start succeeds. One at a time.
+// when the start succeeds. Any other fatal failure of the start (a plugin
+// whose library cannot load, say) ends it with exit status 1 too, but told
+// in Qt's words: the held messages and then the fatal one. One at a time.
 class WindowSystemStart {
 public:
     explicit WindowSystemStart(std::string failureLine);
