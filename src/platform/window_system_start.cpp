@@ -2,11 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -46,38 +46,37 @@ void pass(QtMessageHandler handler, const HeldMessage& message)
     handler(message.type, context, message.text);
 }
 
-// Qt's words, in its platform plugins and in the platform choice, for a
-// connection to the display that failed and for a plugin given up.
+// Qt's words, in its platform plugins, for a connection to the display
+// that failed.
 bool saysConnectionFailed(const QString& text)
 {
     return text.startsWith(u"could not connect to display") || text.startsWith(u"Failed to create wl_display");
 }
 
-// Whether Qt's fatal `text` ends a start that failed only because no display
-// could be reached: every platform plugin Qt found and gave up had said
-// before that it could not connect; a plugin it did not find at all names a
-// window system that is not there. A plugin given up without such a word
-// failed otherwise (its library could not load, say).
-bool onlyDisplaysUnreachable(const std::vector<HeldMessage>& held, const QString& text)
+} // namespace
+
+bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal)
 {
-    if (!text.contains(u"no Qt platform plugin could be initialized"))
+    if (!fatal.contains(u"no Qt platform plugin could be initialized"))
         return false;
     bool connectionFailed = false;
     bool pluginGivenUp = false;
-    for (const HeldMessage& message : held) {
-        if (saysConnectionFailed(message.text)) {
+    for (const QString& text : said) {
+        if (saysConnectionFailed(text)) {
             connectionFailed = true;
-        } else if (message.text.startsWith(u"Could not load the Qt platform plugin")) {
+        } else if (text.startsWith(u"Could not load the Qt platform plugin")) {
             if (!connectionFailed)
                 return false;
             connectionFailed = false;
             pluginGivenUp = true;
-        } else if (message.text.startsWith(u"Could not find the Qt platform plugin")) {
+        } else if (text.startsWith(u"Could not find the Qt platform plugin")) {
             pluginGivenUp = true;
         }
     }
     return pluginGivenUp;
 }
+
+namespace {
 
 void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
@@ -89,14 +88,16 @@ void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString
         if (state.watching && type == QtFatalMsg) {
             // Straight out: nothing of Qt, half made, is torn down. Any other
             // failure is told in Qt's own words, the held ones first.
-            if (onlyDisplaysUnreachable(state.held, text)) {
+            QStringList said;
+            for (const HeldMessage& held : state.held)
+                said.append(held.text);
+            if (startFailedForWantOfDisplay(said, text)) {
                 const std::string line = state.failureLine + '\n';
                 [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
             } else {
                 state.held.push_back(std::move(message));
-                for (const HeldMessage& said : state.held)
-                    pass(state.previous, said);
-                std::fflush(stderr);
+                for (const HeldMessage& held : state.held)
+                    pass(state.previous, held);
             }
             ::_exit(1);
         }

@@ -97,6 +97,27 @@ private slots:
         QCOMPARE(run.status, 1);
     }
 
+    // Failures that displays out of reach do not explain, told in Qt's words.
+    void otherFailuresAreNotForWantOfDisplay_data()
+    {
+        QTest::addColumn<QStringList>("said");
+        QTest::addColumn<QString>("fatal");
+        const QString giveUp = "Could not load the Qt platform plugin \"%1\" in \"\" even though it was found.";
+        QTest::newRow("X plugin's library, then no compositor")
+            << QStringList{giveUp.arg("xcb"), "Failed to create wl_display (No such file or directory)",
+                           giveUp.arg("wayland")}
+            << "This application failed to start because no Qt platform plugin could be initialized.";
+        QTest::newRow("another failure after no X server")
+            << QStringList{"could not connect to display :97", giveUp.arg("xcb")} << "Cannot mix incompatible Qt library";
+    }
+
+    void otherFailuresAreNotForWantOfDisplay()
+    {
+        QFETCH(QStringList, said);
+        QFETCH(QString, fatal);
+        QVERIFY(!startFailedForWantOfDisplay(said, fatal));
+    }
+
     void messagesOfAStartThatSucceedsGoOn_data()
     {
         QTest::addColumn<bool>("finishedByHand");
