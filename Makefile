@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench sanitize soak fuzz clean install package FORCE
+.PHONY: all deps configure build run test pictures bench sanitize soak fuzz clean install package FORCE
 
 all: build
 
@@ -31,6 +31,12 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Rewrites the stored pictures of the windows (tests/data/pictures/) from
+# the current build, when a change of what a window shows is meant.
+pictures: configure
+	cmake --build $(BUILD_DIR) --target tst_window_pictures -j $(JOBS)
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen PIMOKO_WRITE_PICTURES=1 tests/tst_window_pictures
 
 # Installs into PREFIX (/usr/local unless given), e.g. make install PREFIX=$HOME/.local
 PREFIX ?= /usr/local

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config libpng-dev libfontconfig-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  fonts-ipafont-gothic qt6-translations-l10n
+  fonts-ipafont-gothic fonts-dejavu-core qt6-translations-l10n
   xvfb xauth x11-utils time bc poppler-utils desktop-file-utils groff-base
   icoutils
   appstream lintian

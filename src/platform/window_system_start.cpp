@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <unistd.h>
@@ -45,6 +46,38 @@ void pass(QtMessageHandler handler, const HeldMessage& message)
     handler(message.type, context, message.text);
 }
 
+// Qt's words, in its platform plugins, for a connection to the display
+// that failed.
+bool saysConnectionFailed(const QString& text)
+{
+    return text.startsWith(u"could not connect to display") || text.startsWith(u"Failed to create wl_display");
+}
+
+} // namespace
+
+bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal)
+{
+    if (!fatal.contains(u"no Qt platform plugin could be initialized"))
+        return false;
+    bool connectionFailed = false;
+    bool pluginGivenUp = false;
+    for (const QString& text : said) {
+        if (saysConnectionFailed(text)) {
+            connectionFailed = true;
+        } else if (text.startsWith(u"Could not load the Qt platform plugin")) {
+            if (!connectionFailed)
+                return false;
+            connectionFailed = false;
+            pluginGivenUp = true;
+        } else if (text.startsWith(u"Could not find the Qt platform plugin")) {
+            pluginGivenUp = true;
+        }
+    }
+    return pluginGivenUp;
+}
+
+namespace {
+
 void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     StartWatch& state = watch();
@@ -53,9 +86,19 @@ void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString
     {
         const std::lock_guard guard(state.lock);
         if (state.watching && type == QtFatalMsg) {
-            // Straight out: nothing of Qt, half made, is torn down.
-            const std::string line = state.failureLine + '\n';
-            [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+            // Straight out: nothing of Qt, half made, is torn down. Any other
+            // failure is told in Qt's own words, the held ones first.
+            QStringList said;
+            for (const HeldMessage& held : state.held)
+                said.append(held.text);
+            if (startFailedForWantOfDisplay(said, text)) {
+                const std::string line = state.failureLine + '\n';
+                [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+            } else {
+                state.held.push_back(std::move(message));
+                for (const HeldMessage& held : state.held)
+                    pass(state.previous, held);
+            }
             ::_exit(1);
         }
         if (state.watching) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
 #include <string>
 #include <string_view>
 
@@ -11,7 +14,9 @@ namespace pimoko {
 // the QApplication's construction), such a failure ends the program with
 // `failureLine` on standard error and exit status 1 instead; Qt's own
 // messages meanwhile are held back, dropped on that failure and passed on
-// when the start succeeds. One at a time.
+// when the start succeeds. Any other fatal failure of the start (a plugin
+// whose library cannot load, say) ends it with exit status 1 too, but told
+// in Qt's words: the held messages and then the fatal one. One at a time.
 class WindowSystemStart {
 public:
     explicit WindowSystemStart(std::string failureLine);
@@ -23,6 +28,15 @@ public:
     // before. Called again (or by the destructor), does nothing.
     void finish();
 };
+
+// Whether Qt's fatal message `fatal` ends a start that failed only because
+// no display could be reached, judged by the messages `said` before it:
+// every platform plugin Qt found and gave up had said first that it could
+// not connect, and a plugin it did not find names a window system that is
+// not there. A plugin given up without such a word failed otherwise (its
+// library could not load, say), and so did a start that ends in another
+// fatal message.
+bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal);
 
 // The line said when no display can be reached, naming what Qt was pointed
 // at: `platforms` is Qt's platform choice ("xcb", "xcb;wayland", ...), the
