@@ -83,7 +83,7 @@ std::vector<std::uint8_t> convertedBytes(const PixelBuffer& image, const Command
     if (const std::optional<SaveKind> saved = savedKindFor(commandLine.verbValue))
         return savedFileBytes(image, *saved);
     const GivenOption* scale = commandLine.given(OptionId::Scale);
-    return writePngFile(enlargeByBlocks(opaqueRgbaImage(image), scale ? std::get<int>(scale->typed) : 1),
+    return pngFileBytes(enlargeByBlocks(opaqueRgbaImage(image), scale ? std::get<int>(scale->typed) : 1),
                         PngChannels::Rgb);
 }
 

@@ -95,7 +95,7 @@ int runThumbnail(const CommandLine& commandLine, std::ostream&, std::ostream& er
     } catch (const FileError& error) {
         return reportError(err, input, error.what(), ExitRefused);
     }
-    return writeOutput(output, [&] { return writePngFile(thumbnail); }, err);
+    return writeOutput(output, [&] { return pngFileBytes(thumbnail); }, err);
 }
 
 } // namespace pimoko
