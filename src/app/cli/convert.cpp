@@ -97,7 +97,7 @@ int runConvert(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     try {
         opened = openPicture(input);
     } catch (const FileError& error) {
-        return reportError(err, input, error.what(), ExitRefused);
+        return reportError(err, input, error, ExitRefused);
     }
     const PixelBuffer image = applySteps(std::move(opened.picture), convertSteps(commandLine.options));
     return writeOutput(output, [&] { return convertedBytes(image, commandLine); }, err);

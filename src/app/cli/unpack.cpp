@@ -75,7 +75,7 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     try {
         images = readUnpackInput(input);
     } catch (const FileError& error) {
-        return reportError(err, input, error.what(), ExitRefused);
+        return reportError(err, input, error, ExitRefused);
     }
     std::vector<std::string> paths;
     for (const std::string& name : unpackedNames(input, images))
