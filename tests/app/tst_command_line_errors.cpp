@@ -145,6 +145,8 @@ void CommandLineErrorsTest::controlCharactersInNamesAreQuoted_data()
     QTest::newRow("no UTF-8 and line break") << "bad\\377\\n.ico" << R"('bad'$'\377\n''.ico')" << "output";
     QTest::newRow("C1 control") << "c1\\302\\205x.ico" << R"('c1'$'\302\205''x.ico')" << "input";
     QTest::newRow("Japanese and line break") << "日本\\n語.ico" << R"('日本'$'\n''語.ico')" << "input";
+    QTest::newRow("wide, surrogate, overlong") << "e\\303\\251\\360\\237\\231\\202\\355\\240\\200\\300\\257\\n.ico"
+                                               << R"('eé🙂'$'\355\240\200\300\257\n''.ico')" << "input";
     QTest::newRow("controls first") << "\\001\\037.ico" << R"(''$'\001\037''.ico')" << "input";
 }
 
