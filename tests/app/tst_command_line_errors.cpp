@@ -147,6 +147,8 @@ void CommandLineErrorsTest::controlCharactersInNamesAreQuoted_data()
     QTest::newRow("Japanese and line break") << "日本\\n語.ico" << R"('日本'$'\n''語.ico')" << "input";
     QTest::newRow("wide, surrogate, overlong") << "e\\303\\251\\360\\237\\231\\202\\355\\240\\200\\300\\257\\n.ico"
                                                << R"('eé🙂'$'\355\240\200\300\257\n''.ico')" << "input";
+    QTest::newRow("ideographic space, stray byte, plane 16") << "\\343\\200\\200\\200\\364\\200\\200\\200\\n.ico"
+                                                             << "'\u3000'$'\\200''\U00100000'$'\\n''.ico'" << "input";
     QTest::newRow("controls first") << "\\001\\037.ico" << R"(''$'\001\037''.ico')" << "input";
 }
 
