@@ -70,13 +70,13 @@ template <typename Visit>
 void eachCharacter(std::string_view name, Visit visit)
 {
     for (std::size_t i = 0; i < name.size();) {
-        const std::size_t length = std::max<std::size_t>(utf8Length(name.substr(i)), 1);
-        const std::string_view bytes = name.substr(i, length);
+        const std::size_t valid = utf8Length(name.substr(i));
+        const std::string_view bytes = name.substr(i, std::max<std::size_t>(valid, 1));
         const unsigned char lead = static_cast<unsigned char>(bytes[0]);
         const bool control = lead < 0x20 || lead == 0x7F
             || (lead == 0xC2 && bytes.size() == 2 && static_cast<unsigned char>(bytes[1]) < 0xA0);
-        visit(bytes, control, control || (lead >= 0x80 && bytes.size() == 1));
-        i += length;
+        visit(bytes, control, control || valid == 0);
+        i += bytes.size();
     }
 }
 
