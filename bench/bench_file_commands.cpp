@@ -59,7 +59,7 @@ int main(int argc, char* argv[])
     QFile file(bitmap);
     if (!file.open(QIODevice::WriteOnly))
         return 1;
-    const std::vector<std::uint8_t> bytes = writeBitmapFile(form.canvas().actualSize());
+    const std::vector<std::uint8_t> bytes = bitmapFileBytes(form.canvas().actualSize());
     file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     file.close();
     const QString data = QStringLiteral(PIMOKO_BENCH_DATA_DIR);

@@ -24,13 +24,13 @@ int main()
                const IconParts parts = makeIconParts(image);
                bytes += WriteIconData(parts.andPart, parts.orPart).size();
            }));
-    report("bitmap 64 x 64, 32 bits: writeBitmapFile", medianMicroseconds(2000, [&] {
-               bytes += writeBitmapFile(image).size();
+    report("bitmap 64 x 64, 32 bits: bitmapFileBytes", medianMicroseconds(2000, [&] {
+               bytes += bitmapFileBytes(image).size();
            }));
     PixelBuffer indexed = image;
     indexed.convertTo(PixelFormat::indexed(8, std::vector<Color>(image.data(), image.data() + 256)));
-    report("bitmap 64 x 64, 8 bits with 256 colours: writeBitmapFile", medianMicroseconds(2000, [&] {
-               bytes += writeBitmapFile(indexed).size();
+    report("bitmap 64 x 64, 8 bits with 256 colours: bitmapFileBytes", medianMicroseconds(2000, [&] {
+               bytes += bitmapFileBytes(indexed).size();
            }));
     return bytes == 0;
 }

@@ -1,7 +1,8 @@
 // The program's entry. The command line is read without Qt; the window, with
 // all of Qt's GUI libraries, lives in a module loaded only when a window is
-// to be opened, so that --convert, --list, --help and --version start as
-// fast as a small C program.
+// to be opened, so that the verbs (--convert, --pack, --replace, --unpack,
+// --list, --thumbnail, --help and --version) start as fast as a small C
+// program.
 #include "app/cli/command_line.h"
 #include "app/cli/window_platform.h"
 #include "files/codec/system_reason.h"

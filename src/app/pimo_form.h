@@ -137,8 +137,6 @@ private:
     void transformDocument(TransformMode mode);
     // The enlarge/reduce dialog's OK: the image stretched to side x side.
     void applyChosenSize(int side);
-    // Runs `step`; a file error goes to the error box. False after one.
-    bool reportingFileErrors(const std::function<void()>& step);
     // Hands the editing view's mouse events to the Im1Mouse handlers.
     void connectEditingView();
     // Brings the widgets along after the canvas model was rebuilt: moves

@@ -8,8 +8,8 @@
 #include "document/picture_files.h"
 #include "editor/color_panel.h"
 #include "editor/model/start_values.h"
-#include "files/codec/file_error.h"
 #include "platform/dialogs.h"
+#include "platform/file_error_box.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -45,17 +45,6 @@ bool acceptAsCopy(QDropEvent* event)
 
 } // namespace
 
-bool TPimoForm1::reportingFileErrors(const std::function<void()>& step)
-{
-    try {
-        step();
-        return true;
-    } catch (const FileError& error) {
-        dialogs_->showError(this, QString::fromUtf8(error.what()));
-        return false;
-    }
-}
-
 void TPimoForm1::ActOpenExecute()
 {
     if (const std::optional<QString> fileName = dialogs_->askOpenFileName(this))
@@ -69,7 +58,8 @@ void TPimoForm1::OpenImageFile(const QString& fileName)
     std::variant<OpenedPicture, OpenRefusal> read;
     // Read by its full path, which the messages name; the document keeps the
     // name as given.
-    if (!reportingFileErrors([&] { read = readPictureFile(QFileInfo(fileName).absoluteFilePath()); }))
+    const auto readFile = [&] { read = readPictureFile(QFileInfo(fileName).absoluteFilePath()); };
+    if (!reportingFileErrors(*dialogs_, this, readFile))
         return;
     if (const auto* refusal = std::get_if<OpenRefusal>(&read)) {
         dialogs_->showRefusal(this, refusalText(*refusal));
@@ -78,7 +68,8 @@ void TPimoForm1::OpenImageFile(const QString& fileName)
     OpenedPicture& opened = std::get<OpenedPicture>(read);
     // Cursor creation mode; a cursor file that cannot be written anywhere
     // leaves everything as it was.
-    if (opened.kind == PictureKind::Cursor && !reportingFileErrors([this] { ActMakeCursorExecute(); }))
+    if (opened.kind == PictureKind::Cursor
+        && !reportingFileErrors(*dialogs_, this, [this] { ActMakeCursorExecute(); }))
         return;
     files_->openPicture(std::move(opened), fileName);
     ui_.Button1->setFocus();

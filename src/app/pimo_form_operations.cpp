@@ -9,6 +9,7 @@
 #include "operations/model/transform.h"
 #include "operations/ok_bottom_dlg.h"
 #include "platform/dialogs.h"
+#include "platform/file_error_box.h"
 #include "platform/printing.h"
 
 #include <QPushButton>
@@ -45,7 +46,8 @@ void TPimoForm1::applyChosenSize(int side)
 void TPimoForm1::ActPrintExecute()
 {
     PrintAnswer answer = PrintAnswer::Cancel;
-    if (!reportingFileErrors([&] { answer = printing().print(*dialogs_, this, canvas_.actualSize(), screenDpiY_); }))
+    const auto print = [&] { answer = printing().print(*dialogs_, this, canvas_.actualSize(), screenDpiY_); };
+    if (!reportingFileErrors(*dialogs_, this, print))
         return;
     if (answer == PrintAnswer::NoPrinter) {
         dialogs_->showError(this, QStringLiteral("デフォルト プリンタが存在しません"));

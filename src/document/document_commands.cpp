@@ -7,6 +7,7 @@
 #include "files/model/icon_merge.h"
 #include "files/model/picture_reading.h"
 #include "files/model/readable_file.h"
+#include "platform/file_error_box.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,18 +44,6 @@ DocumentCommands::DocumentCommands(Canvas& canvas, Dialogs& dialogs, QWidget* wi
 {
 }
 
-template <typename Step>
-bool DocumentCommands::reportingErrors(Step step)
-{
-    try {
-        step();
-        return true;
-    } catch (const FileError& error) {
-        dialogs_.showError(window_, QString::fromUtf8(error.what()));
-        return false;
-    }
-}
-
 SaveAnswer DocumentCommands::AskToSaveChanges()
 {
     dialogs_.beep();
@@ -89,7 +78,7 @@ void DocumentCommands::ActSaveExecute()
     if (*kind == SaveKind::Icon)
         saveIcon(fromUtf8(name));
     else
-        reportingErrors([&] { writeDocument(fromUtf8(name), *kind); });
+        reportingFileErrors(dialogs_, window_, [&] { writeDocument(fromUtf8(name), *kind); });
 }
 
 void DocumentCommands::noteOpenedFile(const QString& fileName, std::optional<IconHoldings> beyondSave)
@@ -161,7 +150,7 @@ bool DocumentCommands::saveIcon(const QString& fileName)
     const IconSave how = askBeforeIconSave(fileName);
     if (how == IconSave::Cancel)
         return false;
-    return reportingErrors([&] {
+    return reportingFileErrors(dialogs_, window_, [&] {
         if (how == IconSave::KeepOthers)
             writeKeepingOtherImages(fileName);
         else
@@ -176,7 +165,7 @@ void DocumentCommands::writeKeepingOtherImages(const QString& fileName)
     const std::vector<std::uint8_t> merged = readingWithinMemory(openedFileName_, [&] {
         const std::optional<std::vector<std::uint8_t>> file = stillAsOpened(openedFileName_, openedBeyondSave_->stamp);
         if (!file)
-            throw FileError("ファイル \"" + fileName.toStdString() + "\" は開いた後に変更されたため、保存しませんでした");
+            throw FileError(FileAction::Replacing, fileName.toStdString(), "開いた後に変更されたため");
         return iconFileWithDrawing(*file, *openedBeyondSave_, canvas_.actualSize());
     });
     writeBytes(fileName, merged);
@@ -209,7 +198,7 @@ void DocumentCommands::saveAsFromDialog(const SaveChoice& choice)
     if (kind == SaveKind::Icon && openedBeyondSave_ && isOpenedFile(fileName))
         written = saveIcon(fileName);
     else if (mayReplace(fileName))
-        written = reportingErrors([&] { writeDocument(fileName, kind); });
+        written = reportingFileErrors(dialogs_, window_, [&] { writeDocument(fileName, kind); });
     if (written)
         preview_.remove();
 }

@@ -85,10 +85,6 @@ signals:
     void saved(const QString& fileName);
 
 private:
-    // Runs a save step; a FileError goes to the error box. True when it ran
-    // without one.
-    template <typename Step>
-    bool reportingErrors(Step step);
     void saveAsFromDialog(const SaveChoice& choice);
     bool mayReplace(const QString& fileName);
     enum class IconSave { OneImage, KeepOthers, Cancel };

@@ -12,9 +12,4 @@ QString refusalText(OpenRefusal refusal)
     return QString::fromStdString(openRefusalText(refusal));
 }
 
-QString cannotOpenText(const QString& path, const QString& reason)
-{
-    return QString::fromStdString(cannotOpenText(path.toStdString(), reason.toStdString()));
-}
-
 } // namespace pimoko

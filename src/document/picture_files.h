@@ -12,6 +12,5 @@ namespace pimoko {
 // files/model/picture_reading.h.
 std::variant<OpenedPicture, OpenRefusal> readPictureFile(const QString& fileName);
 QString refusalText(OpenRefusal refusal);
-QString cannotOpenText(const QString& path, const QString& reason);
 
 } // namespace pimoko

@@ -2,7 +2,6 @@
 
 #include "files/codec/file_error.h"
 #include "files/model/file_descriptor.h"
-#include "files/model/picture_reading.h"
 #include "files/codec/system_reason.h"
 
 #include <cerrno>
@@ -20,13 +19,14 @@ namespace pimoko {
 
 namespace {
 
-// A failure on the way, with the reason the user is shown; the path is
-// put in front of it where the whole write is given up.
+// A failure on the way: the system's error number, or else the program's
+// own reason; the path joins it where the whole write is given up.
 struct Failure {
+    int error = 0;
     std::string reason;
 };
 
-[[noreturn]] void fail(int error) { throw Failure{systemReasonText(error)}; }
+[[noreturn]] void fail(int error) { throw Failure{error, {}}; }
 
 std::string folderOf(const std::string& path)
 {
@@ -169,7 +169,7 @@ void writeTarget(const Target& target, std::span<const std::uint8_t> bytes, Writ
             fail(EISDIR);
         // A rename would put a plain file in place of a device or a pipe.
         if (!S_ISREG(earlier->st_mode))
-            throw Failure{fileProblemText(FileProblem::NotRegularFile)};
+            throw Failure{0, fileProblemText(FileProblem::NotRegularFile)};
         if (::access(target.path.c_str(), W_OK) != 0)
             fail(errno);
     }
@@ -228,7 +228,9 @@ void writeFileWhole(const std::string& path, std::span<const std::uint8_t> bytes
             throw;
         }
     } catch (const Failure& failure) {
-        throw FileError(cannotCreateText(path, failure.reason));
+        if (failure.error != 0)
+            throw FileError(FileAction::Creating, path, failure.error);
+        throw FileError(FileAction::Creating, path, failure.reason);
     }
 }
 

@@ -1,7 +1,6 @@
 #include "platform/printing.h"
 
 #include "files/codec/file_error.h"
-#include "files/model/picture_reading.h"
 
 #include <dlfcn.h>
 
@@ -31,7 +30,7 @@ Printing* loadPrintModule()
     auto entry = module ? reinterpret_cast<Printing* (*)()>(::dlsym(module, "pimoko_printing")) : nullptr;
     if (!entry) {
         const char* reason = ::dlerror();
-        throw FileError(cannotOpenText(path, reason ? reason : "pimoko_printing"));
+        throw FileError(FileAction::Opening, path, reason ? reason : "pimoko_printing");
     }
     return entry();
 }

@@ -87,7 +87,7 @@ std::vector<std::uint8_t> randomBitmap(int width, int height)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, palette[random() % palette.size()]);
-    return writeBitmapFile(image);
+    return bitmapFileBytes(image);
 }
 
 // What the window writes for the same file and commands: the file opened,
@@ -163,7 +163,7 @@ void CommandLineTest::initTestCase()
 {
     QVERIFY2(QFileInfo(program()).isExecutable(), qPrintable(program()));
     writeBytes(path("odd.bmp"), randomBitmap(20, 13));
-    writeBytes(path("big.bmp"), writeBitmapFile(PixelBuffer(65, 64)));
+    writeBytes(path("big.bmp"), bitmapFileBytes(PixelBuffer(65, 64)));
     QVERIFY(QFile::copy(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth4_16_32.ico"), path("icon.cur")));
     // A cursor file in the cursor layout (header type 2) is not opened.
     QByteArray cursor = readAll(QStringLiteral(PIMOKO_TEST_DATA_DIR "/icons/depth1.ico"));

@@ -24,6 +24,8 @@ private slots:
     void initTestCase();
     void eachRefusalIsOneLine_data();
     void eachRefusalIsOneLine();
+    void controlCharactersInNamesAreQuoted_data();
+    void controlCharactersInNamesAreQuoted();
 
 private:
     QString path(const QString& name) const { return work_.filePath(name); }
@@ -126,6 +128,45 @@ void CommandLineErrorsTest::eachRefusalIsOneLine()
     QCOMPARE(run.status, status);
     if (!unwritten.isEmpty())
         QVERIFY2(!QFile::exists(unwritten), qPrintable(unwritten));
+}
+
+void CommandLineErrorsTest::controlCharactersInNamesAreQuoted_data()
+{
+    // name: printf's format of the file's name; shown: what GNU ls
+    // --quoting-style=shell-escape prints for that name under C.UTF-8.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("role");  // the file as missing input, refused input or output
+    QTest::newRow("line break") << "two\\nlines.ico" << R"('two'$'\n''lines.ico')" << "input";
+    QTest::newRow("tab, refused") << "tab\\there.bmp" << R"('tab'$'\t''here.bmp')" << "refused";
+    QTest::newRow("escape, output") << "esc\\033[31m.ico" << R"('esc'$'\033''[31m.ico')" << "output";
+    QTest::newRow("DEL") << "del\\177.ico" << R"('del'$'\177''.ico')" << "input";
+    QTest::newRow("quote and line break") << "it's\\nx.ico" << R"('it'\''s'$'\n''x.ico')" << "input";
+    QTest::newRow("no UTF-8 and line break") << "bad\\377\\n.ico" << R"('bad'$'\377\n''.ico')" << "output";
+    QTest::newRow("C1 control") << "c1\\302\\205x.ico" << R"('c1'$'\302\205''x.ico')" << "input";
+    QTest::newRow("Japanese and line break") << "日本\\n語.ico" << R"('日本'$'\n''語.ico')" << "input";
+    QTest::newRow("wide, surrogate, overlong") << "e\\303\\251\\360\\237\\231\\202\\355\\240\\200\\300\\257\\n.ico"
+                                               << R"('eé🙂'$'\355\240\200\300\257\n''.ico')" << "input";
+    QTest::newRow("ideographic space, stray byte, plane 16") << "\\343\\200\\200\\200\\364\\200\\200\\200\\n.ico"
+                                                             << "'\u3000'$'\\200''\U00100000'$'\\n''.ico'" << "input";
+    QTest::newRow("controls first") << "\\001\\037.ico" << R"(''$'\001\037''.ico')" << "input";
+}
+
+void CommandLineErrorsTest::controlCharactersInNamesAreQuoted()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    QFETCH(QString, role);
+    // Names no QString holds are made by the shell.
+    const QString made = QStringLiteral(R"sh(n="$(printf "$2")"; )sh");
+    const QString script = role == "output"
+        ? made + R"(exec "$0" --convert "$1/none/$n" ")" + kThreeSizes + '"'
+        : made + (role == "refused" ? R"(printf BMnois > "$1/$n"; )" : "") + R"(exec "$0" --convert "$1/o.ico" "$1/$n")";
+    const ProgramRun run = runProgram({"-c", script, program(), work_.path(), name}, {}, "/bin/sh");
+    const QString file = "'" + work_.path() + (role == "output" ? "/none/" : "/") + shown.mid(1);
+    const QString reason = role == "refused" ? "ビットマップイメージが不正です" : "ファイルまたはフォルダが見つかりません";
+    QCOMPARE(run.err, "pimoko: " + file + ": " + reason + '\n');
+    QCOMPARE(run.status, role == "output" ? 3 : 1);
 }
 
 QTEST_MAIN(CommandLineErrorsTest)

@@ -70,7 +70,7 @@ void OperationCommandsTest::rotatingANonSquareImageTurnsTheViews()
     const QString file = home_->path() + QStringLiteral("/wide.bmp");
     QFile out(file);
     QVERIFY(out.open(QIODevice::WriteOnly));
-    const auto bytes = writeBitmapFile(image);
+    const auto bytes = bitmapFileBytes(image);
     out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     out.close();
     form_->OpenImageFile(file);

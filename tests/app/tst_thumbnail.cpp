@@ -93,8 +93,8 @@ void ThumbnailTest::initTestCase()
     PixelBuffer picture(20, 13);
     for (int i = 0; i < 20 * 13; ++i)
         picture.setPixel(i % 20, i / 20, random() & 0xFFFFFF);
-    writeBytes(path("odd.bmp"), writeBitmapFile(picture));
-    writeBytes(path("big.bmp"), writeBitmapFile(PixelBuffer(65, 64)));
+    writeBytes(path("odd.bmp"), bitmapFileBytes(picture));
+    writeBytes(path("big.bmp"), bitmapFileBytes(PixelBuffer(65, 64)));
     // A program far larger than any memory, read by its headers alone.
     QVERIFY(QFile::copy(kData + "pe/pe32_icon.exe", path("huge.exe")));
     QVERIFY(QFile(path("huge.exe")).resize(qint64(1) << 40));

@@ -230,7 +230,7 @@ void FileFailuresTest::openedFileChanged()
     QFETCH(QString, refusal);
     const QString file = QDir(home_->path()).filePath(fileName);
     const auto bitmapBytes = [](int side) {
-        const std::vector<std::uint8_t> bytes = writeBitmapFile(PixelBuffer(side, side, 0x00FF00));
+        const std::vector<std::uint8_t> bytes = bitmapFileBytes(PixelBuffer(side, side, 0x00FF00));
         return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
     };
     QByteArray good = bitmapBytes(16);

@@ -152,7 +152,7 @@ void OpenImageTest::opensEachKind()
     QFETCH(bool, masks);
     if (!file.startsWith(QLatin1Char('/'))) {
         file = path(file);
-        writeBytes(file, writeBitmapFile(expected));
+        writeBytes(file, bitmapFileBytes(expected));
     }
     drawSomething();
     form_->canvas().document().markSaved(form_->canvas().document().CurrentFileName());
@@ -204,9 +204,9 @@ void OpenImageTest::refusedOrUnreadableLeavesWindowAsItWas()
     QFETCH(QString, error);
     const QString full = path(file);
     if (file == QStringLiteral("w65.bmp"))
-        writeBytes(full, writeBitmapFile(pattern(65, 64)));
+        writeBytes(full, bitmapFileBytes(pattern(65, 64)));
     else if (file == QStringLiteral("h65.bmp"))
-        writeBytes(full, writeBitmapFile(pattern(64, 65)));
+        writeBytes(full, bitmapFileBytes(pattern(64, 65)));
     else if (file == QStringLiteral("folder.bmp"))
         QDir().mkpath(full);
     else if (file == QStringLiteral("huge.bmp"))
@@ -218,9 +218,9 @@ void OpenImageTest::refusedOrUnreadableLeavesWindowAsItWas()
     else if (file == QStringLiteral("empty.ico"))
         writeBytes(full, {});
     else if (file.contains(QLatin1Char('.')) && !file.startsWith(QStringLiteral("missing")))
-        writeBytes(full, writeBitmapFile(pattern(4, 4)));
+        writeBytes(full, bitmapFileBytes(pattern(4, 4)));
     // A bitmap document with its previews hidden and a rescue step.
-    writeBytes(path(QStringLiteral("before.bmp")), writeBitmapFile(pattern(8, 8)));
+    writeBytes(path(QStringLiteral("before.bmp")), bitmapFileBytes(pattern(8, 8)));
     form_->OpenImageFile(path(QStringLiteral("before.bmp")));
     drawSomething();
     const Look before = look();
@@ -251,7 +251,7 @@ void OpenImageTest::questionComesFirst()
     QFETCH(SaveAnswer, answer);
     QFETCH(bool, opens);
     const QString file = path(QStringLiteral("next.bmp"));
-    writeBytes(file, writeBitmapFile(pattern(10, 10)));
+    writeBytes(file, bitmapFileBytes(pattern(10, 10)));
     drawSomething();
     dialogs_->saveAnswers.push_back(answer);
     if (answer == SaveAnswer::Yes)
@@ -265,8 +265,8 @@ void OpenImageTest::questionComesFirst()
 
 void OpenImageTest::commandLineOpensEachInTurn()
 {
-    writeBytes(path(QStringLiteral("one.bmp")), writeBitmapFile(pattern(3, 3)));
-    writeBytes(path(QStringLiteral("two.bmp")), writeBitmapFile(pattern(7, 2)));
+    writeBytes(path(QStringLiteral("one.bmp")), bitmapFileBytes(pattern(3, 3)));
+    writeBytes(path(QStringLiteral("two.bmp")), bitmapFileBytes(pattern(7, 2)));
     form_.reset();
     QDir::setCurrent(home_->path());
     makeForm({QStringLiteral("one.bmp"), QStringLiteral("two.bmp")});
@@ -287,8 +287,8 @@ void OpenImageTest::dropOpensTheFirstFileWhole()
     QVERIFY(QDir().mkpath(folder));
     const QString first = folder + QStringLiteral("/first.bmp");
     QVERIFY(first.size() > 300);
-    writeBytes(first, writeBitmapFile(pattern(6, 6)));
-    writeBytes(path(QStringLiteral("second.bmp")), writeBitmapFile(pattern(9, 9)));
+    writeBytes(first, bitmapFileBytes(pattern(6, 6)));
+    writeBytes(path(QStringLiteral("second.bmp")), bitmapFileBytes(pattern(9, 9)));
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(path(QStringLiteral("second.bmp"))),
                   QUrl::fromLocalFile(path(QStringLiteral("third.png")))});
@@ -310,7 +310,7 @@ void OpenImageTest::dropOpensTheFirstFileWhole()
 
 void OpenImageTest::openCommandUsesTheDialog()
 {
-    writeBytes(path(QStringLiteral("picked.bmp")), writeBitmapFile(pattern(12, 5)));
+    writeBytes(path(QStringLiteral("picked.bmp")), bitmapFileBytes(pattern(12, 5)));
     dialogs_->openChoices.push_back(std::nullopt);
     form_->actions()->ActOpen->trigger();
     QCOMPARE(form_->canvas().ImageWidth(), 32);

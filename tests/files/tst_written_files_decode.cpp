@@ -186,7 +186,7 @@ void WrittenFilesDecodeTest::bitmapThroughQt()
     PixelBuffer image(width, height, kWhite, format);
     scribble(image, unsigned(width * 31 + format.bitsPerPixel));
 
-    const Bytes file = writeBitmapFile(image);
+    const Bytes file = bitmapFileBytes(image);
     QCOMPARE(int(file.size()), fileSize);
     QCOMPARE(file[0], std::uint8_t('B'));
     QCOMPARE(file[1], std::uint8_t('M'));
@@ -226,7 +226,7 @@ void WrittenFilesDecodeTest::bitmapChannelsOutsideQtsReach()
     QFETCH(PixelFormat, format);
     QFETCH(Color, color);
     QFETCH(std::uint32_t, word);
-    const Bytes file = writeBitmapFile(PixelBuffer(1, 1, color, format));
+    const Bytes file = bitmapFileBytes(PixelBuffer(1, 1, color, format));
     QCOMPARE(file.size(), std::size_t(70));
     QCOMPARE(u32At(file, 54), format.redMask);
     QCOMPARE(u32At(file, 66), word);
@@ -249,7 +249,7 @@ void WrittenFilesDecodeTest::bitmapRefusesFormatsItCannotWrite()
 {
     QFETCH(PixelFormat, format);
     QFETCH(int, width);
-    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, writeBitmapFile(PixelBuffer(width, 1, kBlack, format)));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, bitmapFileBytes(PixelBuffer(width, 1, kBlack, format)));
 }
 
 QTEST_MAIN(WrittenFilesDecodeTest)

@@ -365,7 +365,7 @@ void InstallTreeTest::installedProgramStartsFromAnotherFolder()
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("PIMOKO_EXIT_WHEN_SHOWN"), QStringLiteral("1"));
     const QString picture = elsewhere_.filePath(QStringLiteral("picture.bmp"));
-    const std::vector<std::uint8_t> bytes = writeBitmapFile(PixelBuffer(20, 10, 0x0000FF));
+    const std::vector<std::uint8_t> bytes = bitmapFileBytes(PixelBuffer(20, 10, 0x0000FF));
     QFile file(picture);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));

@@ -239,7 +239,7 @@ QStringList SoakTest::makeOpenableFiles(const QString& folder)
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
                 image.setPixel(x, y, Color((x * 0x1234 + y * 0x56789) & 0xFFFFFF));
-        const std::vector<std::uint8_t> bytes = writeBitmapFile(image);
+        const std::vector<std::uint8_t> bytes = bitmapFileBytes(image);
         write(QStringLiteral("made%1.bmp").arg(side), QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
     }
     // Broken files: cut short, empty, not what the name says, missing, a folder.
@@ -612,7 +612,7 @@ QString SoakTest::checkWindow() const
             return QStringLiteral("the icon saved with its other images, %1, does not open as drawn").arg(name);
         }
         if (lowerCaseExtension(fileName) == ".bmp") {
-            expected = writeBitmapFile(image);
+            expected = bitmapFileBytes(image);
         } else {
             const IconParts parts = makeIconParts(image);
             expected = WriteIconData(parts.andPart, parts.orPart);

@@ -11,9 +11,10 @@
 #include <vector>
 
 // The program's command line. Everything under app/cli is plain C++ on the
-// widget-free code: the verbs (--convert, --list, --help, --version) run
-// without Qt being loaded at all, so that a script converting many files
-// pays for no more than reading and writing them.
+// widget-free code: the verbs (--convert, --pack, --replace, --unpack,
+// --list, --thumbnail, and --help and --version) run without Qt being
+// loaded at all, so that a script converting many files pays for no more
+// than reading and writing them.
 
 namespace pimoko {
 

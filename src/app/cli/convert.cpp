@@ -83,7 +83,7 @@ std::vector<std::uint8_t> convertedBytes(const PixelBuffer& image, const Command
     if (const std::optional<SaveKind> saved = savedKindFor(commandLine.verbValue))
         return savedFileBytes(image, *saved);
     const GivenOption* scale = commandLine.given(OptionId::Scale);
-    return writePngFile(enlargeByBlocks(opaqueRgbaImage(image), scale ? std::get<int>(scale->typed) : 1),
+    return pngFileBytes(enlargeByBlocks(opaqueRgbaImage(image), scale ? std::get<int>(scale->typed) : 1),
                         PngChannels::Rgb);
 }
 
@@ -97,7 +97,7 @@ int runConvert(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     try {
         opened = openPicture(input);
     } catch (const FileError& error) {
-        return reportError(err, input, error.what(), ExitRefused);
+        return reportError(err, input, error, ExitRefused);
     }
     const PixelBuffer image = applySteps(std::move(opened.picture), convertSteps(commandLine.options));
     return writeOutput(output, [&] { return convertedBytes(image, commandLine); }, err);

@@ -124,7 +124,7 @@ int runList(const CommandLine& commandLine, std::ostream& out, std::ostream& err
         for (const std::string& line : listImages(path))
             out << line << '\n';
     } catch (const FileError& error) {
-        return reportError(err, path, error.what(), ExitRefused);
+        return reportError(err, path, error, ExitRefused);
     }
     // The images are listed either way; a file the window would refuse says
     // so. A PNG file is listed as a picture --pack takes, not one the editor opens.

@@ -71,7 +71,7 @@ int runPack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
         try {
             images.push_back(readPackInput(commandLine.operands[i], pngs[i]));
         } catch (const FileError& error) {
-            return reportError(err, commandLine.operands[i], error.what(), ExitRefused);
+            return reportError(err, commandLine.operands[i], error, ExitRefused);
         }
     }
     // What the images cannot make together is said of the icon they would make.
@@ -79,7 +79,7 @@ int runPack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     try {
         bytes = packIconFile(images, hotspot, pngs);
     } catch (const FileError& error) {
-        return reportError(err, output, error.what(), ExitRefused);
+        return reportError(err, output, error, ExitRefused);
     }
     return writeOutput(output, [&] { return std::move(bytes); }, err);
 }

@@ -20,14 +20,14 @@ int runReplace(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     try {
         picture = readPackInput(input, png);
     } catch (const FileError& error) {
-        return reportError(err, input, error.what(), ExitRefused);
+        return reportError(err, input, error, ExitRefused);
     }
     std::vector<std::uint8_t> bytes;
     try {
         bytes = readingWithinMemory(
             icon, [&] { return iconFileWithImage(readWholeFile(icon, WholeFile::IconLayout), picture, png); });
     } catch (const FileError& error) {
-        return reportError(err, icon, error.what(), ExitRefused);
+        return reportError(err, icon, error, ExitRefused);
     }
     return writeOutput(icon, [&] { return std::move(bytes); }, err);
 }

@@ -93,9 +93,9 @@ int runThumbnail(const CommandLine& commandLine, std::ostream&, std::ostream& er
     try {
         thumbnail = readingWithinMemory(input, [&] { return fitThumbnail(thumbnailSource(input, *side), *side); });
     } catch (const FileError& error) {
-        return reportError(err, input, error.what(), ExitRefused);
+        return reportError(err, input, error, ExitRefused);
     }
-    return writeOutput(output, [&] { return writePngFile(thumbnail); }, err);
+    return writeOutput(output, [&] { return pngFileBytes(thumbnail); }, err);
 }
 
 } // namespace pimoko

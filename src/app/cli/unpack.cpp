@@ -75,7 +75,7 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
     try {
         images = readUnpackInput(input);
     } catch (const FileError& error) {
-        return reportError(err, input, error.what(), ExitRefused);
+        return reportError(err, input, error, ExitRefused);
     }
     std::vector<std::string> paths;
     for (const std::string& name : unpackedNames(input, images))
@@ -98,7 +98,7 @@ int runUnpack(const CommandLine& commandLine, std::ostream&, std::ostream& err)
         const int status = writeOutput(
             paths[i],
             [&] {
-                return images[i].storedPng.empty() ? writePngFile(images[i].image, PngChannels::Rgba)
+                return images[i].storedPng.empty() ? pngFileBytes(images[i].image, PngChannels::Rgba)
                                                    : images[i].storedPng;
             },
             err, {.neverReplace = !force});

@@ -3,6 +3,7 @@
 #include "files/codec/file_error.h"
 #include "files/model/picture_reading.h"
 
+#include <algorithm>
 #include <ostream>
 #include <variant>
 
@@ -34,33 +35,86 @@ std::string oneLine(std::string_view text)
     return line;
 }
 
-struct AboutFile {
-    std::string path;
-    std::string reason;
-};
-
-// The file and the reason of a text made by `format` (cannotOpenText or
-// cannotCreateText), if it is one.
-bool splitNamed(const std::string& text, std::string (*format)(const std::string&, const std::string&),
-                AboutFile& about)
+// The length of the UTF-8 character `text` starts with; 0 when its bytes
+// are none (a stray or cut-short sequence, an overlong form, a surrogate,
+// beyond U+10FFFF).
+std::size_t utf8Length(std::string_view text)
 {
-    // The format's own words around a path and a reason.
-    const std::string shape = format("\x01", "\x02");
-    const std::size_t pathAt = shape.find('\x01');
-    const std::size_t reasonAt = shape.find('\x02');
-    const std::string_view before = std::string_view(shape).substr(0, pathAt);
-    const std::string_view between = std::string_view(shape).substr(pathAt + 1, reasonAt - pathAt - 1);
-    const std::string_view after = std::string_view(shape).substr(reasonAt + 1);
-    if (text.size() < before.size() + between.size() + after.size() || !text.starts_with(before)
-        || !text.ends_with(after))
-        return false;
-    const std::string_view inner =
-        std::string_view(text).substr(before.size(), text.size() - before.size() - after.size());
-    const std::size_t split = inner.rfind(between);
-    if (split == std::string_view::npos)
-        return false;
-    about = {std::string(inner.substr(0, split)), std::string(inner.substr(split + between.size()))};
-    return true;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 4;
+    unsigned low = lead == 0xF0 ? 0x90 : 0x80;
+    unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead < 0xF0 || lead > 0xF4)
+        return 0;
+    if (text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return length;
+}
+
+// Calls visit(bytes, control, escaped) for each character of `name`: a
+// control character (C0, DEL, C1) is shown escaped, and so is each byte
+// that is no UTF-8.
+template <typename Visit>
+void eachCharacter(std::string_view name, Visit visit)
+{
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t valid = utf8Length(name.substr(i));
+        const std::string_view bytes = name.substr(i, std::max<std::size_t>(valid, 1));
+        const unsigned char lead = static_cast<unsigned char>(bytes[0]);
+        const bool control = lead < 0x20 || lead == 0x7F
+            || (lead == 0xC2 && bytes.size() == 2 && static_cast<unsigned char>(bytes[1]) < 0xA0);
+        visit(bytes, control, control || valid == 0);
+        i += bytes.size();
+    }
+}
+
+// A byte as the shell's $'...' writes it: \a to \r by name, else in octal.
+std::string escapedByte(unsigned char c)
+{
+    if (c >= '\a' && c <= '\r')
+        return {'\\', "abtnvfr"[c - '\a']};
+    return {'\\', char('0' + (c >> 6)), char('0' + ((c >> 3) & 7)), char('0' + (c & 7))};
+}
+
+// The name as the error line shows it: as it is, unless it holds a control
+// character; then quoted as the shell-escape style of GNU ls does, each
+// escaped character in a $'...' part.
+std::string shownName(std::string_view name)
+{
+    bool anyControl = false;
+    eachCharacter(name, [&](std::string_view, bool control, bool) { anyControl = anyControl || control; });
+    if (!anyControl)
+        return std::string(name);
+    std::string quoted = "'";
+    bool inEscapes = false;
+    eachCharacter(name, [&](std::string_view bytes, bool, bool escaped) {
+        if (escaped) {
+            if (!inEscapes)
+                quoted += "'$'";
+            inEscapes = true;
+            for (const char c : bytes)
+                quoted += escapedByte(static_cast<unsigned char>(c));
+            return;
+        }
+        if (bytes == "'")
+            quoted += "'\\''";
+        else
+            quoted += (inEscapes ? "''" : "") + std::string(bytes);
+        inEscapes = false;
+    });
+    return quoted + "'";
 }
 
 } // namespace
@@ -87,17 +141,25 @@ OpenedPicture openPictureAs(const std::string& path, PictureKind kind)
     return openedOrThrown(readPictureFileAs(path, kind), {});
 }
 
-std::string errorLine(const std::string& path, const std::string& text)
+std::string errorLine(const std::string& path, const std::string& reason)
 {
-    AboutFile about{path, text};
-    if (!splitNamed(text, cannotOpenText, about))
-        splitNamed(text, cannotCreateText, about);
-    return "pimoko: " + about.path + ": " + oneLine(about.reason);
+    return "pimoko: " + shownName(path) + ": " + oneLine(reason);
 }
 
-int reportError(std::ostream& err, const std::string& path, const std::string& text, ExitStatus status)
+std::string errorLine(const std::string& path, const FileError& error)
 {
-    err << errorLine(path, text) << '\n';
+    return errorLine(error.path().empty() ? path : error.path(), error.reason());
+}
+
+int reportError(std::ostream& err, const std::string& path, const std::string& reason, ExitStatus status)
+{
+    err << errorLine(path, reason) << '\n';
+    return status;
+}
+
+int reportError(std::ostream& err, const std::string& path, const FileError& error, ExitStatus status)
+{
+    err << errorLine(path, error) << '\n';
     return status;
 }
 
@@ -107,7 +169,7 @@ int writeOutput(const std::string& path, const std::function<std::vector<std::ui
     try {
         writeFileWhole(path, bytes(), options);
     } catch (const FileError& error) {
-        return reportError(err, path, error.what(), ExitCannotWrite);
+        return reportError(err, path, error, ExitCannotWrite);
     }
     return ExitDone;
 }

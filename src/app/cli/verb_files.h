@@ -17,6 +17,8 @@
 
 namespace pimoko {
 
+class FileError;
+
 // The picture the open command reads from `path`. What it refuses throws
 // FileError with the refusal's text: a kind it does not open with
 // `otherKind` instead, when given.
@@ -25,15 +27,18 @@ OpenedPicture openPicture(const std::string& path, std::string_view otherKind = 
 OpenedPicture openPictureAs(const std::string& path, PictureKind kind);
 
 // An error of a verb as the command line shows it: one line,
-// "pimoko: FILE: reason". A text that names its own file (the window's
-// "ファイル "FILE". reason は開けません" and "… を作成できません") names that
-// file; any other is about `path`. The reason loses the dialog's line
-// breaks and padding: each run of spaces, full-width ones included, and
-// line breaks becomes one space.
-std::string errorLine(const std::string& path, const std::string& text);
+// "pimoko: FILE: reason". The reason loses the dialog's line breaks and
+// padding: each run of spaces, full-width ones included, and line breaks
+// becomes one space. A name holding a control character (a line break, a
+// tab, an escape, DEL, a C1 control) is quoted as the shell would read it
+// back ('two'$'\n''lines.ico'); any other name is given as it is.
+std::string errorLine(const std::string& path, const std::string& reason);
+// The error's own file, or `path` when it names none.
+std::string errorLine(const std::string& path, const FileError& error);
 
 // Writes errorLine and its line break to `err` and returns `status`.
-int reportError(std::ostream& err, const std::string& path, const std::string& text, ExitStatus status);
+int reportError(std::ostream& err, const std::string& path, const std::string& reason, ExitStatus status);
+int reportError(std::ostream& err, const std::string& path, const FileError& error, ExitStatus status);
 
 // Writes a verb's output file through the program's one writer: ExitDone,
 // or the error line and ExitCannotWrite when the bytes cannot be made or

@@ -170,7 +170,7 @@ void packIndices(const Color* row, int width, int bits, const PaletteIndex& inde
 
 } // namespace
 
-std::vector<std::uint8_t> writeBitmapFile(const PixelBuffer& image)
+std::vector<std::uint8_t> bitmapFileBytes(const PixelBuffer& image)
 {
     if (image.isEmpty())
         throw std::invalid_argument("empty bitmap");

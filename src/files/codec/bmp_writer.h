@@ -34,6 +34,6 @@ namespace pimoko {
 // or overlaps another (an alpha mask may be empty), an alpha mask at another
 // depth, and a file that would not fit in 4 GiB: all of these
 // are mistakes of the caller, none can come from the buffers the program makes.
-std::vector<std::uint8_t> writeBitmapFile(const PixelBuffer& image);
+std::vector<std::uint8_t> bitmapFileBytes(const PixelBuffer& image);
 
 } // namespace pimoko

@@ -6,7 +6,7 @@
 
 namespace pimoko {
 
-std::vector<std::uint8_t> writeIconFile(int type, std::span<const IconFileImage> images)
+std::vector<std::uint8_t> iconFileBytes(int type, std::span<const IconFileImage> images)
 {
     std::uint64_t size = kIconFileHeaderSize + kIconDirEntrySize * std::uint64_t(images.size());
     for (const IconFileImage& image : images)

@@ -31,11 +31,11 @@ struct IconFileImage {
 // The bytes of an icon file of the given header type (1 icon, 2 cursor):
 // the 6-byte header, one 16-byte directory entry per image, then the
 // images' data in the same order.
-std::vector<std::uint8_t> writeIconFile(int type, std::span<const IconFileImage> images);
+std::vector<std::uint8_t> iconFileBytes(int type, std::span<const IconFileImage> images);
 
 // The images of an icon file as it holds them: each entry's fields and its
 // data byte for byte, in the directory's order, for writing the file again
-// with writeIconFile (only the data offsets change). An entry whose data do
+// with iconFileBytes (only the data offsets change). An entry whose data do
 // not lie within the file is refused with FileError(kInvalidIconText).
 std::vector<IconFileImage> storedIconImages(std::span<const std::uint8_t> file, const IconDirectory& directory);
 

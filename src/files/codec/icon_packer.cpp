@@ -142,7 +142,7 @@ std::vector<std::uint8_t> writtenWithinCap(int type, std::span<const IconFileIma
     if (size > kMaxIconFileSize)
         refuse("アイコンが大きすぎます（" + number(static_cast<long long>(size)) + " バイト、"
                + number(static_cast<long long>(kMaxIconFileSize)) + " バイトまで）");
-    return writeIconFile(type, images);
+    return iconFileBytes(type, images);
 }
 
 } // namespace
@@ -166,7 +166,7 @@ std::vector<std::uint8_t> iconImageData(const RgbaImage& image, IconStorage stor
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             stored.setPixel(x, y, storedPixel(image.pixel(x, y)));
-    return writePngFile(stored, PngChannels::Rgba);
+    return pngFileBytes(stored, PngChannels::Rgba);
 }
 
 IconStorage chooseIconStorage(const RgbaImage& image)

@@ -39,7 +39,7 @@ std::vector<std::uint8_t> WriteIconData(const PixelBuffer& andPart, const PixelB
         image.width, image.height, 4, kStandardColors,
         [&](int x, int y) { return std::uint32_t(nearestStandardColorIndex(orPart.row(y)[x])); },
         [&](int x, int y) { return andPart.row(y)[x] == kWhite; });
-    return writeIconFile(kIconFileType, {&image, 1});
+    return iconFileBytes(kIconFileType, {&image, 1});
 }
 
 } // namespace pimoko

@@ -28,7 +28,7 @@ static_assert(iconFileSize(32, 32) == 766);
 int nearestStandardColorIndex(Color c);
 
 // The bytes of a one-image icon file made from the two parts of an icon
-// (see raster/icon_parts.h), the one-image 4-bit case of writeIconFile:
+// (see raster/icon_parts.h), the one-image 4-bit case of iconFileBytes:
 //   6-byte header (type 1, one image), one 16-byte directory entry (width
 //   and height, colour count 4, planes 0, bits 0, data size, offset 22),
 //   a 40-byte bitmap info header (height doubled, 4 bits, 16 colours),

@@ -259,7 +259,7 @@ RgbaImage readPngFile(std::span<const std::uint8_t> file, int maxSide)
     return image;
 }
 
-std::vector<std::uint8_t> writePngFile(const RgbaImage& image, PngChannels channels)
+std::vector<std::uint8_t> pngFileBytes(const RgbaImage& image, PngChannels channels)
 {
     if (image.isEmpty())
         throw std::invalid_argument("an empty picture has no PNG file");
@@ -297,9 +297,9 @@ std::vector<std::uint8_t> writePngFile(const RgbaImage& image, PngChannels chann
     return bytes;
 }
 
-std::vector<std::uint8_t> writePngFile(const PixelBuffer& picture)
+std::vector<std::uint8_t> pngFileBytes(const PixelBuffer& picture)
 {
-    return writePngFile(opaqueRgbaImage(picture), PngChannels::Rgb);
+    return pngFileBytes(opaqueRgbaImage(picture), PngChannels::Rgb);
 }
 
 } // namespace pimoko

@@ -34,7 +34,7 @@ std::string pngTooLargeText(int width, int height, int maxSide);
 // cannot read past the span, and nothing leaks when libpng gives up.
 RgbaImage readPngFile(std::span<const std::uint8_t> file, int maxSide);
 
-// Which channels writePngFile stores.
+// Which channels pngFileBytes stores.
 enum class PngChannels {
     Rgb,   // colour type 2: the alpha of the picture is dropped
     Rgba,  // colour type 6: straight alpha, as the picture holds it
@@ -49,9 +49,9 @@ enum class PngChannels {
 // few KiB). The picture must not be empty
 // (std::invalid_argument, the caller's mistake); memory running out throws
 // FileError(fileProblemText(FileProblem::OutOfMemory)).
-std::vector<std::uint8_t> writePngFile(const RgbaImage& image, PngChannels channels = PngChannels::Rgba);
+std::vector<std::uint8_t> pngFileBytes(const RgbaImage& image, PngChannels channels = PngChannels::Rgba);
 
 // The picture as an opaque RGB PNG file, as above.
-std::vector<std::uint8_t> writePngFile(const PixelBuffer& picture);
+std::vector<std::uint8_t> pngFileBytes(const PixelBuffer& picture);
 
 } // namespace pimoko

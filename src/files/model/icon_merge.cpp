@@ -200,7 +200,7 @@ std::vector<std::uint8_t> iconFileWithDrawing(std::span<const std::uint8_t> file
         throw FileError(fileProblemText(FileProblem::TooLarge));
     std::vector<IconFileImage> images = storedIconImages(file, directory);
     images[holdings.chosen].data = std::move(data);
-    return writeIconFile(kIconFileType, images);
+    return iconFileBytes(kIconFileType, images);
 }
 
 } // namespace pimoko

@@ -20,16 +20,6 @@ std::string openRefusalText(OpenRefusal refusal)
     return " このソフトで開けるサイズは\r\n\r\n 『 64 X 64 』　以下です。";
 }
 
-std::string cannotOpenText(const std::string& path, const std::string& reason)
-{
-    return "ファイル \"" + path + "\". " + reason + " は開けません";
-}
-
-std::string cannotCreateText(const std::string& path, const std::string& reason)
-{
-    return "ファイル \"" + path + "\". " + reason + " を作成できません";
-}
-
 namespace {
 
 constexpr std::uint64_t kBitmapHeadersSize = 14 + 40;

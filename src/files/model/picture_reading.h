@@ -20,10 +20,6 @@ namespace pimoko {
 enum class OpenRefusal { Format, Size };
 std::string openRefusalText(OpenRefusal refusal);
 
-// "ファイル "<path>". <reason> は開けません" and "… を作成できません".
-std::string cannotOpenText(const std::string& path, const std::string& reason);
-std::string cannotCreateText(const std::string& path, const std::string& reason);
-
 // A picture read for the open command: a bitmap at its own size and
 // format, or an icon, cursor or program icon drawn on the white 32 x 32
 // canvas.

@@ -1,7 +1,6 @@
 #include "files/model/readable_file.h"
 
 #include "files/codec/file_error.h"
-#include "files/model/picture_reading.h"
 #include "files/codec/system_reason.h"
 
 #include <algorithm>
@@ -23,7 +22,7 @@ ReadableFile::ReadableFile(const std::string& path) : path_(path)
         fail(fileProblemText(FileProblem::NotRegularFile));
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0)
-        fail(systemReasonText(errno));
+        fail(errno);
     if (!S_ISREG(status.st_mode))
         fail(fileProblemText(FileProblem::NotRegularFile));
     fd_ = std::move(fd);
@@ -57,7 +56,7 @@ void ReadableFile::readFully(std::uint64_t offset, std::span<std::uint8_t> into)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            fail(systemReasonText(errno));
+            fail(errno);
         if (got == 0)
             fail(fileProblemText(FileProblem::ChangedWhileRead));
         done += std::size_t(got);
@@ -77,12 +76,17 @@ std::vector<std::uint8_t> ReadableFile::readAll(std::uint64_t maxSize) const
 
 void ReadableFile::fail(const std::string& reason) const
 {
-    throw FileError(cannotOpenText(path_, reason));
+    throw FileError(FileAction::Opening, path_, reason);
+}
+
+void ReadableFile::fail(int errorNumber) const
+{
+    throw FileError(FileAction::Opening, path_, errorNumber);
 }
 
 void refuseForMemory(const std::string& path)
 {
-    throw FileError(cannotOpenText(path, fileProblemText(FileProblem::OutOfMemory)));
+    throw FileError(FileAction::Opening, path, fileProblemText(FileProblem::OutOfMemory));
 }
 
 std::vector<std::uint8_t> readWholeFile(const std::string& path, WholeFile kind)

@@ -63,8 +63,8 @@ struct FileStamp {
 // A regular file open for reading, read whole or a part at a time. Opening
 // never waits: anything but a regular file (a folder, pipe, device or
 // socket) is refused before it is opened, and opened without blocking in
-// case it changed in between. Every failure throws FileError with
-// cannotOpenText and the reason in the user's words.
+// case it changed in between. Every failure throws FileError of opening
+// the file, with the reason in the user's words.
 class ReadableFile final : public ByteSource {
 public:
     explicit ReadableFile(const std::string& path);
@@ -83,8 +83,10 @@ public:
     std::vector<std::uint8_t> readAll(std::uint64_t maxSize = std::numeric_limits<std::uint64_t>::max()) const;
     std::vector<std::uint8_t> readAll(WholeFile kind) const { return readAll(readingCap(kind)); }
 
-    // Throws FileError(cannotOpenText(path, reason)).
+    // Throws FileError of opening the file, for the reason given or the
+    // system's error number.
     [[noreturn]] void fail(const std::string& reason) const;
+    [[noreturn]] void fail(int errorNumber) const;
 
 private:
     static constexpr std::uint64_t kReadAhead = 16 << 10;
@@ -99,8 +101,8 @@ private:
     mutable std::uint64_t blockStart_ = 0;
 };
 
-// Throws FileError(cannotOpenText(path, ...)) for a file whose contents
-// could not be held in memory.
+// Throws FileError of opening the file for one whose contents could not be
+// held in memory.
 [[noreturn]] void refuseForMemory(const std::string& path);
 
 // Runs read(), turning a failed allocation into FileError with the open

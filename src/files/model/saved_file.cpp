@@ -29,7 +29,7 @@ std::string saveAsFileName(const std::string& chosenName, SaveKind filter)
 std::vector<std::uint8_t> savedFileBytes(const PixelBuffer& image, SaveKind kind)
 {
     if (kind == SaveKind::Bitmap)
-        return writeBitmapFile(image);
+        return bitmapFileBytes(image);
     const IconParts parts = makeIconParts(image);
     return WriteIconData(parts.andPart, parts.orPart);
 }

@@ -40,7 +40,7 @@ private slots:
 void IconFileWriterTest::headerAndDirectoryOfTwoImages()
 {
     const IconFileImage images[] = {{256, 16, 4, 7, 9, {0xAA, 0xBB, 0xCC}}, {2, 1, 0, 1, 32, {0x11, 0x22}}};
-    QCOMPARE(hex(writeIconFile(2, images)),
+    QCOMPARE(hex(iconFileBytes(2, images)),
              QByteArray("00 00 02 00 02 00 "
                         "00 10 04 00 07 00 09 00 03 00 00 00 26 00 00 00 "
                         "02 01 00 00 01 00 20 00 02 00 00 00 29 00 00 00 "

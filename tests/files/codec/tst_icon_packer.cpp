@@ -204,7 +204,7 @@ private slots:
         QFETCH(int, pngSize);
         QFETCH(QString, outcome);
         const RgbaImage plain = madeImage(256, 256, 1000);
-        const Bytes png = writePngFile(plain);
+        const Bytes png = pngFileBytes(plain);
         const auto textLength = std::uint32_t(pngSize - int(png.size()) - 12);
         const std::vector<Bytes> sources{{}, withChunkAfterHeader(png, "tEXt", textLength, Bytes(textLength, 'a'))};
         QCOMPARE(sources[1].size(), std::size_t(pngSize));
@@ -224,7 +224,7 @@ private slots:
         QTest::addColumn<RgbaImage>("image");
         QTest::addColumn<bool>("kept");
         const RgbaImage plain = withoutHiddenColors(madeImage(256, 256, 1000, {0, 255, 77}));
-        const Bytes png = writePngFile(plain);
+        const Bytes png = pngFileBytes(plain);
         const auto withChunk = [&png](const char* type, std::uint32_t length, const Bytes& data) {
             return withChunkAfterHeader(png, type, length, data);
         };
@@ -254,9 +254,9 @@ private slots:
         QTest::newRow("sRGB's chromaticities in another chunk") << withChunk("ciEX", 32, srgbChromaticities) << plain
                                                                 << false;
         QTest::newRow("a chunk longer than the file") << withChunk("tEXt", 0x7FFFFFF0, {}) << plain << false;
-        QTest::newRow("opaque RGB") << writePngFile(plain, PngChannels::Rgb) << plain << false;
+        QTest::newRow("opaque RGB") << pngFileBytes(plain, PngChannels::Rgb) << plain << false;
         const RgbaImage hiding = madeImage(256, 256, 1000, {0, 255, 77});
-        QTest::newRow("hidden colours, shown nowhere") << writePngFile(hiding) << hiding << true;
+        QTest::newRow("hidden colours, shown nowhere") << pngFileBytes(hiding) << hiding << true;
         QTest::newRow("cut short") << Bytes(png.begin(), png.end() - 12) << plain << false;
     }
     void sourcePngKeptWhenItShowsThePixels()

@@ -296,7 +296,7 @@ private slots:
         RgbaImage image(7, 3);
         for (int i = 0; i < 21; ++i)
             image.setPixel(i % 7, i / 7, {std::uint8_t(i * 12), std::uint8_t(i * 97), std::uint8_t(255 - i), std::uint8_t(i * 40)});
-        const Bytes file = writePngFile(image, channels);
+        const Bytes file = pngFileBytes(image, channels);
         const RgbaImage ours = readPngFile(file, 7);
         const QImage qt = QImage::fromData(file.data(), int(file.size()), "PNG").convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < 3; ++y)

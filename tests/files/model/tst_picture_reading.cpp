@@ -176,7 +176,7 @@ private slots:
                                     << none << tooLarge << false << PixelBuffer();
         // The caps themselves: 1 MiB for a bitmap, 4 MiB for an icon.
         const Bytes icon = readDataFile(QStringLiteral("icons/depth8.ico"));
-        const Bytes bitmap = writeBitmapFile(PixelBuffer(64, 64, 0x3366CC));
+        const Bytes bitmap = bitmapFileBytes(PixelBuffer(64, 64, 0x3366CC));
         QTest::newRow("bitmap of exactly 1 MiB")
             << sparse("cap.bmp", bitmap, off_t(1) << 20) << none << QString() << false << readBitmapFile(bitmap);
         QTest::newRow("bitmap of 1 MiB and a byte")
