@@ -232,7 +232,7 @@ void OperationCommandsTest::maskPanelFollowsTheDocument()
     const QString bitmap = home_->path() + QStringLiteral("/square.bmp");
     QFile out(bitmap);
     QVERIFY(out.open(QIODevice::WriteOnly));
-    const auto bytes = writeBitmapFile(PixelBuffer(32, 32, kWhite));
+    const auto bytes = bitmapFileBytes(PixelBuffer(32, 32, kWhite));
     out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     out.close();
     const QMap<QString, std::function<void()>> run{
