@@ -121,33 +121,60 @@ bool RecoveryFolder::takeLockHeld(std::string* reason)
     return true;
 }
 
-// Whether the folder's name still leads to the folder held.
-bool RecoveryFolder::heldFolderIsNamed() const
+// Why the folder held cannot be written through its name now: the name
+// leads elsewhere, or the folder is not the user's own; 0 when it can.
+int RecoveryFolder::heldFolderProblem() const
 {
     const FileDescriptor named = openOwnFolder(folder_);
+    if (named.get() < 0)
+        return errno;
     struct stat now {};
     struct stat held {};
-    return named.get() >= 0 && ::fstat(named.get(), &now) == 0 && ::fstat(folderFd_.get(), &held) == 0
-        && now.st_dev == held.st_dev && now.st_ino == held.st_ino;
+    return ::fstat(named.get(), &now) == 0 && ::fstat(folderFd_.get(), &held) == 0 && now.st_dev == held.st_dev
+            && now.st_ino == held.st_ino
+        ? 0
+        : EPERM;
+}
+
+// Whether the folder held is gone from its name: the name leads nowhere, or
+// to something else. Not when the folder is there but cannot be used now
+// (opened to its group, no descriptor left).
+bool RecoveryFolder::heldFolderIsReplaced() const
+{
+    struct stat named {};
+    struct stat held {};
+    if (::fstatat(AT_FDCWD, folder_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT || errno == ENOTDIR;
+    return ::fstat(folderFd_.get(), &held) == 0 && (named.st_dev != held.st_dev || named.st_ino != held.st_ino);
 }
 
 bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes, std::string* reason)
 {
     std::string copyPath;
+    // A folder removed, or moved away and something else put at its name,
+    // took this editor's lock with it: the lock is taken again where the
+    // name leads now (the folder made again when it is gone, refused when
+    // it is not the user's own). The copy in the folder left goes only once
+    // the new one is written.
+    struct {
+        FileDescriptor folder{-1};
+        FileDescriptor lock{-1};
+        std::string copyName;
+        std::string lockName;
+    } left;
     {
         const std::lock_guard guard(mutex_);
         if (!takeLockHeld(reason))
             return false;
-        // The writer goes by name. A folder removed (or moved away and
-        // another put in its place) took this editor's lock with it: the
-        // lock is taken again where the name leads now, which is made again
-        // when it is gone and refused when it is not the user's own.
-        if (!heldFolderIsNamed()) {
-            ::unlinkat(folderFd_.get(), nameIn(copyPath_).c_str(), 0);
-            ::unlinkat(folderFd_.get(), nameIn(lockPath_).c_str(), 0);
-            lock_ = FileDescriptor(-1);
-            if (!takeLockHeld(reason))
+        if (heldFolderIsReplaced()) {
+            left = {std::move(folderFd_), std::move(lock_), nameIn(copyPath_), nameIn(lockPath_)};
+            if (!takeLockHeld(reason)) {
+                folderFd_ = std::move(left.folder);
+                lock_ = std::move(left.lock);
                 return false;
+            }
+        } else if (const int problem = heldFolderProblem()) {
+            return failWith(reason, folderReason(problem));
         }
         copyPath = copyPath_;
     }
@@ -156,10 +183,14 @@ bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes, std::string*
         options.noFollow = true;
         options.ownerOnly = true;
         writeFileWhole(copyPath, bytes, options);
-        return true;
     } catch (const FileError& error) {
         return failWith(reason, error.what());
     }
+    if (left.folder.get() >= 0) {
+        ::unlinkat(left.folder.get(), left.copyName.c_str(), 0);
+        ::unlinkat(left.folder.get(), left.lockName.c_str(), 0);
+    }
+    return true;
 }
 
 void RecoveryFolder::syncCopy() const

@@ -58,7 +58,7 @@ public:
     // first. A folder removed or replaced since the lock was taken is made
     // and locked again, so copies go on where the next start looks for
     // them. False when no copy could be written; an earlier one stays as it
-    // was, and `reason` is given why.
+    // was, where it was, and `reason` is given why.
     bool writeCopy(std::span<const std::uint8_t> bytes, std::string* reason = nullptr);
     // Puts the copy's bytes and its name on the disk.
     void syncCopy() const;
@@ -78,7 +78,8 @@ public:
 
 private:
     bool takeLockHeld(std::string* reason);
-    bool heldFolderIsNamed() const;
+    int heldFolderProblem() const;
+    bool heldFolderIsReplaced() const;
     std::optional<LeftCopy> takeLeftCopy(int folderFd, const std::string& stem) const;
 
     std::string folder_;

@@ -53,6 +53,11 @@ bool saysConnectionFailed(const QString& text)
     return text.startsWith(u"could not connect to display") || text.startsWith(u"Failed to create wl_display");
 }
 
+bool isDisplayPlugin(const QString& name)
+{
+    return name == u"xcb" || name == u"wayland" || name == u"wayland-egl";
+}
+
 } // namespace
 
 bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal)
@@ -70,6 +75,10 @@ bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal)
             connectionFailed = false;
             pluginGivenUp = true;
         } else if (text.startsWith(u"Could not find the Qt platform plugin")) {
+            // A name Qt has no plugin for is a window system out of reach;
+            // the X or Wayland plugin missing is not.
+            if (isDisplayPlugin(text.section(u'"', 1, 1)))
+                return false;
             pluginGivenUp = true;
         }
     }

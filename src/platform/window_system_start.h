@@ -34,8 +34,8 @@ public:
 // every platform plugin Qt found and gave up had said first that it could
 // not connect, and a plugin it did not find names a window system that is
 // not there. A plugin given up without such a word failed otherwise (its
-// library could not load, say), and so did a start that ends in another
-// fatal message.
+// library could not load, say), as did a missing X or Wayland plugin and a
+// start that ends in another fatal message.
 bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal);
 
 // The line said when no display can be reached, naming what Qt was pointed

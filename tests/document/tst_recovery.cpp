@@ -199,6 +199,9 @@ void RecoveryTest::cleanup()
     answers_.clear();
     holdDiskSyncs = false;
     failOwnLock = false;
+    ::chmod(QFile::encodeName(folder()).constData(), 0700);
+    QFile::remove(folder());
+    QDir(folder() + ".aside").removeRecursively();
     QDir(folder()).removeRecursively();
     qputenv("XDG_STATE_HOME", (home_.path() + "/.local/state").toLocal8Bit());
 }
@@ -567,27 +570,45 @@ void RecoveryTest::failedWriteTriedAgainAndToldOnce()
 
 void RecoveryTest::folderGoneWhileRunningIsMadeAgain_data()
 {
-    QTest::addColumn<bool>("movedAway");
-    QTest::newRow("removed") << false;
-    QTest::newRow("moved away") << true;
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("removed") << "removed" << true;
+    QTest::newRow("moved away") << "moved" << true;
+    QTest::newRow("moved away, a file put at its name") << "file" << false;
+    QTest::newRow("opened to its group") << "0770" << false;
 }
 
 // The next change's copy is where the next start looks, and nothing of
-// this editor stays in a folder moved away.
+// this editor stays in a folder moved away; a write that cannot be made
+// takes no copy away from where it was.
 void RecoveryTest::folderGoneWhileRunningIsMadeAgain()
 {
-    QFETCH(bool, movedAway);
+    QFETCH(QString, change);
+    QFETCH(bool, written);
     start();
     stroke(1, 1);
     QTRY_VERIFY(ownCopy());
     const QString aside = folder() + ".aside";
-    QVERIFY(movedAway ? QDir().rename(folder(), aside) : QDir(folder()).removeRecursively());
+    const QString first = ownCopyPath();
+    const QByteArray path = QFile::encodeName(folder());
+    if (change == u"removed")
+        QVERIFY(QDir(folder()).removeRecursively());
+    else if (change == u"0770")
+        QCOMPARE(::chmod(path.constData(), 0770), 0);
+    else
+        QVERIFY(QDir().rename(folder(), aside) && (change == u"moved" || QFile(folder()).open(QIODevice::WriteOnly)));
     stroke(2, 2);
-    QTRY_VERIFY(ownCopy() && ownCopy()->picture == form_->canvas().actualSize());
-    QCOMPARE(filesIn("*").size(), 2);
-    QCOMPARE(form_->statusText(0), QString());
-    QCOMPARE(QDir(aside).entryList(QDir::Files | QDir::System), QStringList());
-    QDir(aside).removeRecursively();
+    settle();
+    const QString kept = QString(first).replace(folder(), change == u"file" ? aside : folder());
+    if (written) {
+        QTRY_VERIFY(ownCopy() && ownCopy()->picture == form_->canvas().actualSize());
+        QCOMPARE(filesIn("*").size(), 2);
+        QCOMPARE(form_->statusText(0), QString());
+    } else {
+        QVERIFY(QFileInfo(kept).isFile());
+        QVERIFY(form_->statusText(0).startsWith(noCopiesText(QString()).chopped(1)));
+    }
+    QCOMPARE(QDir(aside).entryList(QDir::Files | QDir::System).size(), change == u"file" ? 2 : 0);
 }
 
 void RecoveryTest::folderNotTheUsersOwnHoldsNoCopies_data()

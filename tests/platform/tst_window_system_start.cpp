@@ -109,6 +109,9 @@ private slots:
             << "This application failed to start because no Qt platform plugin could be initialized.";
         QTest::newRow("another failure after no X server")
             << QStringList{"could not connect to display :97", giveUp.arg("xcb")} << "Cannot mix incompatible Qt library";
+        QTest::newRow("X plugin not installed")
+            << QStringList{"Could not find the Qt platform plugin \"xcb\" in \"\""}
+            << "This application failed to start because no Qt platform plugin could be initialized.";
     }
 
     void otherFailuresAreNotForWantOfDisplay()
