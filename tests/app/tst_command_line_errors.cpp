@@ -149,6 +149,10 @@ void CommandLineErrorsTest::controlCharactersInNamesAreQuoted_data()
                                                << R"('eé🙂'$'\355\240\200\300\257\n''.ico')" << "input";
     QTest::newRow("ideographic space, stray byte, plane 16") << "\\343\\200\\200\\200\\364\\200\\200\\200\\n.ico"
                                                              << "'\u3000'$'\\200''\U00100000'$'\\n''.ico'" << "input";
+    QTest::newRow("line separator and line break") << "a\\342\\200\\250b\\n.ico" << R"('a'$'\342\200\250''b'$'\n''.ico')"
+                                                   << "input";
+    QTest::newRow("noncharacter and line break") << "nc\\357\\277\\277\\n.ico" << R"('nc'$'\357\277\277\n''.ico')"
+                                                 << "output";
     QTest::newRow("controls first") << "\\001\\037.ico" << R"(''$'\001\037''.ico')" << "input";
 }
 

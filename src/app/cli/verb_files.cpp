@@ -63,9 +63,22 @@ std::size_t utf8Length(std::string_view text)
     return length;
 }
 
+// Whether a character that is no control is still not shown as it is: the
+// line and paragraph separators and the noncharacters.
+bool unprintable(std::string_view bytes)
+{
+    const auto byte = [&](std::size_t i) { return char32_t(static_cast<unsigned char>(bytes[i])); };
+    char32_t c = 0;
+    if (bytes.size() == 3)
+        c = (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    else if (bytes.size() == 4)
+        c = (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+    return c == 0x2028 || c == 0x2029 || (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
+}
+
 // Calls visit(bytes, control, escaped) for each character of `name`: a
 // control character (C0, DEL, C1) is shown escaped, and so is each byte
-// that is no UTF-8.
+// that is no UTF-8 and each unprintable character.
 template <typename Visit>
 void eachCharacter(std::string_view name, Visit visit)
 {
@@ -75,7 +88,7 @@ void eachCharacter(std::string_view name, Visit visit)
         const unsigned char lead = static_cast<unsigned char>(bytes[0]);
         const bool control = lead < 0x20 || lead == 0x7F
             || (lead == 0xC2 && bytes.size() == 2 && static_cast<unsigned char>(bytes[1]) < 0xA0);
-        visit(bytes, control, control || valid == 0);
+        visit(bytes, control, control || valid == 0 || unprintable(bytes));
         i += bytes.size();
     }
 }
