@@ -2,6 +2,7 @@
 #include "app/pimo_form.h"
 #include "operations/ok_bottom_dlg.h"
 #include "platform/application_style.h"
+#include "platform/interface_font.h"
 #include "platform/picture_preview.h"
 #include "support/editor_fixture.h"
 #include "support/private_home.h"
@@ -19,7 +20,7 @@ using namespace pimoko;
 class WindowPicturesTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { useApplicationStyle(); }
+    void initTestCase();
     void windowLooksAsStored_data();
     void windowLooksAsStored();
 
@@ -84,6 +85,15 @@ QWidget* showWindow(const QString& name, TPimoForm1& form, std::unique_ptr<Pictu
 
 } // namespace
 
+// The pictures were drawn with these fonts; another font changes every
+// row, and is named here instead.
+void WindowPicturesTest::initTestCase()
+{
+    useApplicationStyle();
+    QCOMPARE(QFontInfo(QApplication::font()).family(), QStringLiteral("DejaVu Sans"));
+    QCOMPARE(QFontInfo(uiFont(12)).family(), QStringLiteral("IPAPGothic"));
+}
+
 void WindowPicturesTest::windowLooksAsStored_data()
 {
     QTest::addColumn<QString>("name");
@@ -134,5 +144,12 @@ void WindowPicturesTest::windowLooksAsStored()
                                        differs.height(), qPrintable(kept))));
 }
 
-QTEST_MAIN(WindowPicturesTest)
+int main(int argc, char* argv[])
+{
+    // Before Qt reads the fonts.
+    qputenv("FONTCONFIG_FILE", PIMOKO_TEST_DATA_DIR "/pictures/fonts.conf");
+    QApplication application(argc, argv);
+    WindowPicturesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_window_pictures.moc"
