@@ -184,6 +184,16 @@ bool RecoveryFolder::writeCopy(std::span<const std::uint8_t> bytes, std::string*
         options.ownerOnly = true;
         writeFileWhole(copyPath, bytes, options);
     } catch (const FileError& error) {
+        if (left.folder.get() >= 0) {
+            // The copy left is still the one to keep: its lock is held again,
+            // and the next write tries the new folder anew.
+            const std::lock_guard guard(mutex_);
+            ::unlinkat(folderFd_.get(), nameIn(lockPath_).c_str(), 0);
+            folderFd_ = std::move(left.folder);
+            lock_ = std::move(left.lock);
+            copyPath_ = folder_ + '/' + left.copyName;
+            lockPath_ = folder_ + '/' + left.lockName;
+        }
         return failWith(reason, error.what());
     }
     if (left.folder.get() >= 0) {

@@ -53,14 +53,18 @@ bool saysConnectionFailed(const QString& text)
     return text.startsWith(u"could not connect to display") || text.startsWith(u"Failed to create wl_display");
 }
 
-bool isDisplayPlugin(const QString& name)
+// Whether Qt would have reached a display through the plugin `name`, had
+// it been there: the X plugin with DISPLAY set, a Wayland one with
+// WAYLAND_DISPLAY set.
+bool displayNamedFor(const QString& name, bool displaySet, bool waylandDisplaySet)
 {
-    return name == u"xcb" || name == u"wayland" || name == u"wayland-egl";
+    return (name == u"xcb" && displaySet) || ((name == u"wayland" || name == u"wayland-egl") && waylandDisplaySet);
 }
 
 } // namespace
 
-bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal)
+bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal, bool displaySet,
+                                 bool waylandDisplaySet)
 {
     if (!fatal.contains(u"no Qt platform plugin could be initialized"))
         return false;
@@ -76,8 +80,9 @@ bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal)
             pluginGivenUp = true;
         } else if (text.startsWith(u"Could not find the Qt platform plugin")) {
             // A name Qt has no plugin for is a window system out of reach;
-            // the X or Wayland plugin missing is not.
-            if (isDisplayPlugin(text.section(u'"', 1, 1)))
+            // the X or Wayland plugin missing, where its display is named,
+            // is not.
+            if (displayNamedFor(text.section(u'"', 1, 1), displaySet, waylandDisplaySet))
                 return false;
             pluginGivenUp = true;
         }
@@ -100,7 +105,8 @@ void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString
             QStringList said;
             for (const HeldMessage& held : state.held)
                 said.append(held.text);
-            if (startFailedForWantOfDisplay(said, text)) {
+            if (startFailedForWantOfDisplay(said, text, !qEnvironmentVariableIsEmpty("DISPLAY"),
+                                            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))) {
                 const std::string line = state.failureLine + '\n';
                 [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
             } else {

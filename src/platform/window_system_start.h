@@ -34,9 +34,11 @@ public:
 // every platform plugin Qt found and gave up had said first that it could
 // not connect, and a plugin it did not find names a window system that is
 // not there. A plugin given up without such a word failed otherwise (its
-// library could not load, say), as did a missing X or Wayland plugin and a
-// start that ends in another fatal message.
-bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal);
+// library could not load, say), as did a missing X or Wayland plugin whose
+// display is named (`displaySet`: DISPLAY, `waylandDisplaySet`:
+// WAYLAND_DISPLAY), and a start that ends in another fatal message.
+bool startFailedForWantOfDisplay(const QStringList& said, const QString& fatal, bool displaySet = false,
+                                 bool waylandDisplaySet = false);
 
 // The line said when no display can be reached, naming what Qt was pointed
 // at: `platforms` is Qt's platform choice ("xcb", "xcb;wayland", ...), the

@@ -30,6 +30,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -576,6 +577,7 @@ void RecoveryTest::folderGoneWhileRunningIsMadeAgain_data()
     QTest::newRow("moved away") << "moved" << true;
     QTest::newRow("moved away, a file put at its name") << "file" << false;
     QTest::newRow("opened to its group") << "0770" << false;
+    QTest::newRow("moved away, the new copy refused by the disk") << "refused" << false;
 }
 
 // The next change's copy is where the next start looks, and nothing of
@@ -596,10 +598,19 @@ void RecoveryTest::folderGoneWhileRunningIsMadeAgain()
     else if (change == u"0770")
         QCOMPARE(::chmod(path.constData(), 0770), 0);
     else
-        QVERIFY(QDir().rename(folder(), aside) && (change == u"moved" || QFile(folder()).open(QIODevice::WriteOnly)));
+        QVERIFY(QDir().rename(folder(), aside) && (change != u"file" || QFile(folder()).open(QIODevice::WriteOnly)));
+    const bool keptAside = change == u"file" || change == u"refused";
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit fileSize{RLIM_INFINITY, RLIM_INFINITY};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &fileSize), 0);
+    const rlimit unlimited = fileSize;
+    if (change == u"refused")
+        fileSize.rlim_cur = 64;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &fileSize), 0);
     stroke(2, 2);
     settle();
-    const QString kept = QString(first).replace(folder(), change == u"file" ? aside : folder());
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    const QString kept = QString(first).replace(folder(), keptAside ? aside : folder());
     if (written) {
         QTRY_VERIFY(ownCopy() && ownCopy()->picture == form_->canvas().actualSize());
         QCOMPARE(filesIn("*").size(), 2);
@@ -608,7 +619,14 @@ void RecoveryTest::folderGoneWhileRunningIsMadeAgain()
         QVERIFY(QFileInfo(kept).isFile());
         QVERIFY(form_->statusText(0).startsWith(noCopiesText(QString()).chopped(1)));
     }
-    QCOMPARE(QDir(aside).entryList(QDir::Files | QDir::System).size(), change == u"file" ? 2 : 0);
+    QCOMPARE(QDir(aside).entryList(QDir::Files | QDir::System).size(), keptAside ? 2 : 0);
+    if (change == u"refused") {
+        QVERIFY(RecoveryFolder(aside.toStdString()).leftCopies().empty());  // its lock still held
+        stroke(3, 3);
+        QTRY_VERIFY(ownCopy() && ownCopy()->picture == form_->canvas().actualSize());
+        settle();
+        QCOMPARE(QDir(aside).entryList(QDir::Files | QDir::System), QStringList());
+    }
 }
 
 void RecoveryTest::folderNotTheUsersOwnHoldsNoCopies_data()

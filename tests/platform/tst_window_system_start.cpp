@@ -97,28 +97,38 @@ private slots:
         QCOMPARE(run.status, 1);
     }
 
-    // Failures that displays out of reach do not explain, told in Qt's words.
-    void otherFailuresAreNotForWantOfDisplay_data()
+    // Which failures displays out of reach explain; the others are told in
+    // Qt's words.
+    void failureJudgedFromWhatQtSaid_data()
     {
         QTest::addColumn<QStringList>("said");
         QTest::addColumn<QString>("fatal");
+        QTest::addColumn<bool>("displaySet");
+        QTest::addColumn<bool>("forWantOfDisplay");
         const QString giveUp = "Could not load the Qt platform plugin \"%1\" in \"\" even though it was found.";
+        const QString notFound = "Could not find the Qt platform plugin \"%1\" in \"\"";
+        const QString noPlugin = "This application failed to start because no Qt platform plugin could be initialized.";
         QTest::newRow("X plugin's library, then no compositor")
             << QStringList{giveUp.arg("xcb"), "Failed to create wl_display (No such file or directory)",
                            giveUp.arg("wayland")}
-            << "This application failed to start because no Qt platform plugin could be initialized.";
+            << noPlugin << true << false;
         QTest::newRow("another failure after no X server")
-            << QStringList{"could not connect to display :97", giveUp.arg("xcb")} << "Cannot mix incompatible Qt library";
-        QTest::newRow("X plugin not installed")
-            << QStringList{"Could not find the Qt platform plugin \"xcb\" in \"\""}
-            << "This application failed to start because no Qt platform plugin could be initialized.";
+            << QStringList{"could not connect to display :97", giveUp.arg("xcb")} << "Cannot mix incompatible Qt library"
+            << true << false;
+        QTest::newRow("X plugin not installed, DISPLAY set") << QStringList{notFound.arg("xcb")} << noPlugin << true
+                                                             << false;
+        QTest::newRow("Wayland plugin not installed, none named, no X server")
+            << QStringList{notFound.arg("wayland"), "could not connect to display :97", giveUp.arg("xcb")} << noPlugin
+            << true << true;
     }
 
-    void otherFailuresAreNotForWantOfDisplay()
+    void failureJudgedFromWhatQtSaid()
     {
         QFETCH(QStringList, said);
         QFETCH(QString, fatal);
-        QVERIFY(!startFailedForWantOfDisplay(said, fatal));
+        QFETCH(bool, displaySet);
+        QFETCH(bool, forWantOfDisplay);
+        QCOMPARE(startFailedForWantOfDisplay(said, fatal, displaySet, false), forWantOfDisplay);
     }
 
     void messagesOfAStartThatSucceedsGoOn_data()

@@ -64,7 +64,9 @@ std::size_t utf8Length(std::string_view text)
 }
 
 // Whether a character that is no control is still not shown as it is: the
-// line and paragraph separators and the noncharacters.
+// line and paragraph separators and the noncharacters. (GNU ls escapes
+// unassigned characters as well, by the C library's tables; these are
+// not followed.)
 bool unprintable(std::string_view bytes)
 {
     const auto byte = [&](std::size_t i) { return char32_t(static_cast<unsigned char>(bytes[i])); };
