@@ -142,7 +142,8 @@ void CommandLineErrorsTest::controlCharactersInNamesAreQuoted_data()
     QTest::newRow("escape, output") << "esc\\033[31m.ico" << R"('esc'$'\033''[31m.ico')" << "output";
     QTest::newRow("DEL") << "del\\177.ico" << R"('del'$'\177''.ico')" << "input";
     QTest::newRow("quote and line break") << "it's\\nx.ico" << R"('it'\''s'$'\n''x.ico')" << "input";
-    QTest::newRow("no UTF-8 and line break") << "bad\\377\\n.ico" << R"('bad'$'\377\n''.ico')" << "output";
+    QTest::newRow("no UTF-8, cut short, line break")
+        << "bad\\377tri\\343\\200x\\n.ico" << R"('bad'$'\377''tri'$'\343\200''x'$'\n''.ico')" << "output";
     QTest::newRow("C1 control") << "c1\\302\\205x.ico" << R"('c1'$'\302\205''x.ico')" << "input";
     QTest::newRow("Japanese and line break") << "日本\\n語.ico" << R"('日本'$'\n''語.ico')" << "input";
     QTest::newRow("wide, surrogate, overlong") << "e\\303\\251\\360\\237\\231\\202\\355\\240\\200\\300\\257\\n.ico"

@@ -446,6 +446,7 @@ void RecoveryTest::unwritableFolderCostsOnlyTheCopy()
     QCOMPARE(form_->statusText(0), QStringLiteral("復元用の控えを書き込めません (%1/pimoko: %2)")
                                        .arg(file, QString::fromStdString(systemReasonText(ENOTDIR))));
     QCOMPARE(readFileBytes(file), Bytes{1});
+    QVERIFY(!RecoveryFolder((file + "/pimoko").toStdString()).writeCopy(Bytes{1}));
     // A copy that cannot be written is told to the keeper.
     RecoveryFolder own(folder().toStdString());
     QVERIFY(own.takeLock());
