@@ -103,7 +103,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("said");
         QTest::addColumn<QString>("fatal");
-        QTest::addColumn<bool>("displaySet");
+        QTest::addColumn<bool>("displaySet");  // DISPLAY; WAYLAND_DISPLAY where false
         QTest::addColumn<bool>("forWantOfDisplay");
         const QString giveUp = "Could not load the Qt platform plugin \"%1\" in \"\" even though it was found.";
         const QString notFound = "Could not find the Qt platform plugin \"%1\" in \"\"";
@@ -117,6 +117,8 @@ private slots:
             << true << false;
         QTest::newRow("X plugin not installed, DISPLAY set") << QStringList{notFound.arg("xcb")} << noPlugin << true
                                                              << false;
+        QTest::newRow("Wayland plugin not installed, WAYLAND_DISPLAY set") << QStringList{notFound.arg("wayland")}
+                                                                          << noPlugin << false << false;
         QTest::newRow("Wayland plugin not installed, none named, no X server")
             << QStringList{notFound.arg("wayland"), "could not connect to display :97", giveUp.arg("xcb")} << noPlugin
             << true << true;
@@ -128,7 +130,7 @@ private slots:
         QFETCH(QString, fatal);
         QFETCH(bool, displaySet);
         QFETCH(bool, forWantOfDisplay);
-        QCOMPARE(startFailedForWantOfDisplay(said, fatal, displaySet, false), forWantOfDisplay);
+        QCOMPARE(startFailedForWantOfDisplay(said, fatal, displaySet, !displaySet), forWantOfDisplay);
     }
 
     void messagesOfAStartThatSucceedsGoOn_data()
