@@ -52,70 +52,54 @@ public:
     pimoko::SaveAnswer askYesNoCancel(QWidget*, const QString& text) override
     {
         questions.append(text);
-        if (saveAnswers.empty())
-            qFatal("unscripted question: %s", qPrintable(text));
-        const pimoko::SaveAnswer answer = saveAnswers.front();
-        saveAnswers.pop_front();
-        return answer;
+        return next(saveAnswers, "question", text);
     }
     bool askYesNo(QWidget*, const QString& text) override
     {
         yesNoQuestions.append(text);
-        if (yesNoAnswers.empty())
-            qFatal("unscripted yes/no question: %s", qPrintable(text));
-        const bool answer = yesNoAnswers.front();
-        yesNoAnswers.pop_front();
-        return answer;
+        return next(yesNoAnswers, "yes/no question", text);
     }
     std::optional<bool> askYesNoDefaultYes(QWidget*, const QString& text) override
     {
         yesDefaultQuestions.append(text);
-        if (yesDefaultAnswers.empty())
-            qFatal("unscripted yes-default question: %s", qPrintable(text));
-        const std::optional<bool> answer = yesDefaultAnswers.front();
-        yesDefaultAnswers.pop_front();
-        return answer;
+        return next(yesDefaultAnswers, "yes-default question", text);
     }
     pimoko::SaveAnswer askKeepOtherImages(QWidget*, const QString& text, bool offered) override
     {
         keepQuestions.append(text);
         keepOffered.append(offered);
-        if (keepAnswers.empty())
-            qFatal("unscripted keep-images question: %s", qPrintable(text));
-        const pimoko::SaveAnswer answer = keepAnswers.front();
-        keepAnswers.pop_front();
-        return answer;
+        return next(keepAnswers, "keep-images question", text);
     }
     void showRefusal(QWidget*, const QString& text) override { refusals.append(text); }
     void showError(QWidget*, const QString& text) override { errors.append(text); }
     std::optional<QString> askOpenFileName(QWidget*) override
     {
         ++openRequests;
-        if (openChoices.empty())
-            qFatal("unscripted open dialog");
-        auto choice = openChoices.front();
-        openChoices.pop_front();
-        return choice;
+        return next(openChoices, "open dialog");
     }
     std::optional<pimoko::SaveChoice> askSaveFileName(QWidget*, const QString& preset, const QString& suffix) override
     {
         saveRequests.append({preset, suffix});
-        if (saveChoices.empty())
-            qFatal("unscripted save dialog");
-        auto choice = saveChoices.front();
-        saveChoices.pop_front();
-        return choice;
+        return next(saveChoices, "save dialog");
     }
     pimoko::PrintAnswer askToPrint(QWidget*, QPrinter& printer) override
     {
         ++printRequests;
         if (!printFile.isEmpty())
             printer.setOutputFileName(printFile);
-        if (printAnswers.empty())
-            qFatal("unscripted print dialog");
-        const pimoko::PrintAnswer answer = printAnswers.front();
-        printAnswers.pop_front();
-        return answer;
+        return next(printAnswers, "print dialog");
     }
     void beep() override { ++beeps; }
+
+private:
+    // The next scripted answer; none left stops the test.
+    template <typename Answer>
+    static Answer next(std::deque<Answer>& answers, const char* asked, const QString& text = {})
+    {
+        if (answers.empty())
+            qFatal("unscripted %s: %s", asked, qPrintable(text));
+        Answer answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
 };

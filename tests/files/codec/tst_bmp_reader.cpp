@@ -110,6 +110,19 @@ BmpFile plain8()
     return f;
 }
 
+// One 32-bit pixel with masks (alpha in the top byte) in a 124-byte header.
+BmpFile onePixelV5(std::uint32_t redMask, std::uint32_t blueMask)
+{
+    BmpFile f;
+    f.headerSize = 124;
+    f.width = 1;
+    f.height = 1;
+    f.bits = 32;
+    f.compression = 3;
+    f.masks = {redMask, 0x0000FF00, blueMask, 0xFF000000};
+    return f;
+}
+
 // RLE8, 2 x 2, with the codes given.
 BmpFile rle8(Bytes codes)
 {
@@ -245,13 +258,7 @@ void BmpReaderTest::readsEachLayout_data()
         QTest::newRow("32 bits, top byte ignored") << toQt(f.build()) << 1 << false << Colors{0x302010} << 0;
     }
     {
-        BmpFile f;
-        f.headerSize = 124;
-        f.width = 1;
-        f.height = 1;
-        f.bits = 32;
-        f.compression = 3;
-        f.masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+        BmpFile f = onePixelV5(0x000000FF, 0x00FF0000);
         f.pixels = {0x11, 0x22, 0x33, 0x44};
         QTest::newRow("32 bits, masks and alpha in a 124-byte header")
             << toQt(f.build()) << 1 << false << Colors{0x332211} << 0;
@@ -441,13 +448,7 @@ void BmpReaderTest::profileKeptOnlyAfterThePixels()
     QFETCH(std::uint32_t, offset);
     QFETCH(std::uint32_t, size);
     QFETCH(int, kept);
-    BmpFile f;
-    f.headerSize = 124;
-    f.width = 1;
-    f.height = 1;
-    f.bits = 32;
-    f.compression = 3;
-    f.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    BmpFile f = onePixelV5(0x00FF0000, 0x000000FF);
     const Bytes pixel{0x11, 0x22, 0x33, 0x44};
     const Bytes profile{'p', 'r', 'o', 'f'};
     f.gap = beforeThePixel ? profile : Bytes{};
